@@ -1,0 +1,172 @@
+#include "framework/FrameWindow.h"
+
+#include "framework/Application.h"
+#include "framework/View.h"
+
+namespace tb {
+
+namespace {
+const char kReady[] = "Ready";
+
+std::string LoadResourceString(UINT id) {
+    char buffer[512] = {};
+    int n = ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
+    return std::string(buffer, size_t(n > 0 ? n : 0));
+}
+}  // namespace
+
+std::string CFrameWindow::CommandPrompt(UINT id) {
+    std::string text = LoadResourceString(id);
+    return text.substr(0, text.find('\n'));
+}
+
+std::string CFrameWindow::CommandTip(UINT id) {
+    std::string text = LoadResourceString(id);
+    size_t at = text.find('\n');
+    return at == std::string::npos ? std::string() : text.substr(at + 1);
+}
+
+bool CFrameWindow::CreateToolBar(UINT bitmapId, const std::vector<UINT>& commands, SIZE image,
+                                 SIZE button) {
+    m_toolBar = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                                  WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT |
+                                      CCS_TOP | CCS_NODIVIDER,
+                                  0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(UINT_PTR(0xE800)),
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    if (!m_toolBar) return false;
+    ::SendMessageA(m_toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    ::SendMessageA(m_toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(image.cx, image.cy));
+
+    int pictures = 0;
+    for (UINT id : commands) pictures += id ? 1 : 0;
+    TBADDBITMAP bitmap{::GetModuleHandleA(nullptr), bitmapId};
+    ::SendMessageA(m_toolBar, TB_ADDBITMAP, WPARAM(pictures), LPARAM(&bitmap));
+
+    m_buttonTexts.clear();
+    for (UINT id : commands) m_buttonTexts.push_back(id ? CommandTip(id) : std::string());
+    std::vector<TBBUTTON> buttons;
+    int picture = 0;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        TBBUTTON b{};
+        if (commands[i] == 0) {
+            b.fsStyle = BTNS_SEP;
+            b.iBitmap = 6;
+        } else {
+            b.iBitmap = picture++;
+            b.idCommand = int(commands[i]);
+            b.fsState = TBSTATE_ENABLED;
+            b.fsStyle = BTNS_BUTTON;
+            b.iString = INT_PTR(m_buttonTexts[i].c_str());
+        }
+        buttons.push_back(b);
+    }
+    ::SendMessageA(m_toolBar, TB_ADDBUTTONSA, WPARAM(buttons.size()), LPARAM(buttons.data()));
+    ::SendMessageA(m_toolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(button.cx, button.cy));
+    ::SendMessageA(m_toolBar, TB_AUTOSIZE, 0, 0);
+    return true;
+}
+
+bool CFrameWindow::CreateStatusBar(const std::vector<int>& widths) {
+    m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, kReady, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
+                                    0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(UINT_PTR(0xE801)),
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    if (!m_statusBar) return false;
+    m_statusWidths = widths;
+    LayoutStatusParts();
+    return true;
+}
+
+void CFrameWindow::LayoutStatusParts() {
+    if (!m_statusBar) return;
+    RECT r{};
+    ::GetClientRect(m_hwnd, &r);
+    std::vector<int> edges(m_statusWidths.size() + 1);
+    int right = r.right;
+    for (size_t i = m_statusWidths.size(); i > 0; --i) {
+        edges[i] = (i == m_statusWidths.size()) ? -1 : right;
+        right -= m_statusWidths[i - 1];
+    }
+    edges[0] = right > 0 ? right : 0;
+    if (m_statusWidths.empty()) edges[0] = -1;
+    ::SendMessageA(m_statusBar, SB_SETPARTS, WPARAM(edges.size()), LPARAM(edges.data()));
+}
+
+void CFrameWindow::SetStatusText(int pane, const std::string& text) const {
+    if (m_statusBar) ::SendMessageA(m_statusBar, SB_SETTEXTA, WPARAM(pane), LPARAM(text.c_str()));
+}
+
+void CFrameWindow::RecalcLayout() {
+    RECT client{};
+    ::GetClientRect(m_hwnd, &client);
+    int top = 0;
+    int bottom = client.bottom;
+    if (m_toolBar) {
+        ::SendMessageA(m_toolBar, TB_AUTOSIZE, 0, 0);
+        RECT r{};
+        ::GetWindowRect(m_toolBar, &r);
+        top = r.bottom - r.top;
+    }
+    if (m_statusBar) {
+        ::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
+        LayoutStatusParts();
+        RECT r{};
+        ::GetWindowRect(m_statusBar, &r);
+        bottom -= r.bottom - r.top;
+    }
+    if (m_view && m_view->Handle())
+        ::MoveWindow(m_view->Handle(), 0, top, client.right, bottom > top ? bottom - top : 0, TRUE);
+}
+
+void CFrameWindow::ShowPrompt(UINT id) {
+    std::string prompt = id ? CommandPrompt(id) : std::string();
+    SetStatusText(0, prompt.empty() ? kReady : prompt);
+}
+
+LRESULT CFrameWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (m_view && m_view->RouteCommand(wParam, lParam)) return 0;
+        if (Map().RouteCommand(wParam, lParam)) return 0;
+        if (CApplication::Instance() && CApplication::Instance()->RouteCommand(wParam, lParam))
+            return 0;
+        return DefaultProc(message, wParam, lParam);
+    case WM_MENUSELECT:
+        if (HIWORD(wParam) == 0xFFFF && lParam == 0)
+            ShowPrompt(0);
+        else if (!(HIWORD(wParam) & (MF_POPUP | MF_SEPARATOR)))
+            ShowPrompt(LOWORD(wParam));
+        return 0;
+    case WM_EXITMENULOOP:
+        ShowPrompt(0);
+        break;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->code == TTN_GETDISPINFOA) {
+            auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+            static std::string tip;
+            tip = CommandTip(UINT(header->idFrom));
+            info->lpszText = const_cast<char*>(tip.c_str());
+            return 0;
+        }
+        if (header->code == TBN_HOTITEMCHANGE && header->hwndFrom == m_toolBar) {
+            auto* hot = reinterpret_cast<NMTBHOTITEM*>(lParam);
+            ShowPrompt((hot->dwFlags & HICF_LEAVING) ? 0 : UINT(hot->idNew));
+            return 0;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    LRESULT result = 0;
+    bool handled = Map().Route(message, wParam, lParam, result);
+    if (message == WM_DESTROY && CApplication::MainWindowHandle() == m_hwnd) ::PostQuitMessage(0);
+    if (handled) return result;
+    if (message == WM_SIZE) {
+        RecalcLayout();
+        return 0;
+    }
+    return DefaultProc(message, wParam, lParam);
+}
+
+}  // namespace tb

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the Windows program, its DLLs and tests (build/, collected in build/dist)
+# and the native build of the portable ZIP core (build-native/).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="${TB_JOBS:-$(nproc)}"
+type="${TB_BUILD_TYPE:-Release}"
+
+cmake -S "$root" -B "$root/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" \
+    -DCMAKE_BUILD_TYPE="$type" >/dev/null
+cmake --build "$root/build" -j "$jobs"
+
+if [ -f "$root/ziplib/CMakeLists.txt" ]; then
+    cmake -S "$root/ziplib" -B "$root/build-native" -G Ninja \
+        -DCMAKE_BUILD_TYPE="$type" >/dev/null
+    cmake --build "$root/build-native" -j "$jobs"
+fi

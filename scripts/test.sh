@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds, and runs every test (the
+# Windows tests under Wine on an Xvfb display when there is no display, and the
+# native tests of the portable ZIP core). CTest's summaries are the result.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+bash scripts/setup.sh
+bash scripts/build.sh
+
+. scripts/display.sh
+. scripts/wine-env.sh
+tb_display
+trap 'wineserver -k >/dev/null 2>&1 || true; tb_display_stop' EXIT
+tb_wine_prefix
+
+status=0
+echo "== Windows tests (under Wine)"
+(cd build && ctest --output-on-failure --timeout 900) || status=1
+if [ -d build-native ]; then
+    echo "== Native tests of the ZIP core"
+    (cd build-native && ctest --output-on-failure --timeout 900) || status=1
+fi
+exit $status

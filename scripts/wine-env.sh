@@ -1,0 +1,17 @@
+# Sourced by every script that runs a Windows program: one Wine prefix per build
+# tree, quiet, and never asking to install Wine's .NET or HTML add-ons.
+TB_ROOT="${TB_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+TB_BUILD="${TB_BUILD:-$TB_ROOT/build}"
+export WINEPREFIX="${WINEPREFIX:-$TB_BUILD/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# Creates the prefix once (about 15 s); later calls return at once.
+tb_wine_prefix() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$(dirname "$WINEPREFIX")"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w || true
+    fi
+}
