@@ -9,7 +9,7 @@
 
 namespace tb {
 
-std::string ReadProfileString(const char* section, const char* key, unsigned bufferSize) {
+std::string ReadIniString(const char* section, const char* key, unsigned bufferSize) {
     if (bufferSize == 0) return {};
     std::vector<char> buffer(bufferSize + 1, '\0');
     DWORD n = ::GetPrivateProfileStringA(section, key, "", buffer.data(), bufferSize, kSettingsFile);
@@ -17,16 +17,16 @@ std::string ReadProfileString(const char* section, const char* key, unsigned buf
     return std::string(buffer.data(), n);
 }
 
-int ReadProfileInt(const char* section, const char* key, int fallback) {
+int ReadIniInt(const char* section, const char* key, int fallback) {
     return int(::GetPrivateProfileIntA(section, key, fallback, kSettingsFile));
 }
 
-void WriteProfileString(const char* section, const char* key, const std::string& value) {
+void WriteIniString(const char* section, const char* key, const std::string& value) {
     ::WritePrivateProfileStringA(section, key, value.c_str(), kSettingsFile);
 }
 
 void WriteIntKey(const char* section, const char* key, int value) {
-    WriteProfileString(section, key, Format("%i", value));
+    WriteIniString(section, key, Format("%i", value));
 }
 
 std::string SettingsFilePath() {

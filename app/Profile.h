@@ -14,11 +14,11 @@ constexpr char kSettingsSection[] = "Settings";
 // String keys are read into a buffer of `bufferSize` characters (so at most
 // bufferSize - 1 characters come back); a missing key reads as "".
 constexpr unsigned kStringBuffer = 5000;
-std::string ReadProfileString(const char* section, const char* key, unsigned bufferSize = kStringBuffer);
+std::string ReadIniString(const char* section, const char* key, unsigned bufferSize = kStringBuffer);
 // The system's integer reader: leading decimal digits, `fallback` when missing.
-int ReadProfileInt(const char* section, const char* key, int fallback);
+int ReadIniInt(const char* section, const char* key, int fallback);
 
-void WriteProfileString(const char* section, const char* key, const std::string& value);
+void WriteIniString(const char* section, const char* key, const std::string& value);
 // Every integer key is written as decimal text ("%i").
 void WriteIntKey(const char* section, const char* key, int value);
 

@@ -51,8 +51,8 @@ bool SettingsRecord::operator==(const SettingsRecord& other) const { return Tie(
 void ReadSettings(SettingsRecord& record) {
     ForEachField(
         record,
-        [](const char* key, int& value) { value = ReadProfileInt(kSettingsSection, key, 0); },
-        [](const char* key, std::string& value) { value = ReadProfileString(kSettingsSection, key); });
+        [](const char* key, int& value) { value = ReadIniInt(kSettingsSection, key, 0); },
+        [](const char* key, std::string& value) { value = ReadIniString(kSettingsSection, key); });
 }
 
 void WriteSettings(SettingsRecord& record) {
@@ -61,7 +61,7 @@ void WriteSettings(SettingsRecord& record) {
     ForEachField(
         record,
         [](const char* key, int& value) { WriteIntKey(kSettingsSection, key, value); },
-        [](const char* key, std::string& value) { WriteProfileString(kSettingsSection, key, value); });
+        [](const char* key, std::string& value) { WriteIniString(kSettingsSection, key, value); });
 }
 
 }  // namespace tb

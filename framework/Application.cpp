@@ -31,7 +31,11 @@ void CApplication::RemoveModeless(HWND dialog) {
 }
 
 int CApplication::Run() {
-    if (!InitInstance()) return ExitInstance();
+    if (!InitInstance()) {
+        // Whatever start-up created is taken down the normal way.
+        if (m_mainWindow && ::IsWindow(m_mainWindow)) ::DestroyWindow(m_mainWindow);
+        return ExitInstance();
+    }
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (m_accelerators && m_mainWindow &&

@@ -27,7 +27,7 @@ std::string CFrameWindow::CommandTip(UINT id) {
 }
 
 bool CFrameWindow::CreateToolBar(UINT bitmapId, const std::vector<UINT>& commands, SIZE image,
-                                 SIZE button) {
+                                 int buttonWidth) {
     m_toolBar = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
                                   WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT |
                                       CCS_TOP | CCS_NODIVIDER,
@@ -35,12 +35,15 @@ bool CFrameWindow::CreateToolBar(UINT bitmapId, const std::vector<UINT>& command
                                   ::GetModuleHandleA(nullptr), nullptr);
     if (!m_toolBar) return false;
     ::SendMessageA(m_toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    ::SendMessageA(m_toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(image.cx, image.cy));
 
     int pictures = 0;
     for (UINT id : commands) pictures += id ? 1 : 0;
-    TBADDBITMAP bitmap{::GetModuleHandleA(nullptr), bitmapId};
-    ::SendMessageA(m_toolBar, TB_ADDBITMAP, WPARAM(pictures), LPARAM(&bitmap));
+    m_toolImages.Reset(::ImageList_Create(image.cx, image.cy, ILC_COLOR32, pictures, 0));
+    UniqueBitmap strip(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                          MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0,
+                                                          0, LR_CREATEDIBSECTION)));
+    if (m_toolImages && strip) ::ImageList_Add(m_toolImages.Get(), strip.Get(), nullptr);
+    ::SendMessageA(m_toolBar, TB_SETIMAGELIST, 0, LPARAM(m_toolImages.Get()));
 
     m_buttonTexts.clear();
     for (UINT id : commands) m_buttonTexts.push_back(id ? CommandTip(id) : std::string());
@@ -61,7 +64,7 @@ bool CFrameWindow::CreateToolBar(UINT bitmapId, const std::vector<UINT>& command
         buttons.push_back(b);
     }
     ::SendMessageA(m_toolBar, TB_ADDBUTTONSA, WPARAM(buttons.size()), LPARAM(buttons.data()));
-    ::SendMessageA(m_toolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(button.cx, button.cy));
+    ::SendMessageA(m_toolBar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(buttonWidth, buttonWidth));
     ::SendMessageA(m_toolBar, TB_AUTOSIZE, 0, 0);
     return true;
 }
@@ -147,6 +150,15 @@ LRESULT CFrameWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             tip = CommandTip(UINT(header->idFrom));
             info->lpszText = const_cast<char*>(tip.c_str());
             return 0;
+        }
+        if (header->code == NM_CUSTOMDRAW && header->hwndFrom == m_toolBar) {
+            // The flat toolbar is transparent: give it the face colour itself,
+            // as the frame does not erase its background.
+            auto* draw = reinterpret_cast<NMTBCUSTOMDRAW*>(lParam);
+            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+                ::FillRect(draw->nmcd.hdc, &draw->nmcd.rc, ::GetSysColorBrush(COLOR_3DFACE));
+            }
+            return CDRF_DODEFAULT;
         }
         if (header->code == TBN_HOTITEMCHANGE && header->hwndFrom == m_toolBar) {
             auto* hot = reinterpret_cast<NMTBHOTITEM*>(lParam);

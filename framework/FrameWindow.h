@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "framework/WindowImpl.h"
 
 namespace tb {
@@ -25,10 +26,11 @@ public:
     HWND ToolBar() const { return m_toolBar; }
     HWND StatusBar() const { return m_statusBar; }
 
-    // A toolbar from a bitmap strip of `image`-sized pictures; `commands` lists
-    // the button ids in order (0 = separator). Each button shows the short name
-    // of its command under its picture.
-    bool CreateToolBar(UINT bitmapId, const std::vector<UINT>& commands, SIZE image, SIZE button);
+    // A toolbar from a 32-bit bitmap strip (with alpha) of `image`-sized
+    // pictures; `commands` lists the button ids in order (0 = separator). Each
+    // button shows the short name of its command under its picture and is
+    // `buttonWidth` pixels wide.
+    bool CreateToolBar(UINT bitmapId, const std::vector<UINT>& commands, SIZE image, int buttonWidth);
     // A status bar; `widths` are the pane widths after the first, stretching pane.
     bool CreateStatusBar(const std::vector<int>& widths);
     void SetStatusText(int pane, const std::string& text) const;
@@ -51,6 +53,7 @@ private:
     HWND m_statusBar = nullptr;
     std::vector<int> m_statusWidths;
     std::vector<std::string> m_buttonTexts;
+    UniqueImageList m_toolImages;
 };
 
 }  // namespace tb

@@ -3,6 +3,7 @@
 // program opens lives in one of these, so it is released on every path.
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <utility>
@@ -93,6 +94,11 @@ struct Pidl {
     static Type Invalid() { return nullptr; }
     static void Close(Type p) { ::CoTaskMemFree(p); }
 };
+struct ImageList {
+    using Type = HIMAGELIST;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::ImageList_Destroy(h); }
+};
 template <typename T>
 struct GdiObject {
     using Type = T;
@@ -111,6 +117,7 @@ using UniqueMenu = UniqueResource<traits::Menu>;
 using UniqueModule = UniqueResource<traits::Module>;
 using UniqueGlobalAtom = UniqueResource<traits::GlobalAtom>;
 using UniquePidl = UniqueResource<traits::Pidl>;
+using UniqueImageList = UniqueResource<traits::ImageList>;
 using UniqueBrush = UniqueResource<traits::GdiObject<HBRUSH>>;
 using UniqueFont = UniqueResource<traits::GdiObject<HFONT>>;
 using UniqueBitmap = UniqueResource<traits::GdiObject<HBITMAP>>;

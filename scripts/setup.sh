@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
     g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev libz-mingw-w64-dev
-    wine wine32:i386 wine64
-    xvfb xauth imagemagick
+    wine wine32:i386 wine64 fonts-wine
+    xvfb xauth imagemagick x11-utils
     doctest-dev cmake ninja-build g++ zlib1g-dev libssl-dev
     clang libclang-rt-14-dev
     zip unzip p7zip-full python3

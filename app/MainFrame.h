@@ -1,0 +1,59 @@
+#pragma once
+// CMainFrame: the program's one top-level window, of class
+// "TallyboxArchiveClass". Toolbar, status bar, the tray icon, hiding instead of
+// closing, its placement in the settings file, and the interception of Windows
+// shut-down and log-off.
+
+#include <string>
+
+#include "app/ShutdownInterceptor.h"
+#include "framework/FrameWindow.h"
+
+namespace tb {
+
+class CMainFrame : public CFrameWindow, private IShutdownHost {
+public:
+    static constexpr char kWindowClass[] = "TallyboxArchiveClass";
+
+    CMainFrame();
+    // Creates the frame hidden; start-up shows or hides it.
+    bool CreateFrame();
+
+    CShutdownInterceptor& Shutdown() { return m_shutdown; }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    int OnCreate();
+    void OnSize(UINT type, int width, int height);
+    void OnShowWindow(bool shown);
+    void OnTrayNotify(LPARAM event);
+    void RestoreAndRaise(bool topmostBlink);
+    void Terminate();
+    void OnDestroy();
+    void OnHandOver(ATOM atom);
+    void OpenHelp();
+
+    // IShutdownHost
+    bool HasView() const override;
+    int RunShutdownArchive() override;
+    bool CancelShutdownRequested() const override;
+    void StartShutdownTimer() override;
+    void StopShutdownTimer() override;
+    void BlockShutdown(bool block) override;
+    bool EndSession(UINT exitFlags) override;
+    void CloseFrame() override;
+
+    CShutdownInterceptor m_shutdown;
+    UINT m_lastSizeType = 0;
+    int m_lastWidth = 0;
+    int m_lastHeight = 0;
+    bool m_shownOnce = false;
+    UINT m_taskbarCreated = 0;
+};
+
+// Process-wide count of size messages since the last framework layout.
+extern int gSizeMessageCount;
+
+}  // namespace tb

@@ -1,0 +1,28 @@
+#pragma once
+// What the program does with a ZIP named on its command line or handed over by
+// a second start: an empty (or missing) file, a name beginning with BLANK.ZIP,
+// or the setting `Edit` 0x01 open the archive editor; anything else is added to
+// the known archives, selected and listed in the main view.
+
+#include <string>
+
+namespace tb {
+
+struct OpenNamedPlan {
+    bool openEditor = false;   // else: show it in the view
+    bool presetArchive = false;  // the editor gets a name and the empty flag
+    std::string archive;       // the name handed on (editor or view)
+    int empty = 0;             // the file has no bytes (or does not exist)
+};
+
+// `handedOver` is true for a name that came from a second start (message
+// 0x8001): the editor then gets the upper-cased name.
+OpenNamedPlan PlanOpenNamed(const std::string& name, unsigned long fileSize, int editFlags, bool handedOver);
+
+// Size in bytes (low 32 bits) of the first file matching `name`; 0 when none.
+unsigned long FindFileSizeLow(const std::string& name);
+
+// Decides and acts.
+void OpenNamedArchive(const std::string& name, bool handedOver);
+
+}  // namespace tb

@@ -1,0 +1,57 @@
+#include "app/ShutdownInterceptor.h"
+
+namespace tb {
+
+namespace {
+bool Intercepts(const SettingsRecord& s) {
+    return (s.General & kGeneralMonitor) && (s.General & kGeneralArchiveAtShutdown);
+}
+bool Prompting(const SettingsRecord& s) {
+    return (s.Prompts & (kPromptPending | kPromptNewTypes | kPromptSizeLimit)) != 0;
+}
+}  // namespace
+
+void CShutdownInterceptor::NoteQuery(LPARAM lParam) {
+    if (DWORD(lParam) == ENDSESSION_LOGOFF) m_logoffRequested = 1;
+}
+
+BOOL CShutdownInterceptor::QueryEnd(const SettingsRecord& settings) {
+    if (m_shutdownHandled == 1) return TRUE;
+    m_shutdownHandled = 1;
+    if (!Intercepts(settings)) {
+        m_shutdownHandled = 0;
+        return TRUE;
+    }
+    if (!Prompting(settings) && m_host.HasView()) {
+        m_host.BlockShutdown(true);
+        m_host.RunShutdownArchive();
+        m_host.BlockShutdown(false);
+        return TRUE;
+    }
+    m_host.StartShutdownTimer();
+    return FALSE;
+}
+
+void CShutdownInterceptor::OnShutdownTimer(const SettingsRecord& settings) {
+    if (!Intercepts(settings)) return;  // the timer stays, doing nothing
+    m_host.StopShutdownTimer();
+    if (m_host.HasView()) {
+        m_host.BlockShutdown(true);
+        int ran = m_host.RunShutdownArchive();
+        m_host.BlockShutdown(false);
+        if (ran == 0) return;
+    }
+    m_shutdownHandled = 1;
+    if (m_host.CancelShutdownRequested()) {
+        m_shutdownHandled = 0;
+        return;
+    }
+    if (m_logoffRequested) {
+        m_host.EndSession(EWX_LOGOFF);
+        m_host.CloseFrame();
+        return;
+    }
+    m_host.EndSession(EWX_SHUTDOWN | EWX_POWEROFF);
+}
+
+}  // namespace tb

@@ -1,0 +1,48 @@
+#pragma once
+// CTallyboxApp: the application object. A single instance: a second start
+// hands its command line to the running copy and ends. The first start
+// registers the frame's window class, creates frame and view, and shows or
+// hides the window as the command line says.
+
+#include <string>
+
+#include "app/CommandLine.h"
+#include "app/Settings.h"
+#include "framework/Application.h"
+
+namespace tb {
+
+class CMainFrame;
+class CTallyboxView;
+
+class CTallyboxApp : public CApplication {
+public:
+    CTallyboxApp();
+    ~CTallyboxApp() override;
+
+    static CTallyboxApp* Get();
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    void ShowAbout();
+
+    std::string m_fileName;  // the command line's file name
+    int m_hide = 0;
+    int m_exit = 0;
+    int m_classRegistered = 0;
+    SettingsRecord m_settings;  // constructed empty; the live record is gSettings
+
+private:
+    BOOL HandOverToRunningCopy(HWND running);
+    bool RegisterFrameClass();
+    void OpenFile();
+
+    CMainFrame* m_frame = nullptr;
+    CTallyboxView* m_view = nullptr;
+};
+
+// Cuts `text` to at most `limit` bytes without splitting a UTF-8 character.
+std::string CutUtf8(const std::string& text, size_t limit);
+
+}  // namespace tb

@@ -1,0 +1,23 @@
+#pragma once
+// The archive editor's doors into the rest of the program: opening the editor
+// and the backup dialog.
+
+#include <windows.h>
+
+#include <string>
+
+namespace tb {
+
+struct EditorRequest {
+    bool presetArchive = false;  // hand the editor `archive` and `isNew`
+    std::string archive;
+    int isNew = 0;               // the file is an empty placeholder
+    int takePending = 0;         // start with the pending files
+};
+
+// The archive editor (dialog 145), modal.
+void OpenArchiveEditor(HWND owner, const EditorRequest& request);
+// The backup archives dialog (dialog 174), modal.
+void OpenBackupDialog(HWND owner);
+
+}  // namespace tb
