@@ -46,6 +46,7 @@ protected:
     void SetMessageResult(LRESULT result) { ::SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result); }
     // Makes a push button the default one and gives it the focus.
     void SetDefaultButton(int id);
+    void CenterOnOwner();
     virtual void OnDestroyed() {}
 
     static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

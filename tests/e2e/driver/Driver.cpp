@@ -1,0 +1,366 @@
+// tbdriver: operates the real Tallybox windows from outside, for the
+// end-to-end scenarios. It reads one command per line on standard input, its
+// arguments separated by tabs, and answers one line on standard output:
+// "ok <value>" or "err <reason>".
+//
+//   start <args...>                  start Tallybox.exe (beside this program) -> process id
+//   run <args...>                    start it and wait for it to end -> exit code
+//   wait-exit <pid> <ms>             wait for a started process to end -> exit code
+//   find <class|*> <title|*>         first visible-or-hidden top-level window -> hwnd
+//   wait <class|*> <title|*> <ms>    the same, waiting for it to appear
+//   wait-gone <hwnd> <ms>            wait until a window no longer exists
+//   command <hwnd> <id>              post WM_COMMAND(id) as a menu command
+//   click <hwnd> <id>                post a button click of control id
+//   send <hwnd> <msg> <w> <l>        SendMessage -> result
+//   post <hwnd> <msg> <w> <l>        PostMessage
+//   text <hwnd> [id]                 window text (of a control when id is given)
+//   settext <hwnd> <id> <text...>    set a control's text
+//   lines <hwnd> <id>                lines of a list box, separated by \x1f
+//   selected <hwnd> <id>             selected line indexes of a list box (comma-separated)
+//   select <hwnd> <id> <index>       select one line of a list box and notify its dialog
+//   checked <hwnd> <id>              check state of a button
+//   enabled <hwnd> [id]              1 or 0
+//   visible <hwnd> [id]              1 or 0
+//   rect <hwnd>                      left,top,right,bottom of a window
+//   foreground                       the foreground window
+//   children <hwnd>                  child window ids, classes and texts
+//   windows                          top-level windows: hwnd, class, title, visible
+//   msgbox                           hwnd and text of the first message box on screen
+//   quit
+//
+// Numbers may be decimal or 0x-hex. Texts are read and written as UTF-16 and
+// converted to UTF-8 here.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return {};
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0);
+    std::wstring out(size_t(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), out.data(), n);
+    return out;
+}
+
+// Line breaks and tabs are escaped so a reply stays on one line.
+std::string Escape(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else if (c == '\\') out += "\\\\";
+        else out += c;
+    }
+    return out;
+}
+
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            char c = text[++i];
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+long long Number(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 0); }
+HWND Window(const std::string& text) { return reinterpret_cast<HWND>(static_cast<intptr_t>(Number(text))); }
+
+std::string Hex(const void* value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "0x%lx", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(value)));
+    return buffer;
+}
+
+std::string WindowText(HWND hwnd) {
+    LRESULT length = 0;
+    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, reinterpret_cast<PDWORD_PTR>(&length)))
+        return {};
+    std::wstring text(size_t(length) + 1, L'\0');
+    LRESULT got = 0;
+    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, WPARAM(length + 1), LPARAM(text.data()), SMTO_ABORTIFHUNG, 5000,
+                          reinterpret_cast<PDWORD_PTR>(&got));
+    text.resize(size_t(got));
+    return Narrow(text);
+}
+
+std::string ClassName(HWND hwnd) {
+    wchar_t name[256] = {};
+    ::GetClassNameW(hwnd, name, 256);
+    return Narrow(name);
+}
+
+struct FindRequest {
+    std::string className;
+    std::string title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lParam) {
+    auto* request = reinterpret_cast<FindRequest*>(lParam);
+    if (request->className != "*" && ClassName(hwnd) != request->className) return TRUE;
+    if (request->title != "*" && WindowText(hwnd).find(request->title) == std::string::npos) return TRUE;
+    request->found = hwnd;
+    return FALSE;
+}
+
+HWND FindTop(const std::string& className, const std::string& title) {
+    FindRequest request{className, title};
+    ::EnumWindows(&FindTopLevel, LPARAM(&request));
+    return request.found;
+}
+
+BOOL CALLBACK ListTopLevel(HWND hwnd, LPARAM lParam) {
+    auto* out = reinterpret_cast<std::string*>(lParam);
+    *out += Hex(hwnd) + "|" + ClassName(hwnd) + "|" + Escape(WindowText(hwnd)) + "|" +
+            (::IsWindowVisible(hwnd) ? "1" : "0") + "\x1f";
+    return TRUE;
+}
+
+BOOL CALLBACK ListChildren(HWND hwnd, LPARAM lParam) {
+    auto* out = reinterpret_cast<std::string*>(lParam);
+    *out += std::to_string(::GetDlgCtrlID(hwnd)) + "|" + ClassName(hwnd) + "|" + Escape(WindowText(hwnd)) + "|" +
+            (::IsWindowVisible(hwnd) ? "1" : "0") + "\x1f";
+    return TRUE;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        words.push_back(Unescape(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    return words;
+}
+
+std::vector<HANDLE> g_processes;
+
+HANDLE ProcessById(DWORD id) {
+    for (HANDLE h : g_processes)
+        if (::GetProcessId(h) == id) return h;
+    return nullptr;
+}
+
+std::string ProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    folder = folder.substr(0, folder.find_last_of(L'\\') + 1);
+    const char* dist = std::getenv("TB_DIST_WIN");
+    if (dist && *dist) return std::string(dist) + "\\Tallybox.exe";
+    return Narrow(folder) + "Tallybox.exe";
+}
+
+std::string Start(const std::string& arguments, HANDLE* process) {
+    std::string program = ProgramPath();
+    std::wstring commandLine = L"\"" + Widen(program) + L"\" " + Widen(arguments);
+    std::wstring folder = Widen(program.substr(0, program.find_last_of('\\')));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+        return "err CreateProcess failed " + std::to_string(::GetLastError());
+    ::CloseHandle(pi.hThread);
+    g_processes.push_back(pi.hProcess);
+    *process = pi.hProcess;
+    return "ok " + std::to_string(pi.dwProcessId);
+}
+
+std::string Handle(const std::string& line) {
+    std::vector<std::string> w = Words(line);
+    if (w.empty()) return "err empty";
+    const std::string& c = w[0];
+    auto need = [&](size_t n) { return w.size() >= n; };
+
+    if (c == "start") {
+        HANDLE process = nullptr;
+        return Start(need(2) ? w[1] : std::string(), &process);
+    }
+    if (c == "run") {
+        HANDLE process = nullptr;
+        std::string started = Start(need(2) ? w[1] : std::string(), &process);
+        if (started.rfind("ok", 0) != 0) return started;
+        if (::WaitForSingleObject(process, 60000) != WAIT_OBJECT_0) return "err timeout";
+        DWORD code = 0;
+        ::GetExitCodeProcess(process, &code);
+        return "ok " + std::to_string(code);
+    }
+    if (c == "wait-exit" && need(3)) {
+        HANDLE process = ProcessById(DWORD(Number(w[1])));
+        if (!process) return "err unknown process";
+        if (::WaitForSingleObject(process, DWORD(Number(w[2]))) != WAIT_OBJECT_0) return "err timeout";
+        DWORD code = 0;
+        ::GetExitCodeProcess(process, &code);
+        return "ok " + std::to_string(code);
+    }
+    if (c == "find" && need(3)) {
+        HWND hwnd = FindTop(w[1], w[2]);
+        return hwnd ? "ok " + Hex(hwnd) : "err not found";
+    }
+    if (c == "wait" && need(4)) {
+        DWORD limit = DWORD(Number(w[3]));
+        const std::string& title = w[2];
+        DWORD start = ::GetTickCount();
+        for (;;) {
+            HWND hwnd = FindTop(w[1], title);
+            if (hwnd) return "ok " + Hex(hwnd);
+            if (::GetTickCount() - start > limit) return "err timeout";
+            ::Sleep(50);
+        }
+    }
+    if (c == "wait-gone" && need(3)) {
+        HWND hwnd = Window(w[1]);
+        DWORD start = ::GetTickCount();
+        while (::IsWindow(hwnd)) {
+            if (::GetTickCount() - start > DWORD(Number(w[2]))) return "err timeout";
+            ::Sleep(50);
+        }
+        return "ok";
+    }
+    if (c == "command" && need(3)) {
+        return ::PostMessageW(Window(w[1]), WM_COMMAND, MAKEWPARAM(Number(w[2]), 0), 0) ? "ok" : "err post";
+    }
+    if (c == "click" && need(3)) {
+        HWND dialog = Window(w[1]);
+        int id = int(Number(w[2]));
+        HWND control = ::GetDlgItem(dialog, id);
+        return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(control)) ? "ok" : "err post";
+    }
+    if ((c == "send" || c == "post") && need(5)) {
+        HWND hwnd = Window(w[1]);
+        UINT msg = UINT(Number(w[2]));
+        WPARAM wp = WPARAM(Number(w[3]));
+        LPARAM lp = LPARAM(Number(w[4]));
+        if (c == "post") return ::PostMessageW(hwnd, msg, wp, lp) ? "ok" : "err post";
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_NORMAL, 30000, &result)) return "err timeout";
+        return "ok " + std::to_string(static_cast<long long>(static_cast<LRESULT>(result)));
+    }
+    if (c == "text" && need(2)) {
+        HWND hwnd = Window(w[1]);
+        if (w.size() >= 3) hwnd = ::GetDlgItem(hwnd, int(Number(w[2])));
+        if (!hwnd) return "err no window";
+        return "ok " + Escape(WindowText(hwnd));
+    }
+    if (c == "settext" && need(3)) {
+        HWND control = ::GetDlgItem(Window(w[1]), int(Number(w[2])));
+        std::wstring text = Widen(need(4) ? w[3] : std::string());
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(control, WM_SETTEXT, 0, LPARAM(text.c_str()), SMTO_NORMAL, 5000, &result);
+        return "ok";
+    }
+    if (c == "lines" && need(3)) {
+        HWND list = ::GetDlgItem(Window(w[1]), int(Number(w[2])));
+        if (!list) return "err no list";
+        LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+        std::string out;
+        for (LRESULT i = 0; i < count; ++i) {
+            LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0);
+            // Generous: a cross-process LB_GETTEXT may copy more than it announced.
+            std::wstring text(size_t(length > 0 ? length : 0) * 2 + 16, L'\0');
+            ::SendMessageW(list, LB_GETTEXT, WPARAM(i), LPARAM(text.data()));
+            text.resize(wcslen(text.c_str()));
+            if (i) out += "\x1f";
+            out += Escape(Narrow(text));
+        }
+        return "ok " + std::to_string(count) + " " + out;
+    }
+    if (c == "selected" && need(3)) {
+        HWND list = ::GetDlgItem(Window(w[1]), int(Number(w[2])));
+        LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+        std::string out;
+        for (LRESULT i = 0; i < count; ++i) {
+            if (::SendMessageW(list, LB_GETSEL, WPARAM(i), 0) > 0) out += (out.empty() ? "" : ",") + std::to_string(i);
+        }
+        return "ok " + out;
+    }
+    if (c == "select" && need(4)) {
+        HWND dialog = Window(w[1]);
+        int id = int(Number(w[2]));
+        HWND list = ::GetDlgItem(dialog, id);
+        LONG style = ::GetWindowLongW(list, GWL_STYLE);
+        if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL))
+            ::SendMessageW(list, LB_SETSEL, TRUE, LPARAM(Number(w[3])));
+        else
+            ::SendMessageW(list, LB_SETCURSEL, WPARAM(Number(w[3])), 0);
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), LPARAM(list));
+        return "ok";
+    }
+    if (c == "checked" && need(3)) {
+        LRESULT state = ::SendMessageW(::GetDlgItem(Window(w[1]), int(Number(w[2]))), BM_GETCHECK, 0, 0);
+        return "ok " + std::to_string(state);
+    }
+    if ((c == "enabled" || c == "visible") && need(2)) {
+        HWND hwnd = Window(w[1]);
+        if (w.size() >= 3) hwnd = ::GetDlgItem(hwnd, int(Number(w[2])));
+        if (!hwnd) return "err no window";
+        bool on = c == "enabled" ? ::IsWindowEnabled(hwnd) : ::IsWindowVisible(hwnd);
+        return std::string("ok ") + (on ? "1" : "0");
+    }
+    if (c == "rect" && need(2)) {
+        RECT r{};
+        if (!::GetWindowRect(Window(w[1]), &r)) return "err no window";
+        return "ok " + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom);
+    }
+    if (c == "foreground") return "ok " + Hex(::GetForegroundWindow());
+    if (c == "children" && need(2)) {
+        std::string out;
+        ::EnumChildWindows(Window(w[1]), &ListChildren, LPARAM(&out));
+        return "ok " + out;
+    }
+    if (c == "windows") {
+        std::string out;
+        ::EnumWindows(&ListTopLevel, LPARAM(&out));
+        return "ok " + out;
+    }
+    if (c == "msgbox") {
+        // A message box is a dialog whose static text has the id 0xFFFF.
+        HWND hwnd = nullptr;
+        while ((hwnd = ::FindWindowExW(nullptr, hwnd, L"#32770", nullptr)) != nullptr) {
+            HWND text = ::GetDlgItem(hwnd, 0xFFFF);
+            if (text && ::IsWindowVisible(hwnd)) return "ok " + Hex(hwnd) + " " + Escape(WindowText(text));
+        }
+        return "err none";
+    }
+    return "err unknown command " + c;
+}
+
+}  // namespace
+
+int main() {
+    char buffer[8192];
+    while (std::fgets(buffer, sizeof buffer, stdin)) {
+        std::string line(buffer);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        if (line == "quit") break;
+        std::string reply = Handle(line);
+        std::fputs(reply.c_str(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+    for (HANDLE h : g_processes) ::CloseHandle(h);
+    return 0;
+}

@@ -1,0 +1,274 @@
+"""Helpers for the end-to-end scenarios: the Wine prefix, Vaultly.ini, the
+driver that operates the program's windows, screenshots, and test folders.
+
+A scenario starts from a state it made itself: no program of the prefix is
+running, Vaultly.ini holds exactly what the scenario wrote, and its test folders
+are fresh.
+"""
+import os
+import shutil
+import subprocess
+import time
+import unittest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BUILD = os.environ.get("TB_BUILD", os.path.join(ROOT, "build"))
+DIST = os.path.join(BUILD, "dist")
+DRIVER = os.path.join(BUILD, "tests", "tbdriver.exe")
+SHOTS = os.path.join(BUILD, "shots")
+MAIN_PREFIX = os.path.join(BUILD, "wineprefix")
+
+WINDOW_CLASS = "TallyboxArchiveClass"
+WM_COMMAND = 0x0111
+WM_CLOSE = 0x0010
+WM_QUERYENDSESSION = 0x0011
+WM_LBUTTONUP = 0x0202
+TRAY_CALLBACK = 101
+ENDSESSION_LOGOFF = 0x80000000
+
+
+def windows_path(path):
+    """The Windows name of a Linux path through Wine's Z: drive."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def wine_env(prefix):
+    env = dict(os.environ)
+    env["WINEPREFIX"] = prefix
+    env["WINEARCH"] = "win32"
+    env["WINEDEBUG"] = "-all"
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    env["TB_DIST_WIN"] = windows_path(DIST)
+    return env
+
+
+def ensure_prefix(prefix):
+    """Creates a prefix (as scripts/wine-env.sh does) when it does not exist yet."""
+    if os.path.exists(os.path.join(prefix, "system.reg")):
+        return
+    if prefix != MAIN_PREFIX and os.path.exists(os.path.join(MAIN_PREFIX, "system.reg")):
+        subprocess.run(["wineserver", "-k"], env=wine_env(MAIN_PREFIX), check=False)
+        subprocess.run(["wineserver", "-w"], env=wine_env(MAIN_PREFIX), check=False)
+        shutil.copytree(MAIN_PREFIX, prefix, symlinks=True)
+        return
+    script = ". '{}/scripts/wine-env.sh' && tb_wine_prefix".format(ROOT)
+    subprocess.run(["bash", "-c", script], env=wine_env(prefix), check=True)
+
+
+def kill_prefix(prefix):
+    env = wine_env(prefix)
+    subprocess.run(["wineserver", "-k"], env=env, check=False, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], env=env, check=False, stderr=subprocess.DEVNULL)
+
+
+class DriverError(Exception):
+    pass
+
+
+def _escape(text):
+    return (str(text).replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n")
+            .replace("\r", "\\r"))
+
+
+def unescape(text):
+    out = []
+    i = 0
+    while i < len(text):
+        c = text[i]
+        if c == "\\" and i + 1 < len(text):
+            n = text[i + 1]
+            out.append({"n": "\n", "r": "\r", "t": "\t"}.get(n, n))
+            i += 2
+        else:
+            out.append(c)
+            i += 1
+    return "".join(out)
+
+
+class Driver:
+    """tbdriver.exe running in the prefix: one command, one answer."""
+
+    def __init__(self, env):
+        self.proc = subprocess.Popen(["wine", DRIVER], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, env=env, cwd=DIST, text=True,
+                                     encoding="utf-8", errors="replace", bufsize=1)
+
+    def call(self, *args):
+        line = "\t".join(_escape(a) for a in args)
+        self.proc.stdin.write(line + "\n")
+        self.proc.stdin.flush()
+        reply = self.proc.stdout.readline()
+        if not reply:
+            raise DriverError("driver ended while answering: " + line)
+        reply = reply.rstrip("\r\n")
+        if reply.startswith("ok"):
+            return reply[3:] if len(reply) > 3 else ""
+        raise DriverError("{} -> {}".format(line.replace("\t", " "), reply))
+
+    def try_call(self, *args):
+        try:
+            return self.call(*args)
+        except DriverError:
+            return None
+
+    def close(self):
+        try:
+            self.proc.stdin.write("quit\n")
+            self.proc.stdin.flush()
+            self.proc.wait(timeout=10)
+            self.proc.stdin.close()
+            self.proc.stdout.close()
+        except Exception:
+            self.proc.kill()
+
+
+class Session:
+    """One scenario's Wine prefix, settings file, driver and screenshots."""
+
+    def __init__(self, prefix=MAIN_PREFIX):
+        self.prefix = prefix
+        ensure_prefix(prefix)
+        kill_prefix(prefix)
+        self.env = wine_env(prefix)
+        self.windows_dir = os.path.join(prefix, "drive_c", "windows")
+        self.ini_path = os.path.join(self.windows_dir, "Vaultly.ini")
+        self.driver = Driver(self.env)
+        self.pids = []
+
+    # ---- settings file ---------------------------------------------------------------
+    def write_ini(self, sections=None):
+        """Writes Vaultly.ini with exactly these sections ({name: {key: value}}); None removes it."""
+        if sections is None:
+            if os.path.exists(self.ini_path):
+                os.remove(self.ini_path)
+            return
+        lines = []
+        for name, keys in sections.items():
+            lines.append("[{}]".format(name))
+            for key, value in keys.items():
+                lines.append("{}={}".format(key, value))
+            lines.append("")
+        with open(self.ini_path, "w", encoding="utf-8", newline="\r\n") as f:
+            f.write("\n".join(lines))
+
+    def read_ini(self):
+        """{section: {key: value}} as the program left the file (keys keep their case)."""
+        result = {}
+        if not os.path.exists(self.ini_path):
+            return result
+        section = None
+        with open(self.ini_path, encoding="utf-8", errors="replace") as f:
+            for raw in f:
+                line = raw.rstrip("\r\n")
+                if line.startswith("[") and line.endswith("]"):
+                    section = result.setdefault(line[1:-1], {})
+                elif "=" in line and section is not None:
+                    key, value = line.split("=", 1)
+                    section[key] = value
+        return result
+
+    def ini_value(self, section, key, default=None):
+        return self.read_ini().get(section, {}).get(key, default)
+
+    # ---- the program -------------------------------------------------------------------
+    def start(self, *arguments):
+        command = " ".join('"{}"'.format(a) if (" " in a and not a.startswith('"')) else a for a in arguments)
+        pid = int(self.driver.call("start", command))
+        self.pids.append(pid)
+        return pid
+
+    def run(self, *arguments):
+        """Starts the program and waits for it to end; returns its exit code."""
+        command = " ".join('"{}"'.format(a) if (" " in a and not a.startswith('"')) else a for a in arguments)
+        return int(self.driver.call("run", command))
+
+    def main_window(self, timeout_ms=20000):
+        return self.driver.call("wait", WINDOW_CLASS, "*", timeout_ms)
+
+    def wait_until(self, predicate, timeout=20.0, what="condition"):
+        end = time.time() + timeout
+        while True:
+            value = predicate()
+            if value:
+                return value
+            if time.time() > end:
+                raise AssertionError("timed out waiting for " + what)
+            time.sleep(0.05)
+
+    def visible(self, hwnd, control=None):
+        args = ["visible", hwnd] + ([control] if control is not None else [])
+        return self.driver.call(*args) == "1"
+
+    def text(self, hwnd, control=None):
+        args = ["text", hwnd] + ([control] if control is not None else [])
+        return unescape(self.driver.call(*args))
+
+    def lines(self, hwnd, control):
+        reply = self.driver.call("lines", hwnd, control)
+        count, _, rest = reply.partition(" ")
+        if int(count) == 0:
+            return []
+        return [unescape(x) for x in rest.split("\x1f")]
+
+    def command(self, hwnd, command_id):
+        self.driver.call("command", hwnd, command_id)
+
+    def click(self, hwnd, control):
+        self.driver.call("click", hwnd, control)
+
+    def send(self, hwnd, message, wparam=0, lparam=0):
+        return int(self.driver.call("send", hwnd, message, wparam, lparam))
+
+    def post(self, hwnd, message, wparam=0, lparam=0):
+        self.driver.call("post", hwnd, message, wparam, lparam)
+
+    def wait_dialog(self, title, timeout_ms=20000):
+        return self.driver.call("wait", "#32770", title, timeout_ms)
+
+    def message_box(self, timeout=20.0):
+        """(hwnd, text) of the first message box that appears."""
+        found = self.wait_until(lambda: self.driver.try_call("msgbox"), timeout, "a message box")
+        hwnd, _, text = found.partition(" ")
+        return hwnd, unescape(text)
+
+    def no_message_box(self):
+        return self.driver.try_call("msgbox") is None
+
+    def rect(self, hwnd):
+        return tuple(int(v) for v in self.driver.call("rect", hwnd).split(","))
+
+    def window_exists(self, class_name="*", title="*"):
+        return self.driver.try_call("find", class_name, title) is not None
+
+    def wait_exit(self, pid, timeout_ms=20000):
+        return int(self.driver.call("wait-exit", pid, timeout_ms))
+
+    def terminate(self, hwnd):
+        """Ends the program through its Terminate command, answering Yes."""
+        self.command(hwnd, 57665)
+        box, _ = self.message_box()
+        self.click(box, 6)  # IDYES
+
+    # ---- screenshots --------------------------------------------------------------------
+    def screenshot(self, name):
+        os.makedirs(SHOTS, exist_ok=True)
+        path = os.path.join(SHOTS, name + ".png")
+        subprocess.run(["import", "-window", "root", path], check=True, env=self.env)
+        return path
+
+    def close(self):
+        self.driver.close()
+        kill_prefix(self.prefix)
+
+
+class ScenarioTest(unittest.TestCase):
+    """Base of the scenarios: one session per test, taken down afterwards."""
+    prefix = MAIN_PREFIX
+
+    def setUp(self):
+        self.s = Session(self.prefix)
+        self.addCleanup(self.s.close)
+
+
+def main():
+    unittest.main(verbosity=2)

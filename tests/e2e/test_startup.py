@@ -1,0 +1,153 @@
+#!/usr/bin/env python3
+"""Start-up, single instance, main frame, tray icon and placement, through the
+real program under Wine."""
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import tallybox as tb  # noqa: E402
+
+ID_APP_ABOUT = 57664
+ID_APP_EXIT = 57665
+ID_HIDE = 32793
+IDOK, IDYES, IDNO = 1, 6, 7
+
+
+class StartUp(tb.ScenarioTest):
+    def test_fresh_settings_place_the_window_at_50_50_500_500(self):
+        self.s.write_ini(None)
+        self.s.start()
+        frame = self.s.main_window()
+        self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show")
+        self.assertEqual(self.s.rect(frame), (50, 50, 500, 500))
+        self.assertEqual(self.s.text(frame), " A File Archiver by Corvane ")
+        time.sleep(0.5)
+        self.s.screenshot("main-window-empty")
+        self.s.terminate(frame)
+        self.s.wait_until(lambda: not self.s.window_exists(tb.WINDOW_CLASS), what="the program to end")
+        settings = self.s.read_ini()["Settings"]
+        self.assertEqual((settings["FrameLeft"], settings["FrameTop"], settings["FrameRight"],
+                          settings["FrameBottom"]), ("50", "50", "500", "500"))
+
+    def test_placement_survives_a_restart(self):
+        self.s.write_ini({"Settings": {"FrameLeft": 120, "FrameTop": 80, "FrameRight": 820, "FrameBottom": 600}})
+        self.s.start()
+        frame = self.s.main_window()
+        self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show")
+        self.assertEqual(self.s.rect(frame), (120, 80, 820, 600))
+        self.s.terminate(frame)
+        self.s.wait_until(lambda: not self.s.window_exists(tb.WINDOW_CLASS), what="the program to end")
+        self.s.start()
+        frame = self.s.main_window()
+        self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show again")
+        self.assertEqual(self.s.rect(frame), (120, 80, 820, 600))
+
+    def test_exit_switch_ends_right_after_creation(self):
+        self.s.write_ini(None)
+        code = self.s.run("/exit")
+        self.assertEqual(code, 0)
+        self.assertFalse(self.s.window_exists(tb.WINDOW_CLASS))
+        # The frame was created and destroyed the normal way: it wrote its placement.
+        self.assertEqual(self.s.ini_value("Settings", "FrameTop"), "50")
+
+    def test_hide_switch_starts_hidden_in_the_tray(self):
+        self.s.write_ini(None)
+        self.s.start("-hide")
+        frame = self.s.main_window()
+        time.sleep(1.0)
+        self.assertFalse(self.s.visible(frame))
+        self.s.post(frame, tb.TRAY_CALLBACK, 0, tb.WM_LBUTTONUP)
+        self.s.wait_until(lambda: self.s.visible(frame), what="the tray click to show the window")
+
+    def test_close_hides_and_a_tray_click_restores_on_top(self):
+        self.s.write_ini(None)
+        self.s.start()
+        frame = self.s.main_window()
+        self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show")
+        self.s.post(frame, tb.WM_CLOSE)
+        self.s.wait_until(lambda: not self.s.visible(frame), what="close to hide the window")
+        self.assertTrue(self.s.window_exists(tb.WINDOW_CLASS))
+        # Other mouse events on the icon do nothing.
+        self.s.post(frame, tb.TRAY_CALLBACK, 0, 0x0201)  # WM_LBUTTONDOWN
+        time.sleep(0.5)
+        self.assertFalse(self.s.visible(frame))
+        self.s.post(frame, tb.TRAY_CALLBACK, 0, tb.WM_LBUTTONUP)
+        self.s.wait_until(lambda: self.s.visible(frame), what="the tray click to restore the window")
+        self.s.wait_until(lambda: self.s.driver.call("foreground") == frame, what="the window to come to the front")
+        # The Hide command hides it again (after the raise 50 ms after the click).
+        time.sleep(0.3)
+        self.s.command(frame, ID_HIDE)
+        self.s.wait_until(lambda: not self.s.visible(frame), what="Hide to hide the window")
+
+    def test_terminate_asks_its_question(self):
+        self.s.write_ini(None)
+        pid = self.s.start()
+        frame = self.s.main_window()
+        self.s.command(frame, ID_APP_EXIT)
+        box, text = self.s.message_box()
+        self.assertEqual(text, "File changes will not be monitored. Automatic archiving will not be done.\n\n"
+                               "Terminate File Archiver? ")
+        self.s.click(box, IDNO)
+        time.sleep(0.5)
+        self.assertTrue(self.s.window_exists(tb.WINDOW_CLASS))
+        self.s.command(frame, ID_APP_EXIT)
+        box, _ = self.s.message_box()
+        self.s.click(box, IDYES)
+        self.assertEqual(self.s.wait_exit(pid), 0)
+        self.assertFalse(self.s.window_exists(tb.WINDOW_CLASS))
+
+    def test_about_box(self):
+        self.s.write_ini(None)
+        self.s.start()
+        frame = self.s.main_window()
+        self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show")
+        self.s.command(frame, ID_APP_ABOUT)
+        about = self.s.wait_dialog("File Archiver by Corvane.")
+        texts = self.s.driver.call("children", about)
+        self.assertIn("A File Tracking and Archiving Utility.", texts)
+        self.assertIn("Version 1.33", texts)
+        time.sleep(0.3)
+        self.s.screenshot("about-box")
+        self.s.click(about, IDOK)
+        self.s.wait_until(lambda: not self.s.window_exists("#32770", "File Archiver by Corvane."),
+                          what="the About box to close")
+
+
+class SecondStart(tb.ScenarioTest):
+    def test_second_start_restores_or_hides_the_first(self):
+        self.s.write_ini(None)
+        first = self.s.start("/hide")
+        frame = self.s.main_window()
+        time.sleep(0.5)
+        self.assertFalse(self.s.visible(frame))
+        # A second start without arguments shows the running copy and ends.
+        self.assertEqual(self.s.run(), 0)
+        self.s.wait_until(lambda: self.s.visible(frame), what="the second start to show the first")
+        # With hide it hides the running copy.
+        self.assertEqual(self.s.run("/hide"), 0)
+        self.s.wait_until(lambda: not self.s.visible(frame), what="the second start to hide the first")
+        # A switch spelled with a capital letter is ignored: the window is shown.
+        self.assertEqual(self.s.run("/Hide"), 0)
+        self.s.wait_until(lambda: self.s.visible(frame), what="/Hide to be ignored")
+        self.assertEqual(self.s.driver.call("find", tb.WINDOW_CLASS, "*"), frame)
+        self.assertIsNone(self.s.driver.try_call("wait-exit", first, 100))
+
+    def test_odd_and_overlong_names_never_crash_either_copy(self):
+        self.s.write_ini(None)
+        first = self.s.start("/hide")
+        frame = self.s.main_window()
+        for name in ['"C:\\quoted name\\a.zip"', "C:\\" + "x" * 300 + ".zip", "C:\\résumé\\日本.zip"]:
+            second = self.s.start(name)
+            # A missing file goes to the archive editor; the second copy waits
+            # for the first to take the name, so answer what the first shows.
+            box, _ = self.s.message_box()
+            self.s.click(box, IDOK)
+            self.assertEqual(self.s.wait_exit(second), 0)
+        self.assertIsNone(self.s.driver.try_call("wait-exit", first, 100))
+        self.assertEqual(self.s.driver.call("find", tb.WINDOW_CLASS, "*"), frame)
+
+
+if __name__ == "__main__":
+    tb.main()

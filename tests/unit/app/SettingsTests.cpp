@@ -1,0 +1,106 @@
+#include <windows.h>
+
+#include <string>
+
+#include "app/Profile.h"
+#include "app/Settings.h"
+#include "doctest/doctest.h"
+#include "tests/unit/TestIni.h"
+
+using namespace tb;
+
+TEST_CASE("a missing settings file gives the defaults") {
+    TestIni ini;  // starts without Vaultly.ini
+    SettingsRecord record;
+    record.General = 7;
+    record.Time = "leftover";
+    ReadSettings(record);
+    CHECK(record == SettingsRecord{});
+    CHECK(ReadIniInt(kSettingsSection, "FrameTop", 50) == 50);
+    CHECK(ReadIniString(kSettingsSection, "LastArchiveTime", 200).empty());
+}
+
+TEST_CASE("an empty settings file gives the defaults") {
+    TestIni ini("");
+    SettingsRecord record;
+    ReadSettings(record);
+    CHECK(record == SettingsRecord{});
+}
+
+TEST_CASE("the record survives a write and a read, apart from upper-cased type lists") {
+    TestIni ini;
+    SettingsRecord written;
+    written.General = 0x1 | 0x2 | 0x400;
+    written.Time = "09:30:PM";
+    written.Interval = 3;
+    written.Sizelimit = 100;
+    written.Method = 5;
+    written.CustomStore = "store";
+    written.CustomRetrieve = "retrieve";
+    written.LocationDir = "C:\\Auto Archives";
+    written.LocationDirAlt = "D:\\Alt";
+    written.LocationFlags = 9;
+    written.Drives = 0x04 | 0x10;
+    written.CustomDriveList = "cd";
+    written.ExcludeDirList = "C:\\DATA2;;C:\\DATA";
+    written.FileTypes = ".doc;.Txt;";
+    written.ExcludeTypes = ".tmp;";
+    written.ExcludeFiles = "notes.txt;";
+    written.Prompts = 0x01 | 0x02;
+    written.UnZipFlags = 0x001 | 0x080;
+    written.DefUnZipPath = "C:\\Unzipped";
+    written.Edit = 1;
+    SettingsRecord original = written;
+
+    WriteSettings(written);
+    CHECK(written.FileTypes == ".DOC;.TXT;");  // upper-cased in the record as well
+    CHECK(written.ExcludeTypes == ".TMP;");
+
+    SettingsRecord read;
+    ReadSettings(read);
+    original.FileTypes = ".DOC;.TXT;";
+    original.ExcludeTypes = ".TMP;";
+    CHECK(read == original);
+    CHECK(ini.Value("Settings", "General") == "1027");
+    CHECK(ini.Value("Settings", "Edit") == "1");
+}
+
+TEST_CASE("the keys are written in record order") {
+    TestIni ini;
+    SettingsRecord record;
+    WriteSettings(record);
+    const char* order[] = {"General", "Time", "Interval", "Sizelimit", "Method", "CustomStore",
+                           "CustomRetrieve", "LocationDir", "LocationDirAlt", "LocationFlags", "Drives",
+                           "CustomDriveList", "ExcludeDirList", "FileTypes", "ExcludeTypes", "ExcludeFiles",
+                           "Prompts", "UnZipFlags", "DefUnZipPath", "Edit"};
+    std::string text = ini.Text();
+    size_t last = 0;
+    for (const char* key : order) {
+        size_t at = text.find(std::string("\n") + key + "=");
+        CAPTURE(key);
+        REQUIRE(at != std::string::npos);
+        CHECK(at >= last);
+        last = at;
+    }
+}
+
+TEST_CASE("a long string value is cut to the buffer, never overrun") {
+    TestIni ini;
+    const std::string longValue(6000, 'x');
+    WriteIniString(kSettingsSection, "ExcludeDirList", longValue);
+    SettingsRecord record;
+    ReadSettings(record);
+    CHECK(record.ExcludeDirList.size() == 4999);
+    CHECK(record.ExcludeDirList == longValue.substr(0, 4999));
+    CHECK(ReadIniString(kSettingsSection, "ExcludeDirList", 200).size() == 199);
+}
+
+TEST_CASE("integer keys are written as decimal text and read by their leading digits") {
+    TestIni ini;
+    WriteIntKey(kSettingsSection, "DivPoint", 275);
+    CHECK(ini.Value("Settings", "DivPoint") == "275");
+    WriteIniString(kSettingsSection, "Interval", "12hours");
+    SettingsRecord record;
+    ReadSettings(record);
+    CHECK(record.Interval == 12);
+}
