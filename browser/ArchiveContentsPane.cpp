@@ -1,0 +1,491 @@
+#include "browser/ArchiveContentsPane.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/Globals.h"
+#include "browser/FileIcons.h"
+#include "browser/TabbedText.h"
+#include "browser/TallyboxView.h"
+#include "editor/PasswordDlg.h"
+#include "framework/FrameWindow.h"
+#include "framework/Handles.h"
+#include "framework/Shell.h"
+#include "framework/Text.h"
+#include "res/resource.h"
+#include "zip/ZipEngine.h"
+
+namespace tb {
+
+std::vector<FileListRecord> gFileList;
+int gDragTarget = -1;
+int gFileMenuFlag = 0;
+int gLastHeaderX = 0;
+
+namespace {
+
+constexpr int kLineHeight = 17;
+constexpr int kLargeArchive = 300;
+constexpr int kPumpEvery = 40;
+constexpr int kEdgeReach = 10;
+constexpr int kMinColumn = 30;
+constexpr char kRetrieving[] = "\tRetrieving list of Files...";
+constexpr char kPasswordPrompt[] =
+    "This archive contains password protected files. Enter a password to extract these files.";
+
+const int kFileColumns[] = {kColumnName, kColumnExt, kColumnDate, kColumnSize, kColumnCompressed, kColumnLocation};
+
+bool Near(int a, int b) { return a - b < kEdgeReach && b - a < kEdgeReach; }
+
+// A fresh folder under the temporary folder for one opened entry.
+std::string FreshOpenFolder() {
+    std::string base = TempFolder(500) + "Tallybox";
+    ::CreateDirectoryA(base.c_str(), nullptr);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::string folder = base + Format("\\%08lX", static_cast<unsigned long>(::GetTickCount() + attempt));
+        if (::CreateDirectoryA(folder.c_str(), nullptr)) return folder + "\\";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string ListingStatusText(int count, const std::string& archive) {
+    const size_t limit = 99;
+    std::string text = Format("Number of Files:  %i  (%s)", count, archive.c_str());
+    if (text.size() <= limit) return text;
+    // Keep the start (drive and first folder) and the end (the name) of the path.
+    const std::string frame = Format("Number of Files:  %i  ()", count);
+    const size_t room = limit > frame.size() + 3 ? limit - frame.size() - 3 : 0;
+    const size_t head = room / 3;
+    const size_t tail = room - head;
+    return Format("Number of Files:  %i  (%s...%s)", count, archive.substr(0, head).c_str(),
+                  archive.substr(archive.size() - tail).c_str());
+}
+
+CArchiveContentsPane::CArchiveContentsPane() : CDialog(IDD_CONTENTS_PANE) {
+    gFileList.clear();
+    Map().OnControl(IDC_ARCHIVE_LIST, LBN_SELCHANGE, [this] {
+        OnArchiveSelected();
+        RECT icons{0, 0, 17, 300};
+        ::InvalidateRect(ArchiveList(), &icons, TRUE);
+    });
+    Map().OnControl(IDC_FILE_LIST, LBN_SELCHANGE, [this] {
+        RECT icons{0, 0, 17, 300};
+        ::InvalidateRect(FileList(), &icons, TRUE);
+    });
+    Map().OnControl(IDC_ARCHIVE_LIST, LBN_DBLCLK, [] {
+        if (HWND frame = CApplication::MainWindowHandle()) ::SendMessageA(frame, WM_COMMAND, ID_EDIT_ARCHIVE, 0);
+    });
+    Map().OnControl(IDC_FILE_LIST, LBN_DBLCLK, [this] { OpenSelectedFile(); });
+    Map().OnCommand(IDC_HDR_ARC_NAME, [this] {
+        if (gView) gView->SortArchivesByName();
+        ::SetFocus(Handle());
+    });
+    Map().OnCommand(IDC_HDR_ARC_LOCATION, [this] {
+        if (gView) gView->SortArchivesByLocation();
+        ::SetFocus(Handle());
+    });
+    for (int column : kFileColumns) Map().OnCommand(UINT(column), [this, column] { SortFileList(column, -1); });
+    Map().OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) -> LRESULT {
+        OnListingTimer(int(id));
+        return 0;
+    });
+    Map().OnMessage(WM_DRAWITEM, [this](WPARAM, LPARAM l) -> LRESULT {
+        DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(l));
+        return TRUE;
+    });
+    Map().OnMessage(WM_MEASUREITEM, [](WPARAM, LPARAM l) -> LRESULT {
+        reinterpret_cast<MEASUREITEMSTRUCT*>(l)->itemHeight = kLineHeight;
+        return TRUE;
+    });
+    Map().OnMessage(WM_LBUTTONDOWN, [this](WPARAM, LPARAM l) -> LRESULT {
+        OnButtonDown(GET_X_LPARAM(l), GET_Y_LPARAM(l));
+        return 0;
+    });
+    Map().OnMessage(WM_MOUSEMOVE, [this](WPARAM, LPARAM l) -> LRESULT {
+        OnMouseMove(GET_X_LPARAM(l), GET_Y_LPARAM(l));
+        return 0;
+    });
+    Map().OnMessage(WM_LBUTTONUP, [this](WPARAM, LPARAM) -> LRESULT {
+        OnButtonUp();
+        return 0;
+    });
+    Map().OnMessage(WM_RBUTTONUP, [this](WPARAM, LPARAM l) -> LRESULT {
+        OnContextMenu(GET_X_LPARAM(l), GET_Y_LPARAM(l));
+        return 0;
+    });
+    Map().OnMessage(WM_PAINT, [this](WPARAM, LPARAM) -> LRESULT {
+        ::ValidateRect(Handle(), nullptr);
+        return 0;
+    });
+}
+
+BOOL CArchiveContentsPane::OnInitDialog() {
+    for (int id : kHeaderIds) ::SetWindowSubclass(Item(id), &HeaderProc, 1, DWORD_PTR(this));
+    ::SetWindowSubclass(ArchiveList(), &ArchiveListProc, 1, DWORD_PTR(this));
+    ::SetWindowSubclass(FileList(), &FileListProc, 1, DWORD_PTR(this));
+    CListBox(ArchiveList()).SetItemHeight(kLineHeight);
+    CListBox(FileList()).SetItemHeight(kLineHeight);
+    return FALSE;
+}
+
+void CArchiveContentsPane::ShowLines(HWND list, const char* line) {
+    CListBox box(list);
+    box.Reset();
+    box.Add(line);
+}
+
+void CArchiveContentsPane::SetStatus(const std::string& text) {
+    if (gView && gView->Frame()) gView->Frame()->SetStatusText(1, text);
+}
+
+// ---- listing ----------------------------------------------------------------------
+
+void CArchiveContentsPane::OnArchiveSelected() {
+    StopTimer(IDT_PANE_LISTING);
+    const int selected = CListBox(ArchiveList()).CurSel();
+    if (selected != 0 && selected == m_lastSelected) return;
+    m_stop = 0;
+    SetStatus("Number of Files: ");
+    ShowLines(FileList(), kRetrieving);
+    UpdateNow();
+    m_lastSelected = selected;
+    if (gView && selected >= 0 && selected < gView->KnownArchives().Count() &&
+        !gView->KnownArchives().At(selected).path.empty())
+        StartTimer(IDT_PANE_LISTING, 200);
+}
+
+void CArchiveContentsPane::OnListingTimer(int id) {
+    if (id != -1) StopTimer(IDT_PANE_LISTING);
+    ListSelectedArchive();
+}
+
+int CArchiveContentsPane::ListSelectedArchive() {
+    gFileList.clear();
+    ShowLines(FileList(), kRetrieving);
+    const int selected = CListBox(ArchiveList()).CurSel();
+    if (!gView || selected < 0 || selected >= gView->KnownArchives().Count()) return 0;
+    const std::string archive = gView->KnownArchives().At(selected).path;
+    if (archive.empty()) return 0;
+
+    CZipEngine engine(Handle());
+    const int count = engine.ListArchive(archive, "", -1);
+    m_stop = 0;
+    SetStatus(ListingStatusText(count, archive));
+    if (CApplication::MainWindowHandle())
+        ::SetWindowTextA(CApplication::MainWindowHandle(), ("A File Archiver by Corvane - [" + archive + "]").c_str());
+
+    CListBox files(FileList());
+    if (count <= 0) {
+        ShowLines(FileList(), "\tArchive Empty.");
+        return 1;
+    }
+    const bool large = count > kLargeArchive;
+    if (large) files.Reset();
+    gFileList.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        if (i % kPumpEvery == 0) {
+            MSG msg;
+            if (::PeekMessageA(&msg, Handle(), 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+                if (m_stop) return 0;  // a listing started meanwhile has finished
+            }
+        }
+        engine.ListArchive(archive, "", -2);
+        const ZipEntryInfo& info = engine.EntryInfo();
+        char path[sizeof info.path + 1] = {};
+        memcpy(path, info.path, sizeof info.path);
+        char date[sizeof info.dateTime + 1] = {};
+        memcpy(date, info.dateTime, sizeof info.dateTime);
+        gFileList.push_back(
+            MakeFileListRecord(path, date, info.method, info.size, info.compressedSize, info.flags));
+        if (large) files.Insert(i, FormatFileLine(gFileList.back()));
+    }
+    m_stop = 1;
+    if (!large) {
+        for (int column : kFileColumns) {
+            if (m_sortMode == AscendingMode(column)) SortFileList(column, 1);
+            else if (m_sortMode == DescendingMode(column)) SortFileList(column, 0);
+        }
+    }
+    return 1;
+}
+
+void CArchiveContentsPane::SortFileList(int column, int direction) {
+    int& flag = SortDirectionFlag(column);
+    flag = direction == -1 ? !flag : direction;
+    m_sortMode = flag == 1 ? AscendingMode(column) : DescendingMode(column);
+    ShowLines(FileList(), "\tSorting...");
+    UpdateNow();
+    SortRecords(gFileList, column, flag == 1);
+    FillFileList();
+    ::SetFocus(Handle());
+}
+
+int CArchiveContentsPane::FillFileList() {
+    CListBox files(FileList());
+    files.Reset();
+    int lines = 0;
+    for (const FileListRecord& record : gFileList) {
+        if (record.fullPath.empty()) break;
+        files.Insert(lines, FormatFileLine(record));
+        if (++lines == 200) UpdateNow();
+    }
+    return lines;
+}
+
+std::vector<FileListRecord> CArchiveContentsPane::SelectedRecords(int limit) const {
+    std::vector<FileListRecord> records;
+    for (int line : CListBox(FileList()).SelectedItems(limit))
+        if (line >= 0 && size_t(line) < gFileList.size()) records.push_back(gFileList[size_t(line)]);
+    return records;
+}
+
+// ---- opening an entry ------------------------------------------------------------------
+
+void CArchiveContentsPane::OpenSelectedFile() {
+    std::vector<FileListRecord> selected = SelectedRecords(10000);
+    if (selected.empty()) {
+        MessageBox("You must select a file before you can open it.");
+        return;
+    }
+    const FileListRecord record = selected.front();
+    std::string password;
+    if (record.flags & kEntryEncrypted) password = CPasswordDlg::Ask(Handle(), kPasswordPrompt);
+
+    const int line = CListBox(ArchiveList()).CurSel();
+    if (!gView || line < 0 || line >= gView->KnownArchives().Count()) {
+        MessageBox("You must select an Archive(Zip) file before you can execute a file in it.");
+        return;
+    }
+    const std::string archive = gView->KnownArchives().At(line).path;
+
+    // Each open gets a folder of its own, so the file opened is always the
+    // entry chosen, never an older file of the same name.
+    const std::string folder = FreshOpenFolder();
+    if (folder.empty()) {
+        MessageBox("Unable to open file.");
+        return;
+    }
+    CZipEngine engine(Handle());
+    engine.m_password = password;
+    engine.ExtractFiles(archive, record.fullPath, folder, -1, kUnzipNoFolderNames | kUnzipOverwrite);
+    if (ShellOpen(Handle(), folder + record.name) <= 32) MessageBox("Unable to open file.");
+}
+
+// ---- drawing --------------------------------------------------------------------------
+
+void CArchiveContentsPane::DrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType != ODT_LISTBOX || int(item.itemID) < 0) return;
+    const bool archiveList = item.CtlID == IDC_ARCHIVE_LIST;
+    CListBox list(item.hwndItem);
+    const std::string text = list.GetText(int(item.itemID));
+    HDC dc = item.hDC;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const COLORREF oldText = ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const COLORREF oldBack = ::SetBkColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+
+    const int x = item.rcItem.left;
+    const int y = item.rcItem.top + 2;
+    HICON icon = nullptr;
+    if (text.size() <= 500 && gView) {
+        if (archiveList) {
+            if (!text.empty()) {
+                DrawTabbedText(dc, x, y, text.c_str(), int(text.size()), gView->ArchiveTabStops().data());
+                icon = ArchiveIcon();
+            }
+        } else {
+            DrawTabbedText(dc, x, y, text.c_str(), int(text.size()), gView->FileTabStops().data());
+            const bool placeholder = item.itemID == 0 && (StartsWith(text, "\tRetriev") || StartsWith(text, "\tSorting"));
+            if (item.itemID < gFileList.size() && !placeholder) icon = LookupFileIcon(IconKey(gFileList[item.itemID]));
+        }
+    } else if (!text.empty()) {
+        RECT r = item.rcItem;
+        ::DrawTextA(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS);
+    }
+    if (selected) {
+        RECT cell{item.rcItem.left, item.rcItem.top, item.rcItem.left + 19, item.rcItem.bottom};
+        ::FillRect(dc, &cell, ::GetSysColorBrush(COLOR_APPWORKSPACE));
+    }
+    if (icon) ::DrawIconEx(dc, x + 2, item.rcItem.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &item.rcItem);
+    ::SetTextColor(dc, oldText);
+    ::SetBkColor(dc, oldBack);
+}
+
+// ---- divider and column edges ------------------------------------------------------------
+
+int CArchiveContentsPane::EdgeAt(int x, int y) const {
+    if (!gView) return -1;
+    const LayoutValues& v = gView->Layout();
+    if (Near(x, v.divPoint)) return 0;
+    if (y == 0) return -1;
+    if (Near(x, v.arcLocation)) return 1;
+    const int t1 = v.fileExt;
+    const int t2 = t1 + v.fileExtEnd;
+    const int t3 = t2 + v.fileSize;
+    const int t4 = t3 + v.fileCmpSize;
+    const int edges[] = {t1, t2, t3, t4, t4 + v.fileLoc};
+    for (int k = 0; k < 5; ++k)
+        if (Near(x, v.divPoint + edges[k])) return 2 + k;
+    return -1;
+}
+
+void CArchiveContentsPane::OnButtonDown(int x, int y) {
+    if (EdgeAt(x, y) < 0) return;
+    m_drag = 1;
+    ::SetCapture(Handle());
+    ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
+}
+
+void CArchiveContentsPane::OnMouseMove(int x, int y) {
+    const int edge = EdgeAt(x, y);
+    if (edge >= 0) ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
+    if (!m_drag) {
+        gDragTarget = -1;
+        return;
+    }
+    if (gDragTarget < 0) gDragTarget = edge;
+    if (gDragTarget < 0 || !gView) return;  // nothing taken yet and nothing under the pointer
+    LayoutValues& v = gView->Layout();
+    int* widths[] = {&v.fileExt, &v.fileExtEnd, &v.fileSize, &v.fileCmpSize, &v.fileLoc};
+    if (gDragTarget == 0) {
+        v.divPoint = x;
+    } else if (gDragTarget == 1) {
+        v.arcLocation = x;
+    } else {
+        const int column = gDragTarget - 2;
+        int left = v.divPoint;
+        for (int k = 0; k < column; ++k) left += *widths[k];
+        *widths[column] = std::max(x - left, kMinColumn);
+    }
+    gView->LayoutPanes(-1, -1);
+    UpdateNow();
+}
+
+void CArchiveContentsPane::OnButtonUp() {
+    if (!m_drag) return;
+    m_drag = 0;
+    ::ReleaseCapture();
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+}
+
+void CArchiveContentsPane::OnContextMenu(int x, int y) {
+    RECT pane = WindowRect();
+    const bool fileMenu = gFileMenuFlag != 0;
+    UniqueMenu menu(::LoadMenuA(::GetModuleHandleA(nullptr),
+                                MAKEINTRESOURCEA(fileMenu ? IDR_FILE_POPUP : IDR_ARCHIVE_POPUP)));
+    if (!menu) return;
+    int sx = pane.left + x;
+    if (fileMenu) sx = pane.left + x + (gView ? gView->Layout().divPoint + 5 : 400);
+    const int sy = pane.top + y + 16;
+    HWND frame = CApplication::MainWindowHandle();
+    ::TrackPopupMenu(::GetSubMenu(menu.Get(), 0), TPM_RIGHTBUTTON, sx, sy, 0, frame ? frame : Handle(), nullptr);
+}
+
+// ---- subclassed controls -------------------------------------------------------------------
+
+LPARAM CArchiveContentsPane::ToPane(HWND child, LPARAM position, bool zeroY) const {
+    RECT childRect{}, paneRect{};
+    ::GetWindowRect(child, &childRect);
+    ::GetWindowRect(Handle(), &paneRect);
+    const int x = GET_X_LPARAM(position) + childRect.left - paneRect.left;
+    const int y = zeroY ? 0 : GET_Y_LPARAM(position);
+    return MAKELPARAM(x, y);
+}
+
+LRESULT CALLBACK CArchiveContentsPane::HeaderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                  DWORD_PTR data) {
+    auto* pane = reinterpret_cast<CArchiveContentsPane*>(data);
+    RECT r{};
+    ::GetClientRect(hwnd, &r);
+    switch (message) {
+    case WM_MOUSEMOVE:
+        gLastHeaderX = GET_X_LPARAM(lParam);
+        ::SendMessageA(pane->Handle(), WM_MOUSEMOVE, wParam, pane->ToPane(hwnd, lParam, false));
+        break;
+    case WM_LBUTTONDOWN: {
+        const int x = GET_X_LPARAM(lParam);
+        if (Near(x, 0) || Near(x, r.right)) {
+            // Near an edge the press starts a drag instead of a click.
+            ::SendMessageA(pane->Handle(), WM_LBUTTONDOWN, wParam, pane->ToPane(hwnd, lParam, false));
+            return 0;
+        }
+        break;
+    }
+    case WM_SETCURSOR:
+        if (Near(gLastHeaderX, 0) || Near(gLastHeaderX, r.right)) return 1;
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hwnd, &HeaderProc, 1);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                                       UINT_PTR, DWORD_PTR data) {
+    auto* pane = reinterpret_cast<CArchiveContentsPane*>(data);
+    HWND paneWindow = pane->Handle();
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        ::SendMessageA(paneWindow, message, wParam, pane->ToPane(hwnd, lParam, true));
+        break;
+    case WM_RBUTTONDOWN:
+        ::SendMessageA(paneWindow, WM_LBUTTONDOWN, wParam, pane->ToPane(hwnd, lParam, false));
+        return ::DefSubclassProc(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, lParam);
+    case WM_RBUTTONUP: {
+        // A right click selects the line under the pointer, then shows the menu.
+        const LPARAM inPane = pane->ToPane(hwnd, lParam, false);
+        ::SendMessageA(paneWindow, WM_LBUTTONDOWN, MK_LBUTTON, inPane);
+        ::DefSubclassProc(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, lParam);
+        ::SendMessageA(paneWindow, WM_LBUTTONUP, 0, inPane);
+        ::DefSubclassProc(hwnd, WM_LBUTTONUP, 0, lParam);
+        ::SendMessageA(paneWindow, WM_RBUTTONUP, wParam, lParam);
+        return ::DefSubclassProc(hwnd, WM_LBUTTONUP, 0, lParam);
+    }
+    case WM_KEYDOWN:
+        ::SendMessageA(paneWindow, message, wParam, lParam);
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hwnd, &ArchiveListProc, 1);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                    DWORD_PTR data) {
+    auto* pane = reinterpret_cast<CArchiveContentsPane*>(data);
+    HWND paneWindow = pane->Handle();
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        ::SendMessageA(paneWindow, message, wParam, pane->ToPane(hwnd, lParam, true));
+        break;
+    case WM_RBUTTONUP:
+        gFileMenuFlag = 1;
+        ::SendMessageA(paneWindow, WM_RBUTTONUP, wParam, lParam);
+        gFileMenuFlag = 0;
+        break;
+    case WM_KEYDOWN:
+        ::SendMessageA(paneWindow, message, wParam, lParam);
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hwnd, &FileListProc, 1);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace tb

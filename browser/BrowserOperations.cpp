@@ -1,0 +1,21 @@
+#include "browser/BrowserOperations.h"
+
+#include "framework/Window.h"
+
+namespace tb {
+
+namespace {
+void NotInThisVersion(HWND owner) {
+    ShowMessage(owner, "This part of File Archiver is not available in this version.", MB_OK | MB_ICONINFORMATION);
+}
+}  // namespace
+
+void OpenExtractDialog(HWND owner, const std::string&, const std::vector<FileListRecord>&, int) {
+    NotInThisVersion(owner);
+}
+
+void OpenFindArchivesDialog(HWND owner) { NotInThisVersion(owner); }
+
+void OpenSelfExtractDialog(HWND owner, const std::string&) { NotInThisVersion(owner); }
+
+}  // namespace tb

@@ -1,0 +1,102 @@
+#include "browser/FileIcons.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "framework/Handles.h"
+#include "framework/Text.h"
+#include "res/resource.h"
+
+namespace tb {
+
+namespace {
+
+constexpr size_t kCacheSearchLimit = 302;
+
+struct CachedIcon {
+    std::string key;
+    UniqueIcon icon;
+};
+std::vector<CachedIcon> g_iconCache;
+UniqueIcon g_defaultIcon;
+UniqueIcon g_archiveIcon;
+
+HICON SmallIconOf(const std::string& file, int index) {
+    HICON small = nullptr;
+    if (::ExtractIconExA(file.c_str(), index, nullptr, &small, 1) == 0) return nullptr;
+    return small;
+}
+
+HICON DefaultIcon() {
+    if (!g_defaultIcon) g_defaultIcon.Reset(SmallIconOf("shell32.dll", 0));
+    return g_defaultIcon.Get();
+}
+
+// The default value of a key under HKEY_CLASSES_ROOT, at most `limit` characters.
+std::string ClassesRootDefault(const std::string& subKey, DWORD limit = 300) {
+    UniqueRegKey key;
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return {};
+    std::vector<char> buffer(limit + 1, '\0');
+    DWORD size = limit;
+    DWORD type = 0;
+    if (::RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return {};
+    return std::string(buffer.data());
+}
+
+bool ClassesRootHasKey(const std::string& subKey) {
+    UniqueRegKey key;
+    return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+std::string Unquote(std::string text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    return text;
+}
+
+}  // namespace
+
+IconSource FindIconSource(const std::string& key) {
+    IconSource source;
+    if (key == ".exe" || key == ".EXE") return IconSource{"shell32.dll", 2, true};
+    if (key == ".ico" || key == ".ICO" || key == ".noneext") return IconSource{"shell32.dll", 0, true};
+    if (key == ".dirfolder") return IconSource{"shell32.dll", 3, true};
+    if (key.empty()) return source;
+
+    const std::string className = ClassesRootDefault(key);
+    if (className.empty()) return source;
+    if (ClassesRootHasKey(className + "\\DefaultIcon")) {
+        std::string value = ClassesRootDefault(className + "\\DefaultIcon");
+        size_t comma = value.find_last_of(',');
+        if (value.empty() || comma == std::string::npos) return IconSource{"", 0, false};
+        return IconSource{Unquote(value.substr(0, comma)), LeadingInt(value.substr(comma + 1)), true};
+    }
+    std::string command = ClassesRootDefault(className + "\\shell\\open\\command");
+    size_t blank = command.find_last_of(' ');
+    if (command.empty() || blank == std::string::npos) return IconSource{"", 0, false};
+    return IconSource{Unquote(command.substr(0, blank)), 0, true};
+}
+
+HICON LookupFileIcon(const std::string& requested) {
+    const std::string key = requested.empty() ? ".noneext" : requested;
+    for (size_t i = 0; i < g_iconCache.size() && i < kCacheSearchLimit; ++i)
+        if (g_iconCache[i].key == key) return g_iconCache[i].icon.Get() ? g_iconCache[i].icon.Get() : DefaultIcon();
+
+    IconSource source = FindIconSource(key);
+    if (!source.cacheable) return DefaultIcon();
+    HICON icon = source.file.empty() ? nullptr : SmallIconOf(source.file, source.index);
+    g_iconCache.push_back(CachedIcon{key, UniqueIcon(icon)});
+    return icon ? icon : DefaultIcon();
+}
+
+HICON ArchiveIcon() {
+    if (!g_archiveIcon)
+        g_archiveIcon.Reset(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM),
+                                                            IMAGE_ICON, 16, 16, 0)));
+    return g_archiveIcon.Get();
+}
+
+}  // namespace tb
