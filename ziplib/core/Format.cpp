@@ -104,7 +104,7 @@ std::string Cp437ToUtf8(const std::string& text) {
     return out;
 }
 
-std::string DecodeName(const std::string& raw, bool utf8Flag, const std::string& extra) {
+std::string DecodeName(const std::string& raw, bool utf8Flag, const std::string& extra, unsigned host) {
     if (IsAscii(raw)) return raw;
     if (utf8Flag && IsValidUtf8(raw)) return raw;
     std::string unicode;
@@ -116,6 +116,7 @@ std::string DecodeName(const std::string& raw, bool utf8Flag, const std::string&
         }
     });
     if (!unicode.empty() && IsValidUtf8(unicode)) return unicode;
+    if ((host == 3 || host == 19) && IsValidUtf8(raw)) return raw;
     return Cp437ToUtf8(raw);
 }
 
@@ -178,7 +179,7 @@ static bool ParseCentral(const uint8_t* p, size_t left, ZipEntry& e, size_t& use
     });
     if (!zip64Ok || disk != 0) return false;
     if (e.method == kMethodAes && e.aesStrength == 0) e.realMethod = 0xFFFF;  // unknown scheme
-    e.name = DecodeName(e.rawName, (e.flags & kFlagUtf8) != 0, e.extra);
+    e.name = DecodeName(e.rawName, (e.flags & kFlagUtf8) != 0, e.extra, e.versionMadeBy >> 8u);
     e.localOffset += baseOffset;
     return e.localOffset < fileSize;
 }

@@ -95,9 +95,11 @@ bool ReadLocalSpan(IReadFile& file, const ZipDirectory& directory, size_t index,
 // "MM-DD-YY HH:MM" of an MS-DOS date and time.
 std::string DosTimeText(uint32_t dosTime);
 
-// Names: bit 11 means UTF-8; otherwise the Info-ZIP Unicode path field, and
-// failing that code page 437.
-std::string DecodeName(const std::string& raw, bool utf8Flag, const std::string& extra);
+// Names: bit 11 means UTF-8; otherwise the Info-ZIP Unicode path field; then,
+// for archives made on Unix or macOS (host 3 or 19), whose tools store the
+// system's UTF-8 names without the flag, valid UTF-8 is kept; everything else is
+// code page 437.
+std::string DecodeName(const std::string& raw, bool utf8Flag, const std::string& extra, unsigned host = 0);
 bool IsValidUtf8(const std::string& text);
 std::string Cp437ToUtf8(const std::string& text);
 bool IsAscii(const std::string& text);
