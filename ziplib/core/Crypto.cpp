@@ -97,7 +97,7 @@ void UpdateKeys(uint32_t* keys, uint8_t c) {
 }
 
 uint8_t KeyByte(const uint32_t* keys) {
-    uint16_t temp = uint16_t((keys[2] & 0xffff) | 2);
+    uint32_t temp = (keys[2] & 0xffff) | 2;
     return uint8_t((temp * (temp ^ 1)) >> 8);
 }
 

@@ -43,7 +43,6 @@ private:
     ICrypto* m_crypto;
     IJobEvents& m_events;
     int m_written = 0;
-    bool m_aborted = false;
 };
 
 }  // namespace zl
