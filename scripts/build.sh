@@ -12,7 +12,12 @@ cmake -S "$root" -B "$root/build" -G Ninja \
 cmake --build "$root/build" -j "$jobs"
 
 if [ -f "$root/ziplib/CMakeLists.txt" ]; then
+    # clang when it is there: the fuzz target needs libFuzzer.
+    native_compilers=()
+    if command -v clang++ >/dev/null 2>&1; then
+        native_compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+    fi
     cmake -S "$root/ziplib" -B "$root/build-native" -G Ninja \
-        -DCMAKE_BUILD_TYPE="$type" >/dev/null
+        -DCMAKE_BUILD_TYPE="$type" "${native_compilers[@]}" >/dev/null
     cmake --build "$root/build-native" -j "$jobs"
 fi

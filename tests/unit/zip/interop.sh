@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Interoperability of DZIP32.dll / DUNZIP32.dll under Wine with Info-ZIP, 7-Zip and
+# Python: archives the DLLs write are tested and extracted by those tools, and
+# archives those tools write are extracted by the DLLs. Starts from an empty
+# work folder it makes itself.  Usage: interop.sh <helper.exe> <work folder>
+set -euo pipefail
+helper="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+root="$(cd "$(dirname "$0")/../../.." && pwd)"
+wine_run="$root/scripts/wine-run.sh"
+rm -rf "$2"
+mkdir -p "$2"
+work="$(cd "$2" && pwd)"
+cd "$work"
+
+passed=0
+failed=0
+check() {  # check <description> <command...>
+    local what="$1"
+    shift
+    if "$@" >"$work/last.log" 2>&1; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $what"
+        sed 's/^/    /' "$work/last.log" | tail -20
+    fi
+}
+win() { printf 'Z:%s' "$1" | sed 's|/|\\|g'; }
+helper_run() { "$wine_run" "$helper" "$@"; }
+export helper wine_run
+export -f helper_run win
+same_tree() { mkdir -p "$2/emptyfolder"; diff -r "$1" "$2"; }
+
+python3 - <<'PY'
+import os, random
+random.seed(7)
+os.makedirs('in/sub', exist_ok=True)
+os.makedirs('in/emptyfolder', exist_ok=True)
+words = [b'tally ', b'box ', b'ledger ', b'zip\n']
+open('in/text.txt', 'wb').write(b''.join(random.choice(words) for _ in range(60000)))
+open('in/binary.bin', 'wb').write(bytes(random.getrandbits(8) for _ in range(150000)))
+open('in/empty.txt', 'wb').close()
+open('in/sub/r\u00e9sum\u00e9.txt', 'w', encoding='utf-8').write('accented')
+open('in/sub/\u65e5\u672c.txt', 'w', encoding='utf-8').write('japanese')
+open('in/big.txt', 'wb').write(b''.join(random.choice(words) for _ in range(1200000)))
+PY
+
+# Ours, checked by the others.
+check "dzip writes an archive" helper_run add "$(win "$work/ours.zip")" "$(win "$work")" 1 - in
+check "unzip -t accepts ours" unzip -tq ours.zip
+check "7z t accepts ours" 7z t ours.zip
+check "python's zipfile accepts ours" python3 -c "
+import zipfile
+z = zipfile.ZipFile('ours.zip')
+assert z.testzip() is None
+names = z.namelist()
+assert 'in/sub/r\u00e9sum\u00e9.txt' in names and 'in/sub/\u65e5\u672c.txt' in names, names
+assert all(i.flag_bits & 0x800 for i in z.infolist() if not i.filename.isascii())
+"
+check "unzip extracts ours unchanged" bash -c "unzip -q -d u ours.zip && diff -r in u/in"
+
+check "dzip writes an AES archive" helper_run add "$(win "$work/aes.zip")" "$(win "$work")" 1 Secret-1 in
+check "7z tests ours with the password" 7z t -pSecret-1 aes.zip
+check "7z refuses a wrong password" bash -c "! 7z t -pwrong aes.zip"
+check "7z extracts ours with the password" bash -c "7z x -y -pSecret-1 -oaes aes.zip && diff -r in aes/in"
+
+check "dzip deletes entries" helper_run delete "$(win "$work/ours.zip")" 'in\big.txt' 'in/sub/*'
+check "after delete: unzip -t and the names" bash -c "unzip -tq ours.zip && [ \"\$(unzip -Z1 ours.zip | sort | tr '\n' ' ')\" = 'in/ in/binary.bin in/empty.txt in/emptyfolder/ in/text.txt ' ]"
+
+# Theirs, read by ours.
+zip -qr z_deflate.zip in
+zip -qr0 z_stored.zip in
+zip -qr -P pw z_trad.zip in
+zip -qr -fz z_zip64.zip in
+zip -qr - in | cat > z_stream.zip
+7z a -tzip -mem=AES256 -ppw z_7zaes.zip in >/dev/null
+7z a -tzip z_7z.zip in >/dev/null
+python3 - <<'PY'
+import os, zipfile
+with zipfile.ZipFile('z_python.zip', 'w', zipfile.ZIP_DEFLATED) as z:
+    for r, d, f in os.walk('in'):
+        z.write(r)
+        for n in f:
+            z.write(os.path.join(r, n))
+PY
+for archive in z_deflate z_stored z_trad z_zip64 z_stream z_7zaes z_7z z_python; do
+    password=-
+    case $archive in z_trad|z_7zaes) password=pw ;; esac
+    check "dunzip extracts $archive" helper_run extract "$(win "$work/$archive.zip")" "$(win "$work/out_$archive")" "$password"
+    check "$archive extracted unchanged" same_tree in "out_$archive/in"
+done
+check "dunzip lists 7-Zip's names as Python does" bash -c "
+diff <(helper_run list '$(win "$work/z_7zaes.zip")' | cut -f1 | sort) <(python3 -c \"
+import zipfile
+print('\n'.join(sorted(zipfile.ZipFile('z_7zaes.zip').namelist())))\")"
+check "dunzip marks 7-Zip's AES entries encrypted" bash -c "helper_run list '$(win "$work/z_7zaes.zip")' | grep -q 'text.txt.*32768'"
+check "a wrong password fails" bash -c "! helper_run extract '$(win "$work/z_7zaes.zip")' '$(win "$work/wrong")' nope && [ -z \"\$(find wrong -type f 2>/dev/null)\" ]"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,132 @@
+#include <doctest/doctest.h>
+
+#include "TestUtil.h"
+#include "core/ExtractJob.h"
+#include "core/UpdateJob.h"
+
+using namespace zl;
+using namespace zt;
+
+namespace {
+
+std::string MakeArchive(const CScratch& s, const std::string& name, const std::string& content) {
+    WriteFile(s / ("src/" + name), content);
+    UpdateOptions o;
+    o.archive = s / "good.zip";
+    o.names = {s / ("src/" + name)};
+    o.keepFolders = false;
+    CSilentEvents ev;
+    CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
+    REQUIRE(job.Run(o) == kZipOk);
+    return ReadFile(o.archive);
+}
+
+ZipResult ExtractAll(const std::string& archive, const std::string& dest, CRecordingEvents& ev) {
+    ExtractOptions o;
+    o.archive = archive;
+    o.destination = dest;
+    o.quiet = true;
+    CExtractJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
+    return job.Run(o);
+}
+
+}  // namespace
+
+TEST_CASE("truncated and corrupted archives fail cleanly and leave no partial file") {
+    CScratch s;
+    const std::string good = MakeArchive(s, "t.txt", TextBytes(300000, 7));
+    ZipDirectory dir;
+    REQUIRE(ReadArchive(s / "good.zip", dir));
+    const ZipEntry& e = dir.entries[0];
+
+    SUBCASE("cut in the middle") {
+        WriteFile(s / "cut.zip", good.substr(0, good.size() / 2));
+        CRecordingEvents ev;
+        CHECK(ExtractAll(s / "cut.zip", s / "x", ev) == kZipBadArchive);
+        CHECK(ev.HasMessage(kMsgBadArchive));
+        CHECK_FALSE(Exists(s / "x/t.txt"));
+    }
+    SUBCASE("central directory cut short") {
+        WriteFile(s / "cd.zip", good.substr(0, good.size() - 30) + good.substr(good.size() - 22));
+        CRecordingEvents ev;
+        CHECK(ExtractAll(s / "cd.zip", s / "x", ev) == kZipBadArchive);
+    }
+    SUBCASE("a flipped byte in the compressed data") {
+        std::string bad = good;
+        bad[size_t(e.localOffset) + 30 + 5 + 9 + 1000] ^= 0x55;
+        WriteFile(s / "flip.zip", bad);
+        CRecordingEvents ev;
+        ZipResult r = ExtractAll(s / "flip.zip", s / "x", ev);
+        CHECK((r == kZipCrcError || r == kZipBadArchive));
+        CHECK_FALSE(Exists(s / "x/t.txt"));
+        CHECK(TreeFiles(s / "x").empty());
+    }
+    SUBCASE("a wrong CRC in the directory") {
+        std::string bad = good;
+        size_t cd = size_t(dir.centralStart);
+        bad[cd + 16] ^= 1;
+        WriteFile(s / "crc.zip", bad);
+        CRecordingEvents ev;
+        CHECK(ExtractAll(s / "crc.zip", s / "x", ev) == kZipCrcError);
+        CHECK(ev.HasMessage(kMsgCrcError));
+        CHECK(TreeFiles(s / "x").empty());
+    }
+    SUBCASE("a declared size smaller than the data (a bomb) stops at the declared size") {
+        std::string bad = good;
+        size_t cd = size_t(dir.centralStart);
+        Put32(reinterpret_cast<uint8_t*>(&bad[cd + 24]), 10);
+        WriteFile(s / "bomb.zip", bad);
+        CRecordingEvents ev;
+        CHECK(ExtractAll(s / "bomb.zip", s / "x", ev) == kZipBadArchive);
+        CHECK(TreeFiles(s / "x").empty());
+    }
+    SUBCASE("an entry offset pointing nowhere") {
+        std::string bad = good;
+        Put32(reinterpret_cast<uint8_t*>(&bad[size_t(dir.centralStart) + 42]), 7);
+        WriteFile(s / "off.zip", bad);
+        CRecordingEvents ev;
+        CHECK(ExtractAll(s / "off.zip", s / "x", ev) == kZipBadArchive);
+    }
+}
+
+TEST_CASE("zip-slip names never write outside the destination") {
+    CScratch s;
+    const std::string script =
+        "import zipfile\n"
+        "z = zipfile.ZipFile('" + s.Path() + "/slip.zip', 'w')\n"
+        "for n in ['../evil1.txt', 'a/../../evil2.txt', '/abs.txt', 'C:\\\\win.txt', '..\\\\evil3.txt', 'ok/fine.txt']:\n"
+        "    z.writestr(zipfile.ZipInfo(n), 'x')\n"
+        "z.close()\n";
+    WriteFile(s / "make.py", script);
+    REQUIRE(Run("python3 '" + s.Path() + "/make.py'") == 0);
+    CRecordingEvents ev;
+    CHECK(ExtractAll(s / "slip.zip", s / "dest/inner", ev) == kZipIncomplete);
+    CHECK(ev.HasMessage(kMsgUnsafeName));
+    CHECK_FALSE(Exists(s / "evil1.txt"));
+    CHECK_FALSE(Exists(s / "dest/evil1.txt"));
+    CHECK_FALSE(Exists(s / "evil2.txt"));
+    CHECK_FALSE(Exists(s / "dest/evil3.txt"));
+    CHECK_FALSE(Exists("/abs.txt"));
+    // Absolute names are taken relative to the destination.
+    CHECK(TreeFiles(s / "dest") == std::vector<std::string>{"inner/abs.txt", "inner/ok/fine.txt", "inner/win.txt"});
+}
+
+TEST_CASE("random damage never crashes the reader or writes outside the destination") {
+    CScratch s;
+    std::string good = MakeArchive(s, "r.txt", TextBytes(20000, 8));
+    std::mt19937 rng(1234);
+    int failures = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string bad = good;
+        int flips = 1 + int(rng() % 4);
+        for (int i = 0; i < flips; ++i) bad[rng() % bad.size()] = char(rng());
+        WriteFile(s / "d.zip", bad);
+        CRecordingEvents ev;
+        ZipResult r = ExtractAll(s / "d.zip", s / "x", ev);
+        if (r != kZipOk) ++failures;
+        if (r == kZipOk) CHECK(ReadFile(s / "x/r.txt") == ReadFile(s / "src/r.txt"));
+        Run("rm -rf '" + s.Path() + "/x'");
+    }
+    CHECK(failures > 0);
+    CHECK(TreeFiles(s.Path()) == std::vector<std::string>{"d.zip", "good.zip", "src/r.txt"});
+}

@@ -1,0 +1,147 @@
+#pragma once
+// Helpers of the native tests of the ZIP core: scratch folders, files, running
+// the peer tools, and events that record what a job reported.
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/Events.h"
+#include "core/Format.h"
+#include "core/Io.h"
+
+namespace zt {
+
+// A scratch folder removed with its contents at the end of the test.
+class CScratch {
+public:
+    CScratch() {
+        char pattern[] = "/tmp/zltest.XXXXXX";
+        m_path = ::mkdtemp(pattern);
+    }
+    ~CScratch() { std::system(("rm -rf '" + m_path + "'").c_str()); }
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+inline void WriteFile(const std::string& path, const std::string& data) {
+    std::string folder = path.substr(0, path.rfind('/'));
+    std::system(("mkdir -p '" + folder + "'").c_str());
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline bool Exists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+inline std::string RandomBytes(size_t size, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s(size, '\0');
+    for (char& c : s) c = char(rng());
+    return s;
+}
+
+inline std::string TextBytes(size_t size, unsigned seed) {
+    static const char* words[] = {"ledger ", "tally ", "box ", "archive ", "file\n", "zip ", "2001 ", "report "};
+    std::mt19937 rng(seed);
+    std::string s;
+    while (s.size() < size) s += words[rng() % 8];
+    s.resize(size);
+    return s;
+}
+
+// Runs a shell command quietly; returns its exit status.
+inline int Run(const std::string& command) {
+    int status = std::system(("{ " + command + "\n} >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs a shell command and returns what it printed.
+inline std::string Capture(const std::string& command) {
+    std::string out;
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    ::pclose(p);
+    return out;
+}
+
+// Files in a folder tree (relative names, sorted), for comparing trees.
+inline std::vector<std::string> TreeFiles(const std::string& folder) {
+    std::string out = Capture("cd '" + folder + "' && find . -type f | LC_ALL=C sort");
+    std::vector<std::string> names;
+    std::stringstream s(out);
+    std::string line;
+    while (std::getline(s, line)) names.push_back(line.substr(2));
+    return names;
+}
+
+struct Recorded {
+    zl::MessageCode code;
+    std::string text;
+};
+
+class CRecordingEvents : public zl::IJobEvents {
+public:
+    bool Progress(const std::string&, int percent) override {
+        ++progressCalls;
+        lastPercent = percent;
+        return !(abortAtProgress > 0 && progressCalls >= abortAtProgress);
+    }
+    bool ItemStatus(const std::string& text, int) override {
+        items.push_back(text);
+        return true;
+    }
+    zl::Answer Message(zl::MessageCode code, const std::string& text, const std::string&, bool question) override {
+        messages.push_back({code, text});
+        return question ? answer : zl::Answer::Ok;
+    }
+    void Rename(std::string& path) override {
+        renames.push_back(path);
+        if (!renameTo.empty()) path = renameTo;
+    }
+    bool HasMessage(zl::MessageCode code) const {
+        for (const Recorded& m : messages)
+            if (m.code == code) return true;
+        return false;
+    }
+
+    int abortAtProgress = 0;
+    int progressCalls = 0;
+    int lastPercent = -1;
+    zl::Answer answer = zl::Answer::No;
+    std::string renameTo;
+    std::vector<std::string> items;
+    std::vector<std::string> renames;
+    std::vector<Recorded> messages;
+};
+
+// Reads an archive's directory with the core.
+inline bool ReadArchive(const std::string& path, zl::ZipDirectory& dir) {
+    auto file = zl::PlatformFileSystem().OpenRead(path);
+    std::string why;
+    return file && zl::ReadDirectory(*file, dir, why);
+}
+
+}  // namespace zt

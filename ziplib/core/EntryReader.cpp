@@ -1,0 +1,150 @@
+#include "EntryReader.h"
+
+#include <cstring>
+
+namespace zl {
+
+namespace {
+constexpr size_t kInputSize = 256 * 1024;
+}
+
+CEntryReader::CEntryReader(IReadFile& file, const ZipDirectory& directory, size_t index, ICrypto* crypto)
+    : m_file(file), m_entry(directory.entries[index]), m_directory(directory), m_index(index), m_crypto(crypto) {}
+
+CEntryReader::~CEntryReader() {
+    if (m_inflating) inflateEnd(&m_zs);
+}
+
+ZipResult CEntryReader::Fail(ZipResult result, const char* why) {
+    m_why = why;
+    return result;
+}
+
+ZipResult CEntryReader::Open(const std::string* password) {
+    LocalSpan span;
+    if (!ReadLocalSpan(m_file, m_directory, m_index, span, m_why)) return kZipBadArchive;
+    m_dataOffset = span.dataOffset;
+    m_dataLeft = m_entry.compressedSize;
+    const uint16_t method = m_entry.realMethod;
+    if (method != kMethodStored && method != kMethodDeflate)
+        return Fail(kZipUnsupported, "the entry uses a compression method that is not supported");
+    if ((m_entry.flags & 0x0040) != 0)
+        return Fail(kZipUnsupported, "the entry uses strong encryption, which is not supported");
+    if (m_entry.IsEncrypted()) {
+        if (password == nullptr) return Fail(kZipWrongPassword, "the entry is encrypted and no password was given");
+        if (m_entry.method == kMethodAes) {
+            const size_t salt = AesSaltSize(m_entry.aesStrength);
+            if (salt == 0 || m_crypto == nullptr) return Fail(kZipUnsupported, "unknown AES encryption strength");
+            if (m_dataLeft < salt + kAesCheckSize + kAesMacSize) return Fail(kZipBadArchive, "the encrypted entry is too short");
+            uint8_t header[16 + kAesCheckSize];
+            if (m_file.ReadAt(m_dataOffset, header, salt + kAesCheckSize) != int64_t(salt + kAesCheckSize))
+                return Fail(kZipBadArchive, "the archive cannot be read");
+            m_aes.reset(new CWinZipAes(*m_crypto));
+            uint8_t check[2];
+            if (!m_aes->Init(*password, m_entry.aesStrength, header, check))
+                return Fail(kZipInternal, "the encryption functions failed");
+            if (check[0] != header[salt] || check[1] != header[salt + 1])
+                return Fail(kZipWrongPassword, "the password is wrong");
+            m_dataOffset += salt + kAesCheckSize;
+            m_dataLeft -= salt + kAesCheckSize + kAesMacSize;
+        } else {
+            if (m_dataLeft < 12) return Fail(kZipBadArchive, "the encrypted entry is too short");
+            uint8_t header[12];
+            if (m_file.ReadAt(m_dataOffset, header, 12) != 12) return Fail(kZipBadArchive, "the archive cannot be read");
+            m_pkware.reset(new CPkwareDecryptor(*password));
+            // With a data descriptor the check byte comes from the time, else from the CRC.
+            uint8_t check = (m_entry.flags & kFlagDescriptor) ? uint8_t(m_entry.dosTime >> 8) : uint8_t(m_entry.crc >> 24);
+            if (!m_pkware->Header(header, check)) return Fail(kZipWrongPassword, "the password is wrong");
+            m_dataOffset += 12;
+            m_dataLeft -= 12;
+        }
+    }
+    if (method == kMethodDeflate) {
+        if (inflateInit2(&m_zs, -MAX_WBITS) != Z_OK) return Fail(kZipInternal, "out of memory");
+        m_inflating = true;
+    }
+    m_input.resize(kInputSize);
+    return kZipOk;
+}
+
+ZipResult CEntryReader::Fill() {
+    size_t want = size_t(std::min<uint64_t>(m_input.size(), m_dataLeft));
+    if (want == 0) {
+        m_inPos = m_inEnd = 0;
+        return kZipOk;
+    }
+    int64_t got = m_file.ReadAt(m_dataOffset, m_input.data(), want);
+    if (got != int64_t(want)) return Fail(kZipBadArchive, "the archive cannot be read (it may be truncated)");
+    if (m_pkware) m_pkware->Decrypt(m_input.data(), want);
+    if (m_aes && !m_aes->Decrypt(m_input.data(), want)) return Fail(kZipInternal, "the encryption functions failed");
+    m_dataOffset += want;
+    m_dataLeft -= want;
+    m_consumed += want;
+    m_inPos = 0;
+    m_inEnd = want;
+    return kZipOk;
+}
+
+ZipResult CEntryReader::Read(uint8_t* buffer, size_t capacity, size_t& got) {
+    got = 0;
+    if (m_finished) return kZipOk;
+    const uint64_t allowed = m_entry.size - m_produced;
+    while (got == 0) {
+        if (m_inPos == m_inEnd && m_dataLeft > 0) {
+            ZipResult r = Fill();
+            if (r != kZipOk) return r;
+        }
+        if (!m_inflating) {
+            size_t n = std::min(capacity, m_inEnd - m_inPos);
+            if (n == 0) return Finish();
+            if (n > allowed) return Fail(kZipBadArchive, "the entry holds more data than its size says");
+            std::memcpy(buffer, m_input.data() + m_inPos, n);
+            m_inPos += n;
+            got = n;
+        } else {
+            if (m_streamEnded) return Finish();
+            // Never let inflate write past the declared size: give it one byte
+            // beyond, and treat using that byte as damage.
+            size_t room = size_t(std::min<uint64_t>(capacity, allowed + 1));
+            m_zs.next_in = m_input.data() + m_inPos;
+            m_zs.avail_in = uInt(m_inEnd - m_inPos);
+            m_zs.next_out = buffer;
+            m_zs.avail_out = uInt(room);
+            int z = inflate(&m_zs, Z_NO_FLUSH);
+            m_inPos = m_inEnd - m_zs.avail_in;
+            got = room - m_zs.avail_out;
+            if (got > allowed) return Fail(kZipBadArchive, "the entry holds more data than its size says");
+            if (z == Z_STREAM_END) {
+                m_streamEnded = true;
+            } else if (z == Z_BUF_ERROR) {
+                if (m_inPos == m_inEnd && m_dataLeft == 0 && got == 0)
+                    return Fail(kZipBadArchive, "the compressed data ends too early");
+            } else if (z != Z_OK) {
+                return Fail(m_pkware ? kZipWrongPassword : kZipBadArchive,
+                            m_pkware ? "the password is wrong or the data is damaged" : "the compressed data is damaged");
+            }
+            if (got == 0 && m_streamEnded) return Finish();
+        }
+    }
+    m_crc = uint32_t(crc32(m_crc, buffer, uInt(got)));
+    m_produced += got;
+    return kZipOk;
+}
+
+ZipResult CEntryReader::Finish() {
+    m_finished = true;
+    if (m_produced != m_entry.size) return Fail(kZipBadArchive, "the entry holds less data than its size says");
+    if (m_aes) {
+        uint8_t mac[kAesMacSize], stored[kAesMacSize];
+        if (!m_aes->FinalMac(mac)) return Fail(kZipInternal, "the encryption functions failed");
+        if (m_file.ReadAt(m_dataOffset, stored, kAesMacSize) != int64_t(kAesMacSize))
+            return Fail(kZipBadArchive, "the archive cannot be read");
+        if (std::memcmp(mac, stored, kAesMacSize) != 0)
+            return Fail(kZipCrcError, "the authentication code does not match (damaged data)");
+        if (m_entry.aesVersion == 2) return kZipOk;  // AE-2 carries no CRC
+    }
+    if (m_crc != m_entry.crc) return Fail(kZipCrcError, "the CRC does not match (damaged data)");
+    return kZipOk;
+}
+
+}  // namespace zl

@@ -1,0 +1,48 @@
+#pragma once
+// Extracting entries of an archive into a folder.
+
+#include <string>
+#include <vector>
+
+#include "Crypto.h"
+#include "Events.h"
+#include "Format.h"
+#include "Io.h"
+
+namespace zl {
+
+struct ExtractOptions {
+    std::string archive;
+    std::string destination;              // folder; created when missing
+    std::vector<std::string> patterns;    // names or wildcards; empty = all
+    long index = -1;                      // >= 0: only this entry (patterns ignored)
+    bool keepFolders = true;              // false: every file lands in the destination itself
+    bool overwrite = false;               // replace existing files without asking
+    bool quiet = false;                   // never ask: existing files are skipped
+    bool restoreFolders = true;           // folder entries create (empty) folders
+    bool restoreTimes = true;
+    bool havePassword = false;
+    std::string password;
+};
+
+class CExtractJob {
+public:
+    CExtractJob(IFileSystem& fs, ICrypto* crypto, IJobEvents& events) : m_fs(fs), m_crypto(crypto), m_events(events) {}
+    ZipResult Run(const ExtractOptions& options);
+    // Extracts one entry into `path` (through a temporary file beside it).
+    ZipResult ExtractEntry(IReadFile& file, const ZipDirectory& directory, size_t index, const std::string& path,
+                           const ExtractOptions& options, uint64_t doneBefore, uint64_t total);
+
+    int FilesWritten() const { return m_written; }
+
+private:
+    bool MakeFolders(const std::string& folder);
+    void Report(MessageCode code, const std::string& text, const std::string& file);
+
+    IFileSystem& m_fs;
+    ICrypto* m_crypto;
+    IJobEvents& m_events;
+    int m_written = 0;
+};
+
+}  // namespace zl

@@ -1,0 +1,379 @@
+#include "Format.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <zlib.h>
+
+namespace zl {
+
+namespace {
+
+constexpr size_t kEndSize = 22;
+constexpr size_t kZip64EndSize = 56;
+constexpr size_t kLocatorSize = 20;
+constexpr size_t kCentralSize = 46;
+constexpr size_t kLocalSize = 30;
+// The largest central directory we agree to hold in memory.
+constexpr uint64_t kMaxCentralSize = uint64_t(1) << 30;
+
+const uint16_t kCp437High[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
+    0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192,
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
+    0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+    0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,
+    0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | cp >> 6);
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xE0 | cp >> 12);
+        out += char(0x80 | (cp >> 6 & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+bool ReadExact(IReadFile& file, uint64_t offset, void* buffer, size_t size) {
+    return file.ReadAt(offset, buffer, size) == int64_t(size);
+}
+
+// Walks the extra fields; calls `fn(id, data, size)` for each well-formed one.
+template <typename Fn>
+void ForEachExtra(const std::string& extra, Fn fn) {
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(extra.data());
+    size_t left = extra.size();
+    while (left >= 4) {
+        uint16_t id = Get16(p), size = Get16(p + 2);
+        if (size > left - 4) break;
+        fn(id, p + 4, size);
+        p += 4 + size;
+        left -= 4 + size;
+    }
+}
+
+}  // namespace
+
+bool ZipEntry::IsDirectory() const {
+    if (!name.empty() && (name.back() == '/' || name.back() == '\\')) return true;
+    return (externalAttributes & 0x10) != 0 && size == 0 && (versionMadeBy >> 8) == 0;
+}
+
+bool IsAscii(const std::string& text) {
+    for (unsigned char c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+bool IsValidUtf8(const std::string& text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    size_t n = text.size(), i = 0;
+    while (i < n) {
+        unsigned char c = p[i];
+        size_t len;
+        uint32_t cp;
+        if (c < 0x80) { ++i; continue; }
+        if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; }
+        else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; }
+        else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; }
+        else return false;
+        if (i + len > n) return false;
+        for (size_t k = 1; k < len; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) return false;
+            cp = cp << 6 | (p[i + k] & 0x3F);
+        }
+        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
+            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+std::string Cp437ToUtf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (unsigned char c : text) AppendUtf8(out, c < 0x80 ? c : kCp437High[c - 0x80]);
+    return out;
+}
+
+std::string DecodeName(const std::string& raw, bool utf8Flag, const std::string& extra, unsigned host) {
+    if (IsAscii(raw)) return raw;
+    if (utf8Flag && IsValidUtf8(raw)) return raw;
+    std::string unicode;
+    ForEachExtra(extra, [&](uint16_t id, const uint8_t* data, size_t size) {
+        // Info-ZIP Unicode path: version 1, CRC-32 of the stored name, UTF-8 name.
+        if (id == 0x7075 && size > 5 && data[0] == 1 &&
+            Get32(data + 1) == uint32_t(crc32(0, reinterpret_cast<const Bytef*>(raw.data()), uInt(raw.size())))) {
+            unicode.assign(reinterpret_cast<const char*>(data + 5), size - 5);
+        }
+    });
+    if (!unicode.empty() && IsValidUtf8(unicode)) return unicode;
+    if ((host == 3 || host == 19) && IsValidUtf8(raw)) return raw;
+    return Cp437ToUtf8(raw);
+}
+
+std::string DosTimeText(uint32_t dosTime) {
+    unsigned date = dosTime >> 16, time = dosTime & 0xFFFF;
+    unsigned month = (date >> 5) & 15, day = date & 31, year = (1980 + (date >> 9)) % 100;
+    unsigned hour = (time >> 11) & 31, minute = (time >> 5) & 63;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u-%02u-%02u %02u:%02u", month % 100, day, year, hour, minute);
+    return text;
+}
+
+static bool ParseCentral(const uint8_t* p, size_t left, ZipEntry& e, size_t& used, uint64_t baseOffset, uint64_t fileSize) {
+    if (left < kCentralSize || Get32(p) != kCentralSig) return false;
+    e.versionMadeBy = Get16(p + 4);
+    e.versionNeeded = Get16(p + 6);
+    e.flags = Get16(p + 8);
+    e.method = e.realMethod = Get16(p + 10);
+    e.dosTime = uint32_t(Get16(p + 14)) << 16 | Get16(p + 12);
+    e.crc = Get32(p + 16);
+    e.compressedSize = Get32(p + 20);
+    e.size = Get32(p + 24);
+    size_t nameLen = Get16(p + 28), extraLen = Get16(p + 30), commentLen = Get16(p + 32);
+    uint32_t disk = Get16(p + 34);
+    e.internalAttributes = Get16(p + 36);
+    e.externalAttributes = Get32(p + 38);
+    e.localOffset = Get32(p + 42);
+    used = kCentralSize + nameLen + extraLen + commentLen;
+    if (used > left) return false;
+    e.rawName.assign(reinterpret_cast<const char*>(p + kCentralSize), nameLen);
+    std::string extra(reinterpret_cast<const char*>(p + kCentralSize + nameLen), extraLen);
+    e.comment.assign(reinterpret_cast<const char*>(p + kCentralSize + nameLen + extraLen), commentLen);
+    e.extra.clear();
+    bool zip64Ok = true;
+    ForEachExtra(extra, [&](uint16_t id, const uint8_t* data, size_t size) {
+        if (id == 0x0001) {
+            e.zip64 = true;
+            size_t pos = 0;
+            auto take = [&](uint64_t& field) {
+                if (pos + 8 > size) { zip64Ok = false; return; }
+                field = Get64(data + pos);
+                pos += 8;
+            };
+            if (e.size == 0xFFFFFFFF) take(e.size);
+            if (e.compressedSize == 0xFFFFFFFF) take(e.compressedSize);
+            if (e.localOffset == 0xFFFFFFFF) take(e.localOffset);
+            if (disk == 0xFFFF && pos + 4 <= size) disk = Get32(data + pos);
+            return;  // rebuilt when written
+        }
+        if (id == 0x9901 && size >= 7 && data[2] == 'A' && data[3] == 'E') {
+            e.aesVersion = Get16(data);
+            e.aesStrength = data[4];
+            e.realMethod = Get16(data + 5);
+        }
+        if (id == 0x5455 && size >= 5 && (data[0] & 1)) {
+            e.haveUnixTime = true;
+            e.unixTime = int32_t(Get32(data + 1));
+        }
+        e.extra.append(reinterpret_cast<const char*>(data - 4), size + 4);
+    });
+    if (!zip64Ok || disk != 0) return false;
+    if (e.method == kMethodAes && e.aesStrength == 0) e.realMethod = 0xFFFF;  // unknown scheme
+    e.name = DecodeName(e.rawName, (e.flags & kFlagUtf8) != 0, e.extra, e.versionMadeBy >> 8u);
+    e.localOffset += baseOffset;
+    return e.localOffset < fileSize;
+}
+
+bool ReadDirectory(IReadFile& file, ZipDirectory& dir, std::string& why) {
+    dir = ZipDirectory();
+    const uint64_t fileSize = file.Size();
+    if (fileSize < kEndSize) { why = "the file is too short to be a ZIP archive"; return false; }
+    size_t tailSize = size_t(std::min<uint64_t>(fileSize, 0xFFFF + kEndSize + kLocatorSize + kZip64EndSize));
+    std::vector<uint8_t> tail(tailSize);
+    const uint64_t tailStart = fileSize - tailSize;
+    if (!ReadExact(file, tailStart, tail.data(), tailSize)) { why = "the file cannot be read"; return false; }
+
+    // The end record: the last signature whose comment reaches the end of the file
+    // exactly, or failing that the last one whose comment fits.
+    long endAt = -1, loose = -1;
+    for (long i = long(tailSize - kEndSize); i >= 0; --i) {
+        if (Get32(&tail[size_t(i)]) != kEndSig) continue;
+        size_t commentLen = Get16(&tail[size_t(i) + 20]);
+        if (size_t(i) + kEndSize + commentLen == tailSize) { endAt = i; break; }
+        if (loose < 0 && size_t(i) + kEndSize + commentLen <= tailSize) loose = i;
+    }
+    if (endAt < 0) endAt = loose;
+    if (endAt < 0) { why = "no end of central directory was found (not a ZIP archive)"; return false; }
+    const uint8_t* end = &tail[size_t(endAt)];
+    const uint64_t endPos = tailStart + uint64_t(endAt);
+    uint32_t diskNo = Get16(end + 4), cdDisk = Get16(end + 6);
+    uint64_t count = Get16(end + 10);
+    uint64_t cdSize = Get32(end + 12);
+    uint64_t cdOffset = Get32(end + 16);
+    dir.comment.assign(reinterpret_cast<const char*>(end + kEndSize),
+                       std::min<size_t>(Get16(end + 20), tailSize - size_t(endAt) - kEndSize));
+    uint64_t cdEnd = endPos;  // where the central directory should end
+
+    if (endPos >= kLocatorSize && size_t(endAt) >= kLocatorSize && Get32(end - kLocatorSize) == kZip64LocatorSig) {
+        const uint8_t* loc = end - kLocatorSize;
+        uint64_t z64Pos = Get64(loc + 8);
+        uint8_t rec[kZip64EndSize];
+        uint64_t expected = endPos - kLocatorSize - kZip64EndSize;
+        // Prepended data shifts the record; look where it must be when the stated place is wrong.
+        if (!(z64Pos + kZip64EndSize <= fileSize && ReadExact(file, z64Pos, rec, sizeof rec) && Get32(rec) == kZip64EndSig)) {
+            z64Pos = expected;
+            if (endPos < kLocatorSize + kZip64EndSize || !ReadExact(file, z64Pos, rec, sizeof rec) || Get32(rec) != kZip64EndSig) {
+                why = "the ZIP64 end record is missing";
+                return false;
+            }
+        }
+        diskNo = Get32(rec + 16);
+        cdDisk = Get32(rec + 20);
+        count = Get64(rec + 32);
+        cdSize = Get64(rec + 40);
+        cdOffset = Get64(rec + 48);
+        cdEnd = z64Pos;
+    }
+    if (diskNo != 0 || cdDisk != 0) { why = "archives split over several disks are not supported"; return false; }
+    if (cdSize > cdEnd) { why = "the central directory size is wrong"; return false; }
+    if (cdSize > kMaxCentralSize) { why = "the central directory is too large"; return false; }
+    const uint64_t cdStart = cdEnd - cdSize;
+    if (cdOffset > cdStart) { why = "the central directory offset is wrong"; return false; }
+    dir.baseOffset = cdStart - cdOffset;
+    dir.centralStart = cdStart;
+    dir.dataEnd = cdStart;
+
+    std::vector<uint8_t> cd(size_t(cdSize) + 1);
+    if (cdSize > 0 && !ReadExact(file, cdStart, cd.data(), size_t(cdSize))) {
+        why = "the central directory cannot be read";
+        return false;
+    }
+    if (count > cdSize / kCentralSize + 1) count = cdSize / kCentralSize;  // a count no directory could hold
+    dir.entries.reserve(size_t(count));
+    size_t pos = 0;
+    while (pos < cdSize) {
+        ZipEntry e;
+        size_t used = 0;
+        if (!ParseCentral(&cd[pos], size_t(cdSize) - pos, e, used, dir.baseOffset, cdStart + 1)) {
+            why = "the central directory is damaged";
+            return false;
+        }
+        dir.entries.push_back(std::move(e));
+        pos += used;
+    }
+    // Some writers wrap the 16-bit count; accept a count that agrees modulo 65536.
+    if (dir.entries.size() != count && (dir.entries.size() & 0xFFFF) != (count & 0xFFFF)) {
+        why = "the number of entries does not match the central directory";
+        return false;
+    }
+    return true;
+}
+
+bool ReadLocalSpan(IReadFile& file, const ZipDirectory& dir, size_t index, LocalSpan& span, std::string& why) {
+    const ZipEntry& e = dir.entries[index];
+    uint8_t h[kLocalSize];
+    if (!ReadExact(file, e.localOffset, h, sizeof h) || Get32(h) != kLocalSig) {
+        why = "the local header is missing";
+        return false;
+    }
+    size_t nameLen = Get16(h + 26), extraLen = Get16(h + 28);
+    span.dataOffset = e.localOffset + kLocalSize + nameLen + extraLen;
+    if (span.dataOffset > dir.dataEnd || e.compressedSize > dir.dataEnd - span.dataOffset) {
+        why = "the entry's data runs past the end of the archive";
+        return false;
+    }
+    uint64_t dataEnd = span.dataOffset + e.compressedSize;
+    span.end = dataEnd;
+    if (e.flags & kFlagDescriptor) {
+        // Descriptor: optional signature, CRC, then 4- or 8-byte sizes.
+        uint8_t d[24] = {};
+        size_t avail = size_t(std::min<uint64_t>(sizeof d, dir.dataEnd - dataEnd));
+        if (file.ReadAt(dataEnd, d, avail) != int64_t(avail)) { why = "the archive cannot be read"; return false; }
+        bool localZip64 = false;
+        if (extraLen > 0 && extraLen <= 0xFFFF) {
+            std::string extra(extraLen, '\0');
+            if (ReadExact(file, e.localOffset + kLocalSize + nameLen, &extra[0], extraLen))
+                ForEachExtra(extra, [&](uint16_t id, const uint8_t*, size_t) { if (id == 1) localZip64 = true; });
+        }
+        size_t sig = (avail >= 4 && Get32(d) == kDescriptorSig) ? 4 : 0;
+        size_t len = sig + 4 + ((localZip64 || e.zip64) ? 16 : 8);
+        if (len > avail) len = sig + 12 <= avail ? sig + 12 : avail;
+        span.end = dataEnd + len;
+    }
+    return true;
+}
+
+std::string CentralRecord(const ZipEntry& e, uint64_t offset) {
+    const bool bigSize = e.size >= 0xFFFFFFFF, bigPacked = e.compressedSize >= 0xFFFFFFFF, bigOffset = offset >= 0xFFFFFFFF;
+    std::string extra;
+    if (bigSize || bigPacked || bigOffset) {
+        CByteWriter z;
+        z.U16(0x0001);
+        z.U16(uint16_t(8 * (int(bigSize) + int(bigPacked) + int(bigOffset))));
+        if (bigSize) z.U64(e.size);
+        if (bigPacked) z.U64(e.compressedSize);
+        if (bigOffset) z.U64(offset);
+        extra = z.Data();
+    }
+    extra += e.extra;
+    if (extra.size() > 0xFFFF) extra.resize(0xFFFF);
+    uint16_t needed = e.versionNeeded;
+    if (!extra.empty() && (bigSize || bigPacked || bigOffset) && needed < 45) needed = 45;
+    CByteWriter w;
+    w.U32(kCentralSig);
+    w.U16(e.versionMadeBy);
+    w.U16(needed);
+    w.U16(e.flags);
+    w.U16(e.method);
+    w.U16(uint16_t(e.dosTime & 0xFFFF));
+    w.U16(uint16_t(e.dosTime >> 16));
+    w.U32(e.crc);
+    w.U32(bigPacked ? 0xFFFFFFFF : uint32_t(e.compressedSize));
+    w.U32(bigSize ? 0xFFFFFFFF : uint32_t(e.size));
+    w.U16(uint16_t(e.rawName.size()));
+    w.U16(uint16_t(extra.size()));
+    w.U16(uint16_t(e.comment.size()));
+    w.U16(0);
+    w.U16(e.internalAttributes);
+    w.U32(e.externalAttributes);
+    w.U32(bigOffset ? 0xFFFFFFFF : uint32_t(offset));
+    w.Bytes(e.rawName);
+    w.Bytes(extra);
+    w.Bytes(e.comment);
+    return std::move(w.Data());
+}
+
+std::string EndRecords(uint64_t entries, uint64_t cdStart, uint64_t cdSize, const std::string& comment) {
+    CByteWriter w;
+    const bool zip64 = entries >= 0xFFFF || cdStart >= 0xFFFFFFFF || cdSize >= 0xFFFFFFFF;
+    if (zip64) {
+        const uint64_t z64Pos = cdStart + cdSize;
+        w.U32(kZip64EndSig);
+        w.U64(kZip64EndSize - 12);
+        w.U16(45);
+        w.U16(45);
+        w.U32(0);
+        w.U32(0);
+        w.U64(entries);
+        w.U64(entries);
+        w.U64(cdSize);
+        w.U64(cdStart);
+        w.U32(kZip64LocatorSig);
+        w.U32(0);
+        w.U64(z64Pos);
+        w.U32(1);
+    }
+    w.U32(kEndSig);
+    w.U16(0);
+    w.U16(0);
+    w.U16(entries >= 0xFFFF ? 0xFFFF : uint16_t(entries));
+    w.U16(entries >= 0xFFFF ? 0xFFFF : uint16_t(entries));
+    w.U32(cdSize >= 0xFFFFFFFF ? 0xFFFFFFFF : uint32_t(cdSize));
+    w.U32(cdStart >= 0xFFFFFFFF ? 0xFFFFFFFF : uint32_t(cdStart));
+    std::string c = comment.substr(0, 0xFFFF);
+    w.U16(uint16_t(c.size()));
+    w.Bytes(c);
+    return std::move(w.Data());
+}
+
+}  // namespace zl

@@ -1,0 +1,71 @@
+#pragma once
+// The file system as the ZIP core sees it: a few small interfaces, so the same
+// format code runs on Windows (the DLLs) and natively (tests, fuzzing, benchmarks).
+// Paths are UTF-8 text; both '\' and '/' separate folders.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zl {
+
+struct FileInfo {
+    uint64_t size = 0;
+    bool isDirectory = false;
+    uint32_t dosTime = 0;      // local time packed as MS-DOS date (high word) and time
+    int64_t unixTime = 0;      // seconds since 1970 (UTC)
+    uint32_t attributes = 0;   // MS-DOS attribute bits (0x01 read-only, 0x10 folder, ...)
+    uint64_t fileId = 0;       // identity of the file on its volume (0 when unknown)
+};
+
+// A file opened for reading at any position.
+class IReadFile {
+public:
+    virtual ~IReadFile() = default;
+    virtual uint64_t Size() const = 0;
+    // Reads up to `count` bytes at `offset`; returns the number read (short only at the end) or -1.
+    virtual int64_t ReadAt(uint64_t offset, void* buffer, size_t count) = 0;
+};
+
+// A file being written. Writes go to the current position; `SetPosition` moves it
+// (used to patch headers and to drop a failed entry); `Commit` flushes the data
+// to the disk before the file is closed.
+class IWriteFile {
+public:
+    virtual ~IWriteFile() = default;
+    virtual bool Write(const void* data, size_t count) = 0;
+    virtual bool SetPosition(uint64_t offset) = 0;
+    virtual bool Truncate() = 0;          // ends the file at the current position
+    virtual bool Commit() = 0;            // flush to disk and close
+};
+
+struct DirEntry {
+    std::string name;
+    bool isDirectory = false;
+};
+
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+    virtual char Separator() const = 0;
+    virtual std::unique_ptr<IReadFile> OpenRead(const std::string& path) = 0;
+    // Creates a new file; fails when it exists already.
+    virtual std::unique_ptr<IWriteFile> CreateNew(const std::string& path) = 0;
+    virtual bool Stat(const std::string& path, FileInfo& info) = 0;
+    // Moves `from` over `to` in one step, replacing `to`, durably.
+    virtual bool Replace(const std::string& from, const std::string& to) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+    virtual bool MakeDirectory(const std::string& path) = 0;   // one level; true when it exists
+    virtual bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) = 0;
+    virtual bool List(const std::string& folder, std::vector<DirEntry>& entries) = 0;
+    virtual std::string CurrentDirectory() = 0;
+    // Text of the last system error, for messages.
+    virtual std::string LastErrorText() = 0;
+};
+
+// The platform's file system (POSIX natively, Win32 in the DLLs).
+IFileSystem& PlatformFileSystem();
+
+}  // namespace zl

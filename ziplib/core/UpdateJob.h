@@ -1,0 +1,60 @@
+#pragma once
+// Writing archives: adding files (new entries, or replacing entries of the same
+// name), freshening entries from newer files, and deleting entries. The result is
+// always written to a new file beside the archive and moved over it only when it
+// is complete and on the disk; entries that do not change are copied byte for
+// byte. New files are compressed on several threads while the archive is written
+// in order, with a bounded amount of data in memory.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Crypto.h"
+#include "Events.h"
+#include "Format.h"
+#include "Io.h"
+
+namespace zl {
+
+enum class UpdateMode { Add, Freshen, Delete };
+
+struct UpdateOptions {
+    UpdateMode mode = UpdateMode::Add;
+    std::string archive;
+    std::vector<std::string> names;   // files or folders (add, freshen) or entry names (delete); wildcards allowed
+    int level = 6;                    // 0 stores, 1..9 deflate
+    bool keepFolders = true;          // store folder names (false: file names only)
+    bool replaceExisting = true;      // add: replace entries of the same name (false: keep them)
+    bool recurse = true;              // a folder in the list brings its whole contents
+    bool encrypt = false;             // AES-256 (WinZip AE-2) with `password`
+    std::string password;
+    unsigned threads = 0;             // compression threads; 0 = one per processor
+    size_t bufferSize = 64 * 1024;    // output buffer
+    bool forceZip64 = false;          // write ZIP64 fields even for small entries
+};
+
+struct NewItem {
+    std::string path;     // on disk
+    std::string name;     // stored name
+    FileInfo info;
+};
+
+class CUpdateJob {
+public:
+    CUpdateJob(IFileSystem& fs, ICrypto* crypto, IJobEvents& events) : m_fs(fs), m_crypto(crypto), m_events(events) {}
+    ZipResult Run(const UpdateOptions& options);
+
+private:
+    void Collect(const UpdateOptions& options, std::vector<NewItem>& items, const FileInfo* archiveInfo);
+    void AddPath(const UpdateOptions& options, const std::string& path, std::vector<NewItem>& items,
+                 const FileInfo* archiveInfo, int depth);
+    void Report(MessageCode code, const std::string& text, const std::string& file);
+
+    IFileSystem& m_fs;
+    ICrypto* m_crypto;
+    IJobEvents& m_events;
+    ZipResult m_result = kZipOk;
+};
+
+}  // namespace zl

@@ -1,0 +1,142 @@
+// DUNZIP32.dll: `dunzip`, the reading side of the ZIP library.
+#include <windows.h>
+
+#include <cstring>
+#include <mutex>
+
+#include "RecordEvents.h"
+#include "ZipRecords.h"
+#include "core/DirectoryCache.h"
+#include "core/ExtractJob.h"
+#include "core/Names.h"
+
+using namespace zl;
+
+namespace {
+
+std::mutex g_cacheMutex;
+CDirectoryCache g_cache(4);
+
+void FillEntryInfo(void* block, const ZipEntry& e, size_t index) {
+    ZipEntryInfo info;
+    std::memset(&info, 0, sizeof info);
+    info.method = e.realMethod;
+    info.size = unsigned(e.size);
+    info.compressedSize = unsigned(e.compressedSize);
+    info.crc = e.crc;
+    info.sizeHigh = (unsigned short)(e.size >> 32);
+    info.compressedSizeHigh = (unsigned short)(e.compressedSize >> 32);
+    info.zipFlags = e.flags;
+    std::string date = DosTimeText(e.dosTime);
+    std::strncpy(info.dateTime, date.c_str(), sizeof info.dateTime - 1);
+    size_t n = e.name.size();
+    if (n >= sizeof info.path) {
+        n = sizeof info.path - 1;
+        while (n > 0 && (static_cast<unsigned char>(e.name[n]) & 0xC0) == 0x80) --n;  // whole UTF-8 characters only
+        info.flags |= kZipInfoNameCut;
+    }
+    std::memcpy(info.path, e.name.data(), n);
+    const unsigned host = e.versionMadeBy >> 8;
+    if (host == 0 || host == 10 || host == 11 || host == 14) info.flags |= e.externalAttributes & 0xFF;
+    if (e.IsDirectory()) info.flags |= 0x10;
+    if (e.IsEncrypted()) info.flags |= kZipInfoEncrypted;
+    if (e.method == kMethodAes) info.flags |= kZipInfoAes;
+    if (e.zip64 || e.size >= 0xFFFFFFFF || e.compressedSize >= 0xFFFFFFFF) info.flags |= kZipInfoZip64;
+    info.index = unsigned(index);
+    std::memcpy(block, &info, sizeof info);
+}
+
+RecordCallbacks CallbacksOf(const UnzipCommand& cmd, bool quiet) {
+    RecordCallbacks cb;
+    cb.progress = cmd.progress;
+    cb.progressUser = cmd.progressUser;
+    cb.itemStatus = cmd.itemStatus;
+    cb.itemStatusUser = cmd.itemStatusUser;
+    cb.message = cmd.message;
+    cb.messageUser = cmd.messageUser;
+    cb.rename = cmd.rename;
+    cb.renameUser = cmd.renameUser;
+    cb.quiet = quiet;
+    return cb;
+}
+
+int Unzip(void* record) {
+    if (!RecordLooksValid(record, int(sizeof(UnzipCommand)))) return kZipResultBadRecord;
+    UnzipCommand cmd;
+    std::memcpy(&cmd, record, sizeof cmd);
+    const char* archive = RecordText(cmd.archive);
+    if (archive == nullptr || *archive == '\0') return kZipResultBadRecord;
+    IFileSystem& fs = PlatformFileSystem();
+
+    switch (cmd.function) {
+    case kUnzipFunctionCount: {
+        // Listing never shows message boxes: a broken archive lists as empty.
+        CRecordEvents events(CallbacksOf(cmd, true));
+        uint64_t count = 0;
+        std::string why;
+        ZipResult r;
+        {
+            std::lock_guard<std::mutex> lock(g_cacheMutex);
+            r = g_cache.Count(fs, archive, count, why);
+        }
+        int stored = count > 0x7FFFFFFF ? 0x7FFFFFFF : int(count);
+        std::memcpy(static_cast<char*>(record) + offsetof(UnzipCommand, count), &stored, sizeof stored);
+        if (r != kZipOk)
+            events.Message(r == kZipCannotOpen ? kMsgCannotOpenArchive : kMsgBadArchive, std::string(archive) + ": " + why, archive, false);
+        return r;
+    }
+    case kUnzipFunctionNext:
+    case kUnzipFunctionByIndex: {
+        if (cmd.entryInfo == nullptr || IsBadWritePtr(cmd.entryInfo, sizeof(ZipEntryInfo))) return kZipResultBadRecord;
+        if (cmd.function == kUnzipFunctionByIndex && cmd.index < 0) return kZipResultBadRecord;
+        std::lock_guard<std::mutex> lock(g_cacheMutex);
+        const ZipEntry* entry = nullptr;
+        size_t index = 0;
+        std::string why;
+        ZipResult r;
+        if (cmd.function == kUnzipFunctionNext) {
+            r = g_cache.Next(fs, archive, entry, index, why);
+        } else {
+            index = size_t(cmd.index);
+            r = g_cache.At(fs, archive, uint64_t(cmd.index), entry, why);
+        }
+        if (r == kZipOk) FillEntryInfo(cmd.entryInfo, *entry, index);
+        return r;
+    }
+    case kUnzipFunctionExtract: {
+        const char* destination = RecordText(cmd.destination);
+        if (destination == nullptr || *destination == '\0') return kZipResultBadRecord;
+        ExtractOptions options;
+        options.archive = archive;
+        options.destination = destination;
+        const char* spec = RecordText(cmd.fileSpec, "*.*");
+        options.patterns = ParseFileList(spec);
+        if (options.patterns.size() == 1 && (options.patterns[0] == "*.*" || options.patterns[0] == "*"))
+            options.patterns.clear();
+        options.index = cmd.index;
+        options.keepFolders = cmd.noFolderNames == 0;
+        options.overwrite = cmd.overwrite != 0;
+        options.quiet = cmd.quiet != 0;
+        options.restoreFolders = cmd.allFiles != 0;
+        options.restoreTimes = cmd.restoreTimes != 0;
+        const char* password = RecordText(cmd.password);
+        options.havePassword = cmd.passwordGiven != 0 && password != nullptr;
+        if (options.havePassword) options.password = password;
+        CRecordEvents events(CallbacksOf(cmd, options.quiet));
+        CExtractJob job(fs, &PlatformCrypto(), events);
+        return job.Run(options);
+    }
+    default:
+        return kZipResultBadRecord;
+    }
+}
+
+}  // namespace
+
+extern "C" int WINAPI dunzip(void* record) {
+    try {
+        return Unzip(record);
+    } catch (...) {
+        return kZipResultInternal;
+    }
+}

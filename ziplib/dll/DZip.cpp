@@ -1,0 +1,64 @@
+// DZIP32.dll: `dzip`, the writing side of the ZIP library.
+#include <windows.h>
+
+#include <cstring>
+
+#include "RecordEvents.h"
+#include "ZipRecords.h"
+#include "core/Names.h"
+#include "core/UpdateJob.h"
+
+using namespace zl;
+
+namespace {
+
+int Zip(void* record) {
+    if (!RecordLooksValid(record, int(sizeof(ZipCommand)))) return kZipResultBadRecord;
+    ZipCommand cmd;
+    std::memcpy(&cmd, record, sizeof cmd);
+    const char* archive = RecordText(cmd.archive);
+    const char* list = RecordText(cmd.fileList);
+    if (archive == nullptr || *archive == '\0' || list == nullptr) return kZipResultBadRecord;
+
+    UpdateOptions options;
+    switch (cmd.function) {
+    case kZipFunctionAdd: options.mode = UpdateMode::Add; break;
+    case kZipFunctionDelete: options.mode = UpdateMode::Delete; break;
+    case kZipFunctionFreshen: options.mode = UpdateMode::Freshen; break;
+    default: return kZipResultBadRecord;
+    }
+    options.archive = archive;
+    options.names = ParseFileList(list);
+    if (options.names.empty()) return kZipResultNothingToDo;
+    options.level = cmd.level >= 0 && cmd.level <= 9 ? cmd.level : 6;
+    options.keepFolders = cmd.noFolderNames == 0;
+    options.replaceExisting = cmd.replaceExisting != 0;
+    options.recurse = cmd.recurseFolders != 0;
+    options.encrypt = cmd.encrypt != 0;
+    const char* password = RecordText(cmd.password, "");
+    options.password = password;
+    options.threads = cmd.threads > 0 ? unsigned(cmd.threads) : 0;
+    options.bufferSize = size_t(cmd.bufferKiB > 0 ? cmd.bufferKiB : 64) * 1024;
+
+    RecordCallbacks cb;
+    cb.progress = cmd.progress;
+    cb.progressUser = cmd.progressUser;
+    cb.itemStatus = cmd.itemStatus;
+    cb.itemStatusUser = cmd.itemStatusUser;
+    cb.message = cmd.message;
+    cb.messageUser = cmd.messageUser;
+    cb.quiet = cmd.quiet != 0;
+    CRecordEvents events(cb);
+    CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), events);
+    return job.Run(options);
+}
+
+}  // namespace
+
+extern "C" int WINAPI dzip(void* record) {
+    try {
+        return Zip(record);
+    } catch (...) {
+        return kZipResultInternal;
+    }
+}

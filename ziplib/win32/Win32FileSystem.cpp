@@ -1,0 +1,251 @@
+// The ZIP core's file system on Windows (the DLLs). Paths arrive as UTF-8 and
+// are converted to UTF-16, with the "\\?\" prefix for long paths, so that any
+// name the volume can hold works whatever the process's code page.
+#include <windows.h>
+
+#include <string>
+
+#include "core/Io.h"
+#include "core/Names.h"
+
+namespace zl {
+
+namespace {
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring out(size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &out[0], n);
+    return out;
+}
+
+std::string Narrow(const wchar_t* text, size_t size) {
+    if (size == 0) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, int(size), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, int(size), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+// The wide form of a path; long ones become absolute "\\?\" paths.
+std::wstring PathW(const std::string& path) {
+    std::wstring w = Widen(path);
+    for (wchar_t& c : w)
+        if (c == L'/') c = L'\\';
+    if (w.size() < 240 || w.compare(0, 4, L"\\\\?\\") == 0) return w;
+    DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return w;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(w.c_str(), n, &full[0], nullptr);
+    full.resize(n);
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+class CHandle {
+public:
+    explicit CHandle(HANDLE h = INVALID_HANDLE_VALUE) : m_h(h) {}
+    ~CHandle() { Close(); }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    HANDLE Get() const { return m_h; }
+    bool Valid() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
+    bool Close() {
+        bool ok = true;
+        if (Valid()) ok = CloseHandle(m_h) != 0;
+        m_h = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE m_h;
+};
+
+class CWinReadFile : public IReadFile {
+public:
+    CWinReadFile(HANDLE h, uint64_t size) : m_h(h), m_size(size) {}
+    uint64_t Size() const override { return m_size; }
+    int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+        size_t done = 0;
+        while (done < count) {
+            OVERLAPPED ov{};
+            uint64_t at = offset + done;
+            ov.Offset = DWORD(at);
+            ov.OffsetHigh = DWORD(at >> 32);
+            DWORD want = DWORD(std::min<size_t>(count - done, 1u << 30)), got = 0;
+            if (!ReadFile(m_h.Get(), static_cast<char*>(buffer) + done, want, &got, &ov)) {
+                if (GetLastError() == ERROR_HANDLE_EOF) break;
+                return -1;
+            }
+            if (got == 0) break;
+            done += got;
+        }
+        return int64_t(done);
+    }
+
+private:
+    CHandle m_h;
+    uint64_t m_size;
+};
+
+class CWinWriteFile : public IWriteFile {
+public:
+    explicit CWinWriteFile(HANDLE h) : m_h(h) {}
+    bool Write(const void* data, size_t count) override {
+        const char* p = static_cast<const char*>(data);
+        while (count > 0) {
+            DWORD want = DWORD(std::min<size_t>(count, 1u << 30)), done = 0;
+            if (!WriteFile(m_h.Get(), p, want, &done, nullptr) || done == 0) return false;
+            p += done;
+            count -= done;
+        }
+        return true;
+    }
+    bool SetPosition(uint64_t offset) override {
+        LARGE_INTEGER li;
+        li.QuadPart = LONGLONG(offset);
+        return SetFilePointerEx(m_h.Get(), li, nullptr, FILE_BEGIN) != 0;
+    }
+    bool Truncate() override { return SetEndOfFile(m_h.Get()) != 0; }
+    bool Commit() override { return FlushFileBuffers(m_h.Get()) && m_h.Close(); }
+
+private:
+    CHandle m_h;
+};
+
+uint32_t DosTimeOf(const FILETIME& utc) {
+    FILETIME local;
+    WORD date = 0, time = 0;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time))
+        return (1u << 21) | (1u << 16);
+    return uint32_t(date) << 16 | time;
+}
+
+int64_t UnixTimeOf(const FILETIME& ft) {
+    uint64_t t = uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
+    return int64_t(t / 10000000ULL) - 11644473600LL;
+}
+
+class CWinFileSystem : public IFileSystem {
+public:
+    char Separator() const override { return '\\'; }
+
+    std::unique_ptr<IReadFile> OpenRead(const std::string& path) override {
+        HANDLE h = CreateFileW(PathW(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(h, &size)) {
+            CloseHandle(h);
+            return nullptr;
+        }
+        return std::unique_ptr<IReadFile>(new CWinReadFile(h, uint64_t(size.QuadPart)));
+    }
+
+    std::unique_ptr<IWriteFile> CreateNew(const std::string& path) override {
+        HANDLE h = CreateFileW(PathW(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        return std::unique_ptr<IWriteFile>(new CWinWriteFile(h));
+    }
+
+    bool Stat(const std::string& path, FileInfo& info) override {
+        std::wstring w = PathW(path);
+        // A trailing separator names the folder itself.
+        while (w.size() > 3 && (w.back() == L'\\') && w[w.size() - 2] != L':') w.pop_back();
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(w.c_str(), GetFileExInfoStandard, &data)) return false;
+        info.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        info.size = info.isDirectory ? 0 : (uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+        info.dosTime = DosTimeOf(data.ftLastWriteTime);
+        info.unixTime = UnixTimeOf(data.ftLastWriteTime);
+        info.attributes = data.dwFileAttributes & 0x3F;
+        info.fileId = uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+        info.fileId ^= uint64_t(data.ftCreationTime.dwLowDateTime) << 7;
+        if (!info.isDirectory) {
+            HANDLE h = CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+            if (h != INVALID_HANDLE_VALUE) {
+                BY_HANDLE_FILE_INFORMATION bh;
+                if (GetFileInformationByHandle(h, &bh))
+                    info.fileId = (uint64_t(bh.nFileIndexHigh) << 32 | bh.nFileIndexLow) ^ uint64_t(bh.dwVolumeSerialNumber) << 40;
+                CloseHandle(h);
+            }
+        }
+        return true;
+    }
+
+    bool Replace(const std::string& from, const std::string& to) override {
+        return MoveFileExW(PathW(from).c_str(), PathW(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+
+    bool Remove(const std::string& path) override { return DeleteFileW(PathW(path).c_str()) != 0; }
+
+    bool MakeDirectory(const std::string& path) override {
+        std::wstring w = PathW(path);
+        if (CreateDirectoryW(w.c_str(), nullptr)) return true;
+        DWORD attributes = GetFileAttributesW(w.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) override {
+        FILETIME ft;
+        if (haveUnixTime) {
+            uint64_t t = uint64_t(unixTime + 11644473600LL) * 10000000ULL;
+            ft.dwLowDateTime = DWORD(t);
+            ft.dwHighDateTime = DWORD(t >> 32);
+        } else {
+            FILETIME local;
+            if (!DosDateTimeToFileTime(WORD(dosTime >> 16), WORD(dosTime), &local) || !LocalFileTimeToFileTime(&local, &ft))
+                return false;
+        }
+        CHandle h(CreateFileW(PathW(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+        return h.Valid() && SetFileTime(h.Get(), nullptr, nullptr, &ft);
+    }
+
+    bool List(const std::string& folder, std::vector<DirEntry>& entries) override {
+        std::wstring pattern = PathW(folder.empty() ? "." : folder);
+        if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+        pattern += L'*';
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW(pattern.c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            DirEntry e;
+            e.name = Narrow(name.data(), name.size());
+            e.isDirectory = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            entries.push_back(e);
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+        return true;
+    }
+
+    std::string CurrentDirectory() override {
+        wchar_t buffer[MAX_PATH * 4];
+        DWORD n = GetCurrentDirectoryW(DWORD(sizeof buffer / sizeof buffer[0]), buffer);
+        return n ? Narrow(buffer, n) : std::string(".");
+    }
+
+    std::string LastErrorText() override {
+        DWORD code = GetLastError();
+        wchar_t* text = nullptr;
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::string out = text ? Narrow(text, wcslen(text)) : "error " + std::to_string(code);
+        if (text) LocalFree(text);
+        while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.')) out.pop_back();
+        return out;
+    }
+};
+
+}  // namespace
+
+IFileSystem& PlatformFileSystem() {
+    static CWinFileSystem fs;
+    return fs;
+}
+
+}  // namespace zl
