@@ -8,6 +8,7 @@
 #include "browser/TabbedText.h"
 #include "browser/TallyboxView.h"
 #include "editor/PasswordDlg.h"
+#include "framework/Application.h"
 #include "framework/FrameWindow.h"
 #include "framework/Handles.h"
 #include "framework/Shell.h"

@@ -28,8 +28,17 @@ HICON SmallIconOf(const std::string& file, int index) {
     return small;
 }
 
+// The shell's own pictures are taken by resource id, which Windows and Wine
+// share (their icon order differs): 1 unknown file, 2 document, 3 program,
+// 4 folder. Wine has no picture 1; its document stands in.
+constexpr int kShellUnknownFile = -1;
+constexpr int kShellDocument = -2;
+constexpr int kShellProgram = -3;
+constexpr int kShellFolder = -4;
+
 HICON DefaultIcon() {
-    if (!g_defaultIcon) g_defaultIcon.Reset(SmallIconOf("shell32.dll", 0));
+    if (!g_defaultIcon) g_defaultIcon.Reset(SmallIconOf("shell32.dll", kShellUnknownFile));
+    if (!g_defaultIcon) g_defaultIcon.Reset(SmallIconOf("shell32.dll", kShellDocument));
     return g_defaultIcon.Get();
 }
 
@@ -44,7 +53,13 @@ std::string ClassesRootDefault(const std::string& subKey, DWORD limit = 300) {
             ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return {};
-    return std::string(buffer.data());
+    std::string value(buffer.data());
+    if (type == REG_EXPAND_SZ) {
+        char expanded[1024] = {};
+        DWORD n = ::ExpandEnvironmentStringsA(value.c_str(), expanded, sizeof expanded);
+        if (n > 0 && n <= sizeof expanded) value = expanded;
+    }
+    return value;
 }
 
 bool ClassesRootHasKey(const std::string& subKey) {
@@ -61,9 +76,9 @@ std::string Unquote(std::string text) {
 
 IconSource FindIconSource(const std::string& key) {
     IconSource source;
-    if (key == ".exe" || key == ".EXE") return IconSource{"shell32.dll", 2, true};
-    if (key == ".ico" || key == ".ICO" || key == ".noneext") return IconSource{"shell32.dll", 0, true};
-    if (key == ".dirfolder") return IconSource{"shell32.dll", 3, true};
+    if (key == ".exe" || key == ".EXE") return IconSource{"shell32.dll", kShellProgram, true};
+    if (key == ".ico" || key == ".ICO" || key == ".noneext") return IconSource{"", 0, true};
+    if (key == ".dirfolder") return IconSource{"shell32.dll", kShellFolder, true};
     if (key.empty()) return source;
 
     const std::string className = ClassesRootDefault(key);

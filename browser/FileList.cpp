@@ -1,8 +1,8 @@
 #include "browser/FileList.h"
 
+#include <windows.h>
+
 #include <algorithm>
-#include <ctime>
-#include <functional>
 
 #include "framework/Text.h"
 
@@ -26,17 +26,19 @@ FileListRecord MakeFileListRecord(const std::string& storedPath, const std::stri
 
 int64_t ParseEntryDate(const std::string& dateText) {
     auto field = [&](size_t at) { return at < dateText.size() ? LeadingInt(dateText.substr(at)) : 0; };
-    std::tm t{};
-    t.tm_mon = field(0) - 1;
-    t.tm_mday = field(3);
     int year = field(6) + 1900;
     if (year < 1950) year += 100;
-    t.tm_year = year - 1900;
-    t.tm_hour = field(9);
-    t.tm_min = field(12);
-    t.tm_sec = 0;
-    t.tm_isdst = -1;
-    return int64_t(std::mktime(&t));
+    SYSTEMTIME local{};
+    local.wYear = WORD(year);
+    local.wMonth = WORD(field(0));
+    local.wDay = WORD(field(3));
+    local.wHour = WORD(field(9));
+    local.wMinute = WORD(field(12));
+    // Local time, daylight saving as the system decides for that day.
+    SYSTEMTIME utc{};
+    FILETIME time{};
+    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &time)) return 0;
+    return (int64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
 std::string FormatSize(unsigned size) {

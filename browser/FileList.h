@@ -13,7 +13,7 @@ struct FileListRecord {
     std::string name;         // after the last '\' (all of it when there is none)
     std::string folder;       // before the last '\'
     std::string dateText;     // "MM-DD-YY HH:MM" as the library gives it
-    int64_t time = 0;         // local time parsed from dateText, seconds since 1970
+    int64_t time = 0;         // parsed from dateText: 100-ns units since 1601 (FILETIME)
     int value0 = 0;           // the library's first field; kept, not shown
     unsigned size = 0;
     unsigned compressedSize = 0;
@@ -27,7 +27,8 @@ FileListRecord MakeFileListRecord(const std::string& storedPath, const std::stri
                                   unsigned size, unsigned compressedSize, unsigned flags);
 
 // Month, day, two-digit year, hour and minute at characters 0, 3, 6, 9 and 12;
-// year + 1900, + 100 more below 1950; seconds 0; local time.
+// year + 1900, + 100 more below 1950; seconds 0; local time. Returns the
+// time as a FILETIME value (100-ns units since 1601, UTC); 0 when invalid.
 int64_t ParseEntryDate(const std::string& dateText);
 
 // "%i", "%iK" above 1000, "%iM" above ten million (unsigned 32-bit sizes).

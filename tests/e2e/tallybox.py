@@ -170,6 +170,12 @@ class Session:
     def ini_value(self, section, key, default=None):
         return self.read_ini().get(section, {}).get(key, default)
 
+    # ---- registry ----------------------------------------------------------------------
+    def reg_add(self, key, name, data):
+        """Sets a string value (name None = the key's default value) in the prefix's registry."""
+        args = ["wine", "reg", "add", key] + (["/ve"] if name is None else ["/v", name]) + ["/d", data, "/f"]
+        subprocess.run(args, env=self.env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     # ---- the program -------------------------------------------------------------------
     def start(self, *arguments):
         command = " ".join('"{}"'.format(a) if (" " in a and not a.startswith('"')) else a for a in arguments)
@@ -210,6 +216,21 @@ class Session:
             return []
         return [unescape(x) for x in rest.split("\x1f")]
 
+    def settled_lines(self, hwnd, control, timeout=20.0):
+        """The lines of a list once it shows no placeholder and stays the same for a moment."""
+        previous = [None]
+
+        def settled():
+            lines = self.lines(hwnd, control)
+            busy = not lines or lines[0].startswith("\tRetriev") or lines[0].startswith("\tSorting")
+            same = lines == previous[0]
+            previous[0] = lines
+            if busy or not same:
+                time.sleep(0.1)
+                return None
+            return lines
+        return self.wait_until(settled, timeout, "the list to settle")
+
     def command(self, hwnd, command_id):
         self.driver.call("command", hwnd, command_id)
 
@@ -221,6 +242,14 @@ class Session:
 
     def post(self, hwnd, message, wparam=0, lparam=0):
         self.driver.call("post", hwnd, message, wparam, lparam)
+
+    def pane(self, frame):
+        """The contents pane: the parent of the archive list (1047)."""
+        return self.driver.call("parent", self.driver.call("descendant", frame, 1047))
+
+    def select(self, dialog, control, index):
+        """Selects a list line as a click would, notifying the list's parent."""
+        self.driver.call("select", dialog, control, index)
 
     def wait_dialog(self, title, timeout_ms=20000):
         return self.driver.call("wait", "#32770", title, timeout_ms)

@@ -24,6 +24,8 @@
 //   rect <hwnd>                      left,top,right,bottom of a window
 //   foreground                       the foreground window
 //   children <hwnd>                  child window ids, classes and texts
+//   descendant <hwnd> <id>           the first window below hwnd with that control id -> hwnd
+//   parent <hwnd>                    the parent window -> hwnd
 //   windows                          top-level windows: hwnd, class, title, visible
 //   msgbox                           hwnd and text of the first message box on screen
 //   quit
@@ -153,6 +155,18 @@ std::vector<std::string> Words(const std::string& line) {
         start = tab + 1;
     }
     return words;
+}
+
+struct DescendantSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindDescendant(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<DescendantSearch*>(lParam);
+    if (::GetDlgCtrlID(hwnd) != search->id) return TRUE;
+    search->found = hwnd;
+    return FALSE;
 }
 
 std::vector<HANDLE> g_processes;
@@ -330,6 +344,15 @@ std::string Handle(const std::string& line) {
         std::string out;
         ::EnumChildWindows(Window(w[1]), &ListChildren, LPARAM(&out));
         return "ok " + out;
+    }
+    if (c == "descendant" && need(3)) {
+        DescendantSearch search{int(Number(w[2])), nullptr};
+        ::EnumChildWindows(Window(w[1]), &FindDescendant, LPARAM(&search));
+        return search.found ? "ok " + Hex(search.found) : "err not found";
+    }
+    if (c == "parent" && need(2)) {
+        HWND parent = ::GetParent(Window(w[1]));
+        return parent ? "ok " + Hex(parent) : "err none";
     }
     if (c == "windows") {
         std::string out;
