@@ -28,6 +28,7 @@ class SettingsSheet(tb.ScenarioTest):
         self.s.start()
         frame = self.s.main_window()
         self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show")
+        self.frame = frame
         self.s.command(frame, ID_SETTINGS)
         sheet = self.s.wait_dialog("Archive Settings")
         self.s.wait_until(lambda: self.current_page(sheet), what="the first page")
@@ -57,7 +58,14 @@ class SettingsSheet(tb.ScenarioTest):
 
     def close_sheet(self, sheet, button):
         self.s.click(sheet, button)
+        self.sheet_closed(sheet)
+
+    def sheet_closed(self, sheet):
+        """Waits until the sheet is gone and the program has done what follows
+        it (writing the settings): the frame answers a message only once the
+        command that showed the sheet has returned."""
         self.s.driver.call("wait-gone", sheet, 20000)
+        self.s.send(self.frame, 0)  # WM_NULL
 
     def shot(self, name):
         time.sleep(0.3)  # let the page finish painting
@@ -202,11 +210,11 @@ class SettingsSheet(tb.ScenarioTest):
         box, text = self.s.message_box()
         self.assertEqual(text, "Time field incomplete, too short.")
         self.s.click(box, IDOK)
-        self.s.driver.call("wait-gone", sheet, 20000)
+        self.sheet_closed(sheet)
         self.assertEqual(self.s.ini_value("Settings", "Time"), "09:30:PM")
 
     def test_type_list_editor_in_both_modes(self):
-        _, sheet = self.open_sheet({"Time": "09:30:PM", "FileTypes": ".RTF;.ZZQ;", "ExcludeTypes": ".TMP;"})
+        _, sheet = self.open_sheet({"Time": "09:30:PM", "FileTypes": ".RTF;.ZZQ;.RT;", "ExcludeTypes": ".TMP;"})
         page = self.show_page(sheet, 3)
 
         self.s.click(page, 1042)
@@ -214,10 +222,12 @@ class SettingsSheet(tb.ScenarioTest):
         self.assertEqual(self.s.text(editor, 1045), "Edit the list of File Type(s).\n\nFile(s) of the selected Type(s) "
                                                     "will be included in automatic archives.")
         lines = self.s.lines(editor, 1042)
-        # Every registered type, and the unregistered entry added bare.
+        # Every registered type, and the unregistered entries added bare: .RT
+        # is its own entry, not the registered .RTF it begins.
         self.assertIn("   .PDF\t(PDF Document)", lines)
         self.assertIn("   .ZZQ", lines)
-        chosen = sorted([lines.index("   .RTF\t(Rich Text Document)"), lines.index("   .ZZQ")])
+        self.assertIn("   .RT", lines)
+        chosen = sorted(lines.index(line) for line in ("   .RTF\t(Rich Text Document)", "   .ZZQ", "   .RT"))
         self.assertEqual(self.s.driver.call("selected", editor, 1042), ",".join(map(str, chosen)))
 
         # A typed entry without its dot: Yes goes back to the dialog, No ignores it.
@@ -233,7 +243,8 @@ class SettingsSheet(tb.ScenarioTest):
         box, _ = self.s.message_box()
         self.s.click(box, IDNO)
         self.s.driver.call("wait-gone", editor, 20000)
-        self.assertEqual(self.s.lines(page, 1038), ["   .RTF\t(Rich Text Document)", "   .ZZQ\t(Unknown file type)"])
+        self.assertEqual(self.s.lines(page, 1038), ["   .RT\t(Unknown file type)", "   .RTF\t(Rich Text Document)",
+                                                    "   .ZZQ\t(Unknown file type)"])
 
         self.s.click(page, 1041)
         editor = self.s.wait_dialog("File Types NOT to Archive")
@@ -245,10 +256,10 @@ class SettingsSheet(tb.ScenarioTest):
         self.s.click(editor, IDOK)
         self.s.driver.call("wait-gone", editor, 20000)
         # .RTF moved from the monitored to the excluded types.
-        self.assertEqual(self.s.lines(page, 1038), ["   .ZZQ\t(Unknown file type)"])
+        self.assertEqual(self.s.lines(page, 1038), ["   .RT\t(Unknown file type)", "   .ZZQ\t(Unknown file type)"])
         self.close_sheet(sheet, IDOK)
         settings = self.s.read_ini()["Settings"]
-        self.assertEqual(settings["FileTypes"], ".ZZQ;")
+        self.assertEqual(settings["FileTypes"], ".RT;.ZZQ;")
         self.assertEqual(settings["ExcludeTypes"], ".RTF;.TMP;.ABC;")
 
 

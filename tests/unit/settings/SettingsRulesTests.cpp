@@ -41,39 +41,27 @@ TEST_CASE("number fields hold whole numbers an int can carry") {
 }
 
 TEST_CASE("General page enabling rules") {
-    SUBCASE("everything off: only the top boxes stay usable") {
-        auto on = GeneralEnabling(0);
-        for (int id : {IDC_GEN_TIMED, IDC_GEN_ARCHIVE_AT_SHUTDOWN, IDC_GEN_SPECIFIC_TIME, IDC_GEN_EVERY, IDC_GEN_TIME,
-                       IDC_GEN_INTERVAL, IDC_GEN_TIME_LABEL, IDC_GEN_HOURS_LABEL, IDC_GEN_SIZE, IDC_GEN_ADD_ALL,
-                       IDC_GEN_ADD_RECOMMENDED, IDC_GEN_LET_ME_CHOOSE}) {
-            CAPTURE(id);
-            CHECK_FALSE(on.at(id));
-        }
-    }
-    SUBCASE("monitoring with a timed archive at a specific time") {
-        auto on = GeneralEnabling(kGeneralMonitor | kGeneralTimed | kGeneralSpecificTime);
-        CHECK(on.at(IDC_GEN_TIMED));
-        CHECK(on.at(IDC_GEN_ARCHIVE_AT_SHUTDOWN));
-        CHECK(on.at(IDC_GEN_SPECIFIC_TIME));
-        CHECK(on.at(IDC_GEN_EVERY));
-        CHECK(on.at(IDC_GEN_TIME));
-        CHECK_FALSE(on.at(IDC_GEN_INTERVAL));
-    }
-    SUBCASE("the time and hour fields need monitoring and the timed archive") {
-        const int every = kGeneralEveryHours | kGeneralSpecificTime;
-        CHECK_FALSE(GeneralEnabling(every | kGeneralTimed).at(IDC_GEN_TIME));
-        CHECK_FALSE(GeneralEnabling(every | kGeneralMonitor).at(IDC_GEN_INTERVAL));
-        CHECK(GeneralEnabling(every | kGeneralMonitor | kGeneralTimed).at(IDC_GEN_INTERVAL));
-        // The two radio buttons follow the timed archive alone.
-        CHECK(GeneralEnabling(kGeneralTimed).at(IDC_GEN_EVERY));
-    }
-    SUBCASE("size field and policy buttons") {
-        CHECK(GeneralEnabling(kGeneralSizeLimit).at(IDC_GEN_SIZE));
-        auto learning = GeneralEnabling(kGeneralLearnMode);
-        CHECK(learning.at(IDC_GEN_ADD_ALL));
-        CHECK(learning.at(IDC_GEN_ADD_RECOMMENDED));
-        CHECK(learning.at(IDC_GEN_LET_ME_CHOOSE));
-    }
+    // The radio buttons follow the timed archive alone; the fields below them
+    // also need their own bit and monitoring.
+    auto timedOnly = GeneralEnabling(kGeneralTimed | kGeneralSpecificTime | kGeneralEveryHours);
+    CHECK(timedOnly.at(IDC_GEN_SPECIFIC_TIME));
+    CHECK(timedOnly.at(IDC_GEN_HOURS_LABEL));
+    CHECK_FALSE(timedOnly.at(IDC_GEN_TIME));
+    CHECK_FALSE(timedOnly.at(IDC_GEN_INTERVAL));
+    CHECK_FALSE(timedOnly.at(IDC_GEN_TIMED));
+
+    auto monitored = GeneralEnabling(kGeneralMonitor | kGeneralSpecificTime | kGeneralEveryHours);
+    CHECK(monitored.at(IDC_GEN_TIMED));
+    CHECK(monitored.at(IDC_GEN_ARCHIVE_AT_SHUTDOWN));
+    CHECK_FALSE(monitored.at(IDC_GEN_SPECIFIC_TIME));
+    CHECK_FALSE(monitored.at(IDC_GEN_TIME));
+
+    auto all = GeneralEnabling(kGeneralMonitor | kGeneralTimed | kGeneralSpecificTime | kGeneralSizeLimit);
+    CHECK(all.at(IDC_GEN_TIME));
+    CHECK_FALSE(all.at(IDC_GEN_INTERVAL));
+    CHECK(all.at(IDC_GEN_SIZE));
+    CHECK_FALSE(all.at(IDC_GEN_LET_ME_CHOOSE));
+    CHECK(GeneralEnabling(kGeneralLearnMode).at(IDC_GEN_ADD_ALL));
 }
 
 TEST_CASE("locations: the default, and the characters that are refused") {
@@ -168,57 +156,13 @@ TEST_CASE("Prompts store step: the new-type prompt is the new-type policy") {
     StorePromptsStep(boxes(true, false, true, false), record);
     CHECK(record.Prompts == (kPromptPending | kPromptSizeLimit | kPromptDiskSpace | kPromptDriveAccess));
     CHECK(record.General == (kGeneralMonitor | kGeneralAddRecommended));
-
-    SUBCASE("silent mode clears the first three prompts and the drive prompt") {
-        StorePromptsStep(boxes(true, true, true, true), record);
-        CHECK(record.Prompts == (kPromptSilent | kPromptDiskSpace));
-        CHECK(record.General == (kGeneralMonitor | kGeneralAddRecommended));
-        CheckStates shown = PromptsBoxesFromBits(record.Prompts);
-        CHECK_FALSE(shown[IDC_PR_PENDING]);
-        CHECK_FALSE(shown[IDC_PR_NEW_TYPES]);
-        CHECK_FALSE(shown[IDC_PR_SIZE_LIMIT]);
-        CHECK(shown[IDC_PR_DISK_SPACE]);
-        CHECK_FALSE(shown[IDC_PR_DRIVE_ACCESS]);
-        // Leaving silent mode (the boxes as silent mode left them) does not
-        // bring the drive prompt back.
-        shown[IDC_PR_SILENT] = false;
-        shown[IDC_PR_PENDING] = true;
-        StorePromptsStep(shown, record);
-        CHECK(record.Prompts == (kPromptPending | kPromptDiskSpace));
-    }
 }
 
-TEST_CASE("UnZip click rules") {
-    SUBCASE("choosing to prompt without asking moves Overwrite to Prompt") {
-        int flags = kUnZipUseDefault | kUnZipOverwrite | kUnZipUseFolderNames;
-        CheckStates boxes = UnZipBoxesFromBits(flags);
-        boxes[IDC_UZ_NO_PROMPTING] = true;  // the click ticked it
-        boxes = UnZipNoPromptingClicked(boxes, flags);
-        CHECK(flags == (kUnZipUseDefault | kUnZipPrompt | kUnZipNoPrompting | kUnZipUseFolderNames));
-        CHECK_FALSE(boxes[IDC_UZ_OVERWRITE]);
-        CHECK(boxes[IDC_UZ_PROMPT]);
-        CHECK(boxes[IDC_UZ_NO_PROMPTING]);
-
-        boxes[IDC_UZ_NO_PROMPTING] = false;  // and untick it again
-        boxes = UnZipNoPromptingClicked(boxes, flags);
-        CHECK(flags == (kUnZipUseDefault | kUnZipPrompt | kUnZipUseFolderNames));
-    }
-    SUBCASE("choosing Overwrite ends prompting without asking") {
-        int flags = kUnZipUseLast | kUnZipPrompt | kUnZipNoPrompting;
-        CheckStates boxes = UnZipBoxesFromBits(flags);
-        boxes[IDC_UZ_OVERWRITE] = true;  // the radio group moves the selection
-        boxes[IDC_UZ_PROMPT] = false;
-        boxes = UnZipOverwriteClicked(boxes, flags);
-        CHECK(flags == (kUnZipUseLast | kUnZipOverwrite));
-        CHECK_FALSE(boxes[IDC_UZ_NO_PROMPTING]);
-        CHECK(boxes[IDC_UZ_OVERWRITE]);
-    }
-    SUBCASE("bits the page does not show are kept") {
-        int flags = 0x1000 | kUnZipUseTemp;
-        CheckStates boxes = UnZipBoxesFromBits(flags);
-        boxes[IDC_UZ_MY_DOCUMENTS] = true;
-        boxes[IDC_UZ_USE_TEMP] = false;
-        UnZipBitsFromBoxes(boxes, flags);
-        CHECK(flags == (0x1000 | kUnZipMyDocuments));
-    }
+TEST_CASE("UnZip bits the page does not show are kept") {
+    int flags = 0x1000 | kUnZipUseTemp;
+    CheckStates boxes = UnZipBoxesFromBits(flags);
+    boxes[IDC_UZ_MY_DOCUMENTS] = true;
+    boxes[IDC_UZ_USE_TEMP] = false;
+    UnZipBitsFromBoxes(boxes, flags);
+    CHECK(flags == (0x1000 | kUnZipMyDocuments));
 }
