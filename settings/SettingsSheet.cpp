@@ -1,12 +1,13 @@
 #include "settings/SettingsSheet.h"
 
-#include "framework/Window.h"
+#include "app/Globals.h"
+#include "settings/SettingsPS.h"
 
 namespace tb {
 
 bool ShowSettingsSheet(HWND owner) {
-    ShowMessage(owner, "This part of File Archiver is not available in this version.", MB_OK | MB_ICONINFORMATION);
-    return false;
+    SettingsPS sheet(gWorkingSettings);
+    return sheet.DoModal(owner);
 }
 
 }  // namespace tb

@@ -11,6 +11,8 @@
 //   wait-gone <hwnd> <ms>            wait until a window no longer exists
 //   command <hwnd> <id>              post WM_COMMAND(id) as a menu command
 //   click <hwnd> <id>                post a button click of control id
+//   press <hwnd> <id>                post BM_CLICK to a control: a real click, which
+//                                    also ticks check boxes and selects radio buttons
 //   send <hwnd> <msg> <w> <l>        SendMessage -> result
 //   post <hwnd> <msg> <w> <l>        PostMessage
 //   text <hwnd> [id]                 window text (of a control when id is given)
@@ -22,6 +24,7 @@
 //   enabled <hwnd> [id]              1 or 0
 //   visible <hwnd> [id]              1 or 0
 //   rect <hwnd>                      left,top,right,bottom of a window
+//   style <hwnd> [id]                window style and extended style, in hex
 //   foreground                       the foreground window
 //   children <hwnd>                  child window ids, classes and texts
 //   descendant <hwnd> <id>           the first window below hwnd with that control id -> hwnd
@@ -262,6 +265,11 @@ std::string Handle(const std::string& line) {
         HWND control = ::GetDlgItem(dialog, id);
         return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(control)) ? "ok" : "err post";
     }
+    if (c == "press" && need(3)) {
+        HWND control = ::GetDlgItem(Window(w[1]), int(Number(w[2])));
+        if (!control) return "err no control";
+        return ::PostMessageW(control, BM_CLICK, 0, 0) ? "ok" : "err post";
+    }
     if ((c == "send" || c == "post") && need(5)) {
         HWND hwnd = Window(w[1]);
         UINT msg = UINT(Number(w[2]));
@@ -332,6 +340,15 @@ std::string Handle(const std::string& line) {
         if (!hwnd) return "err no window";
         bool on = c == "enabled" ? ::IsWindowEnabled(hwnd) : ::IsWindowVisible(hwnd);
         return std::string("ok ") + (on ? "1" : "0");
+    }
+    if (c == "style" && need(2)) {
+        HWND hwnd = Window(w[1]);
+        if (w.size() >= 3) hwnd = ::GetDlgItem(hwnd, int(Number(w[2])));
+        if (!hwnd) return "err no window";
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "0x%lx 0x%lx", static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_STYLE)),
+                      static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_EXSTYLE)));
+        return std::string("ok ") + buffer;
     }
     if (c == "rect" && need(2)) {
         RECT r{};

@@ -1,0 +1,138 @@
+#include "monitor/FileTypes.h"
+
+#include <windows.h>
+
+#include "framework/Handles.h"
+#include "framework/Text.h"
+#include "monitor/NewFileTypeFoundDlg.h"
+
+namespace tb {
+
+namespace {
+
+// The default value of an open key when it is text; nothing otherwise.
+std::optional<std::string> ReadDefaultValue(HKEY key) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    std::string value(size + 1, '\0');
+    if (::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    value.resize(strnlen(value.c_str(), size));
+    return value;
+}
+
+// What a buffer of `bufferSize` bytes keeps of a text: at most bufferSize - 1
+// bytes, never half a character.
+std::string FitBuffer(const std::string& text, unsigned bufferSize) {
+    size_t limit = bufferSize > 0 ? bufferSize - 1 : 0;
+    if (text.size() <= limit) return text;
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end);
+}
+
+}  // namespace
+
+std::optional<std::string> LookupTypeDescription(const std::string& extension, unsigned bufferSize) {
+    // An empty name would open HKEY_CLASSES_ROOT itself.
+    if (extension.empty()) return std::nullopt;
+    UniqueRegKey typeKey;
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, extension.c_str(), 0, KEY_READ, typeKey.Put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::optional<std::string> className = ReadDefaultValue(typeKey.Get());
+    if (!className || className->empty()) return std::nullopt;
+
+    // The class key's description replaces the class name in the buffer; when
+    // the class has none, the buffer still holds the class name.
+    std::string held = *className;
+    UniqueRegKey classKey;
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, className->c_str(), 0, KEY_READ, classKey.Put()) == ERROR_SUCCESS) {
+        if (std::optional<std::string> description = ReadDefaultValue(classKey.Get())) held = *description;
+    }
+    held = FitBuffer(held, bufferSize);
+    if (held.empty()) return std::nullopt;
+    return held;
+}
+
+std::string DescribeFileType(const std::string& extension) {
+    std::optional<std::string> description = LookupTypeDescription(extension, kDescriptionBuffer);
+    if (!description) return "   " + extension + "\t(Unknown file type)";
+    return "   " + extension + "\t(" + *description + ")";
+}
+
+std::string DescribeFileTypeShort(const std::string& extension) {
+    std::string bare = extension.empty() ? std::string() : extension.substr(1);
+    std::optional<std::string> description = LookupTypeDescription(extension, kDescriptionBuffer);
+    if (!description) return bare + "\t(Unknown type)";
+    return bare + "\t(" + *description + ")";
+}
+
+int RecommendFileType(const std::string& descriptionLine) {
+    for (const char* word : {"unknown", "Intermediate", "Temporary"}) {
+        if (ContainsNoCase(descriptionLine, word)) return kRecommendExclude;
+    }
+    return kRecommendAdd;
+}
+
+std::vector<std::string> TypeListEntries(const std::string& list, size_t limit) {
+    std::vector<std::string> entries = Split(list, ";", false);
+    if (entries.size() > limit) entries.resize(limit);
+    return entries;
+}
+
+bool TypeListHas(const std::string& list, const std::string& entry) {
+    return list.find(entry + ";") != std::string::npos;
+}
+
+void RemoveFromTypeList(std::string& list, const std::string& entry) {
+    size_t at = list.find(entry + ";");
+    if (at != std::string::npos) list.erase(at, entry.size() + 1);
+}
+
+NewTypeDecision AskWithNewFileTypeDialog(const std::string& descriptionLine, int recommendation) {
+    CNewFileTypeFoundDlg dialog;
+    dialog.Set(descriptionLine, recommendation);
+    NewTypeDecision decision;
+    decision.answer = int(dialog.DoModal());
+    decision.doNotAskAgain = dialog.DoNotAskAgain() != 0;
+    return decision;
+}
+
+int LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings, const NewTypeAsker& ask) {
+    const bool ignoring = (settings.General & kGeneralIgnoreNewTypes) && !(settings.General & kGeneralLearnMode);
+    const bool asking = (settings.Prompts & kPromptNewTypes) || (settings.General & kGeneralLetMeChoose);
+    if (ignoring || newTypes.empty() || !asking) return 0;
+
+    const int automatic = kGeneralAddAll | kGeneralAddRecommended;
+    int changed = 0;
+    for (const std::string& type : newTypes) {
+        const std::string line = DescribeFileType(type);
+        const int recommendation = RecommendFileType(line);
+
+        NewTypeDecision decision{0, false};
+        if ((settings.Prompts & kPromptNewTypes) && !(settings.General & automatic)) decision = ask(line, recommendation);
+
+        if ((settings.General & automatic) || decision.answer == kNewTypeAdd) {
+            settings.FileTypes += type + ";";
+            changed = 1;
+        }
+        if (decision.answer == kNewTypeExclude) {
+            settings.ExcludeTypes += type + ";";
+            changed = 1;
+        }
+        if (decision.doNotAskAgain) {
+            settings.Prompts &= ~kPromptNewTypes;
+            settings.General &= ~(kGeneralAddAll | kGeneralLetMeChoose);
+            settings.General |= kGeneralAddRecommended;
+            // Handled once more under the new policy, which adds it (once).
+            if (!TypeListHas(settings.FileTypes, type)) settings.FileTypes += type + ";";
+            changed = 1;
+        }
+    }
+    return changed;
+}
+
+}  // namespace tb
