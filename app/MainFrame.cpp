@@ -10,7 +10,6 @@
 #include "editor/EditorOperations.h"
 #include "framework/Shell.h"
 #include "res/resource.h"
-#include "settings/SettingsSheet.h"
 
 namespace tb {
 
@@ -50,15 +49,6 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
     Map().OnCommand(ID_APP_EXIT, [this] { Terminate(); });
     Map().OnCommand(ID_HIDE_WINDOW, [this] { Show(SW_HIDE); });
     Map().OnCommand(ID_BACKUP_ARCHIVES, [this] { OpenBackupDialog(Handle()); });
-    // Temporary: opens the settings sheet until the view's own "open settings"
-    // operation handles command 32774 (the view is asked first, so this is
-    // then never reached).
-    Map().OnCommand(ID_SETTINGS, [this] {
-        gWorkingSettings = gSettings;
-        if (!ShowSettingsSheet(Handle())) return;
-        gSettings = gWorkingSettings;
-        WriteSettings(gSettings);
-    });
     for (UINT id : {ID_HELP_INDEX, ID_HELP, ID_CONTEXT_HELP, ID_DEFAULT_HELP})
         Map().OnCommand(id, [this] { OpenHelp(); });
 
