@@ -176,6 +176,10 @@ class Session:
         args = ["wine", "reg", "add", key] + (["/ve"] if name is None else ["/v", name]) + ["/d", data, "/f"]
         subprocess.run(args, env=self.env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
+    def reg_delete(self, key):
+        subprocess.run(["wine", "reg", "delete", key, "/f"], env=self.env, check=False,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     # ---- the program -------------------------------------------------------------------
     def start(self, *arguments):
         command = " ".join('"{}"'.format(a) if (" " in a and not a.startswith('"')) else a for a in arguments)

@@ -150,7 +150,10 @@ class Browser(tb.ScenarioTest):
             self.s.wait_until(lambda: self.s.no_message_box(), what="the message to close")
 
     def test_opening_an_entry_opens_the_chosen_one_not_a_stale_namesake(self):
+        # Wine's fresh prefix knows the class txtfile but not the extension; the
+        # registration is taken back afterwards, as other scenarios expect none.
         self.s.reg_add("HKEY_CLASSES_ROOT\\.txt", None, "txtfile")
+        self.addCleanup(self.s.reg_delete, "HKEY_CLASSES_ROOT\\.txt")
         frame, pane = self.start()
         temp_roots = glob.glob(os.path.join(self.s.prefix, "drive_c", "users", "*", "Temp")) + \
             glob.glob(os.path.join(self.s.prefix, "drive_c", "users", "*", "AppData", "Local", "Temp"))

@@ -1,0 +1,193 @@
+#include "autoarchive/ArchiveRun.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app/Globals.h"
+#include "app/Profile.h"
+#include "autoarchive/ChangeListBuilder.h"
+#include "autoarchive/PendingArchiveDlg.h"
+#include "framework/Handles.h"
+#include "framework/Text.h"
+
+namespace tb {
+
+namespace {
+
+constexpr char kChangesSection[] = "Changes";
+constexpr int kMaxChangeRecords = 5000;
+constexpr char kRunError[] = "An error occured during this operation.";
+
+enum : int {
+    kZipAdd = 0x20,
+    kZipKeepFolders = 0x200,
+    kZipQuiet = 0x800,
+};
+
+// Anything in `folder` (and, with `subtree`, below it) written after `since`?
+bool ChangedSince(const std::string& folder, FileTicks since, bool subtree, int depth = 0) {
+    if (depth > 64) return false;
+    WIN32_FIND_DATAA entry{};
+    std::string base = folder;
+    if (!base.empty() && base.back() == '\\') base.pop_back();
+    UniqueFind find(::FindFirstFileA((base + "\\*.*").c_str(), &entry));
+    if (!find) return false;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        if (TicksOf(entry.ftLastWriteTime) > since) return true;
+        if (subtree && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+            ChangedSince(base + "\\" + name, since, true, depth + 1))
+            return true;
+    } while (::FindNextFileA(find.Get(), &entry));
+    return false;
+}
+
+}  // namespace
+
+std::string DatedArchiveName(const std::tm& local) {
+    static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                          "July",    "August",   "September", "October", "November", "December"};
+    const int month = local.tm_mon >= 0 && local.tm_mon < 12 ? local.tm_mon : 0;
+    return Format("%s %02d %04d.zip", kMonths[month], local.tm_mday, local.tm_year + 1900);
+}
+
+std::string ArchivePath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '\\') return folder + name;
+    return folder + "\\" + name;
+}
+
+std::string QuotedFileList(const std::vector<std::string>& paths) {
+    std::string list;
+    for (const std::string& path : paths) list += "\"" + path + "\" ";
+    if (!list.empty()) list.pop_back();
+    return list;
+}
+
+std::vector<std::string> ReadChangeRecordList() {
+    std::vector<std::string> records;
+    for (int n = 1; n <= kMaxChangeRecords; ++n) {
+        std::string value = ReadIniString(kChangesSection, Format("Dir%i", n).c_str());
+        if (value.empty()) break;
+        records.push_back(value);
+    }
+    return records;
+}
+
+void PruneChangeRecords(const std::vector<std::string>& scanned, time_t since) {
+    const FileTicks sinceTicks = TicksFromTime(since);
+    std::vector<std::string> keep;
+    for (const std::string& directory : ReadChangeRecordList()) {
+        bool wasScanned = false;
+        for (const std::string& s : scanned) wasScanned = wasScanned || s == directory;
+        // A second-level directory stands for its whole subtree.
+        const bool subtree = std::count(directory.begin(), directory.end(), '\\') >= 2 && directory.back() != '\\';
+        if (!wasScanned || ChangedSince(directory, sinceTicks, subtree)) keep.push_back(directory);
+    }
+    int n = 1;
+    for (const std::string& directory : keep) WriteIniString(kChangesSection, Format("Dir%i", n++).c_str(), directory);
+    WriteIniString(kChangesSection, Format("Dir%i", n).c_str(), "");
+}
+
+int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
+    m_writtenArchive.clear();
+    m_failed = false;
+    if ((automatic & 0x01) && !(settings.General & kGeneralMonitor)) return 1;
+
+    // Every change seen so far goes into the change records; what they hold
+    // now is what this run scans. The moment is taken before the list is
+    // built: a file saved while the run lists or archives is newer than it and
+    // is offered again next time.
+    m_host.PauseMonitor();
+    const time_t listTaken = m_host.Now();
+    const std::vector<std::string> scanned = ReadChangeRecordList();
+    m_host.ResumeMonitor();
+    m_host.BuildChangeList();
+    const std::vector<std::string> pending = gPendingList;
+
+    m_pass.StartRun();
+    const auto sizeOf = [this](const std::string& path) { return m_host.FileSize(path); };
+    const auto askOversize = [this](const std::string& path, unsigned long long size) {
+        return m_host.AskOversize(path, size);
+    };
+    int saveFolderNames = 1;
+    for (;;) {
+        if (!m_pass.Run(pending, settings, sizeOf, askOversize)) {
+            m_host.OpenSettings();
+            continue;
+        }
+        if (m_host.LearnNewFileTypes(m_pass.m_newTypes, settings)) continue;
+        WriteSettings(settings);
+
+        if (!(settings.Prompts & kPromptPending)) break;
+        const int mode = (reason & 0x08) ? CPendingArchiveDlg::kShutdownMode : 0;
+        const int answer = m_host.ShowPendingDialog(m_pass.m_archive, m_pass.m_skipped, mode);
+        if (answer == CPendingArchiveDlg::kEditSettings) {
+            m_host.OpenSettings();
+            continue;
+        }
+        if (answer == 4) {
+            m_host.OpenEditorWithPending();
+            return 0;
+        }
+        if (answer == 3) {
+            m_host.ShowMainWindow();
+            return 0;
+        }
+        if (answer == 2) return 0;
+        if (answer == CPendingArchiveDlg::kShutdownWithoutArchiving) return 1;
+        if (answer == CPendingArchiveDlg::kExitAndResetPending) {
+            // The files listed are not offered again; the dialog emptied the records.
+            WriteLastArchiveTime(listTaken);
+            return 0;
+        }
+        break;
+    }
+    saveFolderNames = ReadIniInt(kSettingsSection, "PendSaveFolderNames", 1);
+
+    const std::string fileList = QuotedFileList(m_pass.m_archive);
+    const time_t now = m_host.Now();
+    std::tm local{};
+    if (const std::tm* converted = std::localtime(&now)) local = *converted;
+    const std::string name = DatedArchiveName(local);
+    const std::string primary = ArchivePath(settings.LocationDir, name);
+    const std::string alternate = ArchivePath(settings.LocationDirAlt, name);
+    int options = 0;
+    if (saveFolderNames != 0) options |= kZipKeepFolders;
+    if (!(settings.Prompts & kPromptPending)) options |= kZipQuiet;
+
+    bool written = true;  // nothing to write counts as done
+    std::string shown = primary;
+    if (!fileList.empty()) {
+        written = m_host.ZipFiles(primary, fileList, options | kZipAdd) == 1;
+        if (!written) {
+            m_failed = true;
+            if (!settings.LocationDirAlt.empty()) {
+                written = m_host.ZipFiles(alternate, fileList, options | kZipAdd) == 1;
+                if (written) shown = alternate;
+            }
+            if (settings.Prompts & kPromptPending) m_host.ShowError(kRunError);
+        }
+        if (written) m_writtenArchive = shown;
+    }
+    m_host.ShowArchive(shown);
+
+    // Only an archive that was written moves the last archive time; when no
+    // location could be written, the files stay due for the next run.
+    if (written) WriteLastArchiveTime(listTaken);
+    if (!m_failed) {
+        m_host.PauseMonitor();
+        PruneChangeRecords(scanned, listTaken);
+        m_host.ResumeMonitor();
+    }
+    WriteSettings(settings);
+    if (m_host.DirectoryChanged() || !(reason & 0x08)) {
+        m_host.ClearDirectoryChanged();
+        m_host.RequestRebuildAndRestart();
+    }
+    return 1;
+}
+
+}  // namespace tb

@@ -1,0 +1,82 @@
+#pragma once
+// The automatic archive run: the files changed since the last automatic
+// archive are listed, sorted by type, new types learned, oversize files asked
+// about, the pending list confirmed where the settings say so, and the chosen
+// files added to the ZIP archive named after the day.
+//
+// Everything the run needs from the rest of the program comes through
+// IArchiveRunHost, so the run itself can be tested without windows.
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/Settings.h"
+#include "autoarchive/Classification.h"
+
+namespace tb {
+
+class IArchiveRunHost {
+public:
+    virtual ~IArchiveRunHost() = default;
+    virtual time_t Now() = 0;
+    // Change tracking.
+    virtual void PauseMonitor() = 0;
+    virtual void ResumeMonitor() = 0;
+    // Fills gPendingList from the change records; returns the number of entries.
+    virtual int BuildChangeList() = 0;
+    virtual bool DirectoryChanged() = 0;
+    virtual void ClearDirectoryChanged() = 0;
+    // Request(1) to the directory-list worker, timer 28 and the restart flag.
+    virtual void RequestRebuildAndRestart() = 0;
+    // The user.
+    virtual void OpenSettings() = 0;
+    virtual int LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings) = 0;
+    virtual OversizeAnswer AskOversize(const std::string& path, unsigned long long size) = 0;
+    // The pending archive dialog; returns its result.
+    virtual int ShowPendingDialog(const std::vector<std::string>& archive, const std::vector<std::string>& skipped,
+                                  int modeFlags) = 0;
+    virtual void OpenEditorWithPending() = 0;
+    virtual void ShowMainWindow() = 0;
+    virtual void ShowError(const std::string& text) = 0;
+    // The archive.
+    virtual unsigned long long FileSize(const std::string& path) = 0;
+    virtual int ZipFiles(const std::string& archive, const std::string& fileList, int operation) = 0;
+    // Adds the archive to the known list and shows it in the view.
+    virtual void ShowArchive(const std::string& archive) = 0;
+};
+
+// "%B %d %Y.zip": full month name, two-digit day, four-digit year.
+std::string DatedArchiveName(const std::tm& local);
+// The folder, a backslash unless it is empty or ends with one, then the name.
+std::string ArchivePath(const std::string& folder, const std::string& name);
+// The paths each in double quotes, separated by one blank.
+std::string QuotedFileList(const std::vector<std::string>& paths);
+
+// The "Changes" list as it stands.
+std::vector<std::string> ReadChangeRecordList();
+// After an archive: removes from "Changes" the directories of `scanned` in
+// which nothing is newer than `since`; directories recorded since, and those
+// changed again, stay for the next run.
+void PruneChangeRecords(const std::vector<std::string>& scanned, time_t since);
+
+class CAutoArchiveRun {
+public:
+    explicit CAutoArchiveRun(IArchiveRunHost& host) : m_host(host) {}
+
+    // automatic: bit 0x01 = started by the timer or by Windows shut-down;
+    // reason: 8 = at Windows shut-down. Returns 1 when the run finished or had
+    // nothing to do (or the user chose "Shutdown Without Archiving"), 0 when
+    // the user postponed or diverted it.
+    int Run(int automatic, int reason, SettingsRecord& settings);
+
+    // What the last run did, for tests and messages.
+    std::string m_writtenArchive;
+    bool m_failed = false;
+
+private:
+    IArchiveRunHost& m_host;
+    CClassificationPass m_pass;
+};
+
+}  // namespace tb
