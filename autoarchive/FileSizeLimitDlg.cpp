@@ -30,7 +30,8 @@ BOOL CFileSizeLimitDlg::OnInitDialog() {
     m_dontShow = 0;
     SetItemText(IDC_FSL_PATH, m_path);
     SetItemText(IDC_FSL_SIZE, Format("%lld", m_size));
-    return TRUE;
+    SetDefaultButton(IDC_FSL_INCLUDE);
+    return FALSE;  // the focus is set
 }
 
 void CFileSizeLimitDlg::Choose(int result) {
