@@ -1,0 +1,275 @@
+#include "autoarchive/ChangeListBuilder.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/Globals.h"
+#include "app/Profile.h"
+#include "autoarchive/ProgressDlg.h"
+#include "framework/Handles.h"
+#include "framework/Shell.h"
+#include "framework/Text.h"
+#include "monitor/NumberedList.h"
+
+namespace tb {
+
+namespace {
+
+constexpr char kLastArchiveTimeKey[] = "LastArchiveTime";
+constexpr unsigned kLastArchiveTimeBuffer = 200;
+constexpr char kBuildingText[] = "Building List of Files";
+constexpr char kBuildingDirectoryText[] = "Building List of Files. Directory: ";
+constexpr int kBuildStepLimit = 10000;
+constexpr int kEntryLimit = 100000;
+constexpr size_t kPendingReserve = 1000;
+constexpr DWORD kFinalTextWait = 500;
+constexpr time_t kOneDay = 24 * 60 * 60;
+// Seconds from 1601-01-01 to 1970-01-01.
+constexpr FileTicks kEpochDifference = 11644473600ULL;
+constexpr FileTicks kTicksPerSecond = 10000000ULL;
+
+ClockFunction gClock = nullptr;
+
+bool IsDotEntry(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// `folder` and `name` with one backslash between them.
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '\\') return folder + name;
+    return folder + "\\" + name;
+}
+
+// Stores `path` at `index` of the list, which then holds exactly index + 1 entries.
+void StoreAt(std::vector<std::string>& list, int index, const std::string& path) {
+    list.resize(size_t(index));
+    list.push_back(path);
+}
+
+bool IsZipPath(const std::string& path) { return ContainsNoCase(path + ";", ".ZIP;"); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Time
+
+FileTicks TicksOf(const FILETIME& time) {
+    return (FileTicks(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+FileTicks TicksFromTime(time_t time) { return (FileTicks(time) + kEpochDifference) * kTicksPerSecond; }
+
+void SetClockSeam(ClockFunction clock) { gClock = clock; }
+
+time_t CurrentTime() { return gClock ? gClock() : std::time(nullptr); }
+
+FileTicks ReadLastArchiveTime() {
+    const FileTicks fallback = TicksFromTime(CurrentTime() - kOneDay);
+    const std::vector<std::string> fields =
+        Split(ReadIniString(kSettingsSection, kLastArchiveTimeKey, kLastArchiveTimeBuffer), ",");
+    if (fields.size() < 6) return fallback;
+    std::tm local{};
+    local.tm_mday = LeadingInt(fields[0]);
+    local.tm_mon = LeadingInt(fields[1]) - 1;
+    local.tm_year = LeadingInt(fields[2]) - 1900;
+    local.tm_hour = LeadingInt(fields[3]);
+    local.tm_min = LeadingInt(fields[4]);
+    local.tm_sec = LeadingInt(fields[5]);
+    local.tm_isdst = -1;  // daylight-saving time as it was on that day
+    const time_t when = std::mktime(&local);
+    if (when == time_t(-1)) return fallback;
+    return TicksFromTime(when);
+}
+
+void WriteLastArchiveTime() { WriteLastArchiveTime(CurrentTime()); }
+
+void WriteLastArchiveTime(time_t when) {
+    const std::tm* local = std::localtime(&when);
+    if (!local) return;
+    char text[64] = {};
+    std::strftime(text, sizeof text, "%d,%m,%Y,%H,%M,%S", local);
+    WriteIniString(kSettingsSection, kLastArchiveTimeKey, text);
+}
+
+void ResetChangeRecords() { WriteIniString(kChangesSection, "Dir1", ""); }
+
+int BuildProgressPosition(int step) {
+    int position = 5 * step;
+    if (position > 90) position = 90 + 5 * step / 500;
+    return position;
+}
+
+int SearchProgressPosition(int found) {
+    int position = found / 362;
+    if (position > 95) position = found / 1000;
+    return position;
+}
+
+// ---------------------------------------------------------------------------
+// The builder
+
+CChangeListBuilder::CChangeListBuilder(IKnownArchiveSink& archives, HWND progressParent)
+    : m_archives(archives), m_progressParent(progressParent) {}
+
+CChangeListBuilder::~CChangeListBuilder() { CloseProgress(); }
+
+HWND CChangeListBuilder::ProgressWindow() const { return m_progress ? m_progress->Handle() : nullptr; }
+
+void CChangeListBuilder::OpenProgress() {
+    CloseProgress();
+    m_progress = std::make_unique<CProgressDlg>();
+    if (!m_progress->Create(m_progressParent)) m_progress.reset();  // the work goes on without it
+}
+
+void CChangeListBuilder::CloseProgress() {
+    if (m_progress) m_progress->DestroyModeless();
+    m_progress.reset();
+}
+
+int CChangeListBuilder::ShowProgress(const std::string& text, int position) {
+    return m_progress ? m_progress->Update(text, position) : 1;
+}
+
+void CChangeListBuilder::WaitShowingProgress(DWORD milliseconds) {
+    // The dialog's own messages go through meanwhile, so the last text is painted.
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        HWND dialog = ProgressWindow();
+        MSG message;
+        while (dialog && ::IsWindow(dialog) && ::PeekMessageA(&message, dialog, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        const DWORD spent = ::GetTickCount() - start;
+        if (spent >= milliseconds) return;
+        if (dialog)
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - spent, QS_ALLINPUT);
+        else
+            ::Sleep(milliseconds - spent);
+    }
+}
+
+void CChangeListBuilder::OfferArchive(const std::string& path) {
+    if (IsZipPath(path)) m_archives.AddArchive(path);
+}
+
+int CChangeListBuilder::BuildChangeList() {
+    const bool silent = (gSettings.Prompts & kPromptSilent) != 0;
+    if (!silent) OpenProgress();
+
+    gPendingList.clear();
+    gPendingList.reserve(kPendingReserve);
+    ScanChangedDirectory("");
+    m_found = 0;
+
+    // The read starts at Dir0, which is never written: its "" scans nothing.
+    std::string directory = ReadChangeRecord(kResetReadCounter);
+    for (int step = 0; step < kBuildStepLimit; ++step) {
+        if (!silent && !ShowProgress(kBuildingDirectoryText + directory, BuildProgressPosition(step))) break;
+        ScanChangedDirectory(directory);
+        directory = ReadChangeRecord(0);
+        if (directory.empty()) {
+            if (!silent) ShowProgress(kBuildingText, 100);
+            WaitShowingProgress(kFinalTextWait);
+            break;
+        }
+    }
+
+    CloseProgress();
+    if (m_archives.ArchiveListChanged()) m_archives.RefreshArchiveList();
+    return m_found;
+}
+
+std::string CChangeListBuilder::ReadChangeRecord(int flags) {
+    if (flags & kResetReadCounter) m_readCounter = 0;
+    std::string value = ReadIniString(kChangesSection, DirKey(m_readCounter).c_str(), kStringBuffer);
+    ++m_readCounter;
+    return value;
+}
+
+int CChangeListBuilder::ScanChangedDirectory(const std::string& directory) {
+    m_lastArchive = ReadLastArchiveTime();
+    if (directory.empty()) {
+        m_lastScanned.clear();
+        return 0;
+    }
+    WIN32_FIND_DATAA entry{};
+    UniqueFind find;
+    if (directory != m_lastScanned) {
+        find.Reset(::FindFirstFileA(JoinPath(directory, "*.*").c_str(), &entry));
+        if (!find) return 0;
+    }
+    m_lastScanned = directory;
+    if (!find) return m_found;  // met twice in a row: already scanned
+
+    int entries = 0;
+    do {
+        if (IsDotEntry(entry.cFileName)) continue;
+        const std::string path = JoinPath(directory, entry.cFileName);
+        const bool isDirectory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // The monitor records the first two levels by themselves; from the
+        // third level down, a directory is part of its recorded ancestor.
+        if (isDirectory && std::count(path.begin(), path.end(), '\\') > 2) ScanChangedDirectory(path);
+        if (TicksOf(entry.ftLastWriteTime) > m_lastArchive) {
+            if (isDirectory) m_directoryChanged = 1;
+            AddChangedFile(path);
+        }
+    } while (++entries < kEntryLimit && ::FindNextFileA(find.Get(), &entry));
+    return m_found;
+}
+
+void CChangeListBuilder::AddChangedFile(const std::string& path) {
+    StoreAt(gPendingList, m_found, path);
+    ++m_found;
+    OfferArchive(path);
+}
+
+int CChangeListBuilder::SearchChangedFiles(const std::string& folder, FileTicks since, int withSubfolders) {
+    m_searchAborted = false;
+    if (withSubfolders) {
+        OpenProgress();
+        ShowProgress(kBuildingDirectoryText + folder, 0);
+    }
+    const int result = SearchFolder(folder, since, withSubfolders);
+    const bool aborted = m_progress && m_progress->Aborted();
+    CloseProgress();
+    if (m_archives.ArchiveListChanged()) m_archives.RefreshArchiveList();
+    return aborted ? -1 : result;
+}
+
+int CChangeListBuilder::SearchFolder(std::string folder, FileTicks since, int withSubfolders) {
+    if (folder.empty()) {
+        m_found = 0;
+        gSearchResults.clear();
+        return 1;
+    }
+    // That tree is never searched.
+    if (ContainsNoCase(folder, WindowsFolder(200) + "\\Java\\Packages")) return 1;
+    if (folder.back() == '\\') folder.pop_back();
+
+    WIN32_FIND_DATAA entry{};
+    UniqueFind find(::FindFirstFileA((folder + "\\*.*").c_str(), &entry));
+    if (!find) return 0;
+    int entries = 0;
+    do {
+        if (IsDotEntry(entry.cFileName)) continue;
+        const std::string path = folder + "\\" + entry.cFileName;
+        if (withSubfolders && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            SearchFolder(path, since, withSubfolders);
+            if (m_searchAborted) return m_found;
+        }
+        if (TicksOf(entry.ftLastWriteTime) > since) {
+            if (withSubfolders &&
+                !ShowProgress(kBuildingDirectoryText + folder, SearchProgressPosition(m_found))) {
+                m_searchAborted = true;
+                return m_found;
+            }
+            StoreAt(gSearchResults, m_found, path);
+            ++m_found;
+            OfferArchive(path);
+        }
+    } while (++entries < kEntryLimit && ::FindNextFileA(find.Get(), &entry));
+    return m_found;
+}
+
+}  // namespace tb

@@ -1,0 +1,117 @@
+#pragma once
+// Change list building: turns the change record list (section "Changes",
+// written by the change monitor) into the pending list, gPendingList: the full
+// paths of the files and directories under the changed directories whose
+// last-write time is later than the last automatic archive. A recorded drive
+// root or first-level directory stands for its own entries; a recorded
+// second-level directory for its whole subtree.
+//
+// It also keeps "LastArchiveTime" and searches a folder tree for entries newer
+// than a given time (gSearchResults), for the find-archives dialog and the
+// archive editor's file search. Runs on the user-interface thread, showing the
+// progress dialog; .zip paths it meets are offered to the known-archive list.
+
+#include <windows.h>
+
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "browser/KnownArchiveSink.h"
+
+namespace tb {
+
+class CProgressDlg;
+
+// A point in time as file times are kept: 100-ns steps since 1601, UTC.
+using FileTicks = unsigned long long;
+FileTicks TicksOf(const FILETIME& time);
+FileTicks TicksFromTime(time_t time);
+
+// The current time. Tests may replace the clock; null restores the system's.
+using ClockFunction = time_t (*)();
+void SetClockSeam(ClockFunction clock);
+time_t CurrentTime();
+
+// "LastArchiveTime" of section "Settings": local time, "%d,%m,%Y,%H,%M,%S".
+// Read with a 200-character buffer; a value with fewer than six fields gives
+// the current time minus one day.
+FileTicks ReadLastArchiveTime();
+// Writes the current time, or the time given.
+void WriteLastArchiveTime();
+void WriteLastArchiveTime(time_t when);
+
+// Empties the change record list (an empty "Dir1"; later keys are ignored).
+void ResetChangeRecords();
+
+// Progress positions: of step `step` of a build (runs quickly to 90, then
+// creeps), and of a search that has found `found` entries.
+int BuildProgressPosition(int step);
+int SearchProgressPosition(int found);
+
+class CChangeListBuilder {
+public:
+    // `archives` is the known-archive list; `progressParent` the window that
+    // owns the progress dialog (may be null).
+    explicit CChangeListBuilder(IKnownArchiveSink& archives, HWND progressParent = nullptr);
+    ~CChangeListBuilder();
+    CChangeListBuilder(const CChangeListBuilder&) = delete;
+    CChangeListBuilder& operator=(const CChangeListBuilder&) = delete;
+
+    void SetProgressParent(HWND parent) { m_progressParent = parent; }
+
+    // Builds gPendingList from the change record list; returns the number of
+    // entries. "Abort Operation" ends it early with what was found so far.
+    int BuildChangeList();
+
+    // Flag bit 1 starts again from key Dir0. Reads key "Dir" + counter of
+    // "Changes" (5000-character buffer) and moves the counter on; "" when the
+    // key is missing or empty.
+    enum : int { kResetReadCounter = 1 };
+    std::string ReadChangeRecord(int flags);
+
+    // Adds the entries of `directory` newer than the last archive time, and of
+    // its subdirectories from the third level down. A directory scanned right
+    // before is not scanned again. "" forgets the last scanned directory.
+    // Returns the found-file count (0 for "" or a directory that cannot be read).
+    int ScanChangedDirectory(const std::string& directory);
+
+    // Appends `path` to gPendingList; a path ending in .zip (any case) is also
+    // offered to the known-archive list.
+    void AddChangedFile(const std::string& path);
+
+    // Adds to gSearchResults the entries of `folder` (and with
+    // `withSubfolders` of its whole tree) newer than `since`. "" sets the
+    // found-file count to 0 and returns 1. Returns the found-file count, or -1
+    // when the user pressed "Abort Operation".
+    int SearchChangedFiles(const std::string& folder, FileTicks since, int withSubfolders);
+
+    int FoundFileCount() const { return m_found; }
+    // Set when a build met a directory newer than the last archive time.
+    int DirectoryChanged() const { return m_directoryChanged; }
+    void ClearDirectoryChanged() { m_directoryChanged = 0; }
+
+    // The progress dialog's window while a build or search shows one.
+    HWND ProgressWindow() const;
+
+private:
+    void OpenProgress();
+    void CloseProgress();
+    // 0 when the user has pressed "Abort Operation"; 1 otherwise (also with no dialog).
+    int ShowProgress(const std::string& text, int position);
+    void WaitShowingProgress(DWORD milliseconds);
+    int SearchFolder(std::string folder, FileTicks since, int withSubfolders);
+    void OfferArchive(const std::string& path);
+
+    IKnownArchiveSink& m_archives;
+    HWND m_progressParent;
+    std::unique_ptr<CProgressDlg> m_progress;
+    int m_found = 0;
+    int m_directoryChanged = 0;
+    int m_readCounter = 0;
+    bool m_searchAborted = false;
+    std::string m_lastScanned;
+    FileTicks m_lastArchive = 0;
+};
+
+}  // namespace tb

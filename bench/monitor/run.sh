@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Change tracking benchmark: builds a drive of 20 x 20 x 24 directories (10,020
+# with the root's 20 and their 400) holding 10 files each (100,210 files), gives
+# it to the Wine prefix as drive Y:, runs monitor_bench.exe on it, and times
+# find over the same tree for comparison. Prints the figures and the ratios.
+#   bench/monitor/run.sh
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+cd "$root"
+export TB_JOBS="${TB_JOBS:-2}"
+bash scripts/build.sh >/dev/null
+
+. scripts/display.sh
+. scripts/wine-env.sh
+tb_display >/dev/null
+trap 'wineserver -k >/dev/null 2>&1 || true; tb_display_stop; bash scripts/test-drive.sh unlink y' EXIT
+tb_wine_prefix
+
+tree="$TB_BUILD/bench-monitor-drive"
+echo "== Making the drive (kept between runs)"
+python3 bench/monitor/make_tree.py "$tree" 20 20 24 10
+echo "directories: $(find "$tree" -type d | wc -l), files: $(find "$tree" -type f -name 'f*.txt' | wc -l)"
+bash scripts/test-drive.sh link y "$tree"
+
+seconds() {  # runs a command, prints its wall time in seconds
+    local start end
+    start=$(date +%s.%N)
+    "$@" >/dev/null
+    end=$(date +%s.%N)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }'
+}
+
+echo "== find over the same tree (second run of each, with a warm cache)"
+seconds find "$tree" -maxdepth 2 -type d >/dev/null
+find_list=$(seconds find "$tree" -maxdepth 2 -type d)
+scan_dirs=()
+for i in $(seq 0 99); do scan_dirs+=("$tree/T$(printf %02d $((i / 20)))/M$(printf %02d $((i % 20)))"); done
+seconds find "${scan_dirs[@]}" -mindepth 1 -newermt 2000-01-01 >/dev/null
+find_scan=$(seconds find "${scan_dirs[@]}" -mindepth 1 -newermt 2000-01-01)
+find_scan_entries=$(find "${scan_dirs[@]}" -mindepth 1 -newermt 2000-01-01 | wc -l)
+echo "find_list_seconds $find_list"
+echo "find_scan_seconds $find_scan ($find_scan_entries entries)"
+
+echo "== monitor_bench.exe"
+out="$(wine "$TB_BUILD/bench/monitor_bench.exe" Y | tr -d '\r')"
+echo "$out"
+
+value() { echo "$out" | awk -v k="$1" '$1 == k { print $2; exit }'; }
+rebuild=$(value rebuild_seconds)
+build=$(value build_change_list_seconds)
+echo "== Ratios"
+awk -v r="$rebuild" -v f="$find_list" 'BEGIN { printf "rebuild / find -maxdepth 2 -type d: %.1f\n", r / f }'
+awk -v b="$build" -v f="$find_scan" 'BEGIN { printf "BuildChangeList / find over the 100 directories: %.1f (%.1f without its fixed 0.5 s wait)\n", b / f, (b - 0.5) / f }'
+awk -v c="$(value idle_cpu_seconds)" -v s="$(value idle_seconds)" 'BEGIN { printf "monitor CPU while idle: %.4f%% of one core\n", 100 * c / s }'

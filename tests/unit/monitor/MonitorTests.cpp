@@ -1,0 +1,195 @@
+// The change monitor thread for real, on the test drive X:: what a write
+// records, exclusions, Pause, Resume and shut-down.
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/Globals.h"
+#include "doctest/doctest.h"
+#include "monitor/ChangeMonitor.h"
+#include "monitor/DirectoryListWorker.h"
+#include "tests/unit/ListReader.h"
+#include "tests/unit/TestDrive.h"
+#include "tests/unit/TestIni.h"
+
+using namespace tb;
+
+namespace {
+
+constexpr DWORD kArmLimit = 60000;  // arming a handful of watches takes milliseconds
+
+// The live settings for one test, restored afterwards.
+class LiveSettings {
+public:
+    LiveSettings() : m_saved(gSettings) {
+        gSettings = SettingsRecord();
+        gSettings.Drives = kDrivesCustom;
+        gSettings.CustomDriveList = TestDrive::Root().substr(0, 1);
+    }
+    ~LiveSettings() { gSettings = m_saved; }
+
+private:
+    SettingsRecord m_saved;
+};
+
+// Writes the directory list of the test drive as a rebuild does.
+void ListTestDrive() { REQUIRE(RebuildDirectoryList(ChangeTrackingSettings::From(gSettings)) == 1); }
+
+std::set<std::string> Recorded(const TestIni& ini) {
+    auto list = ReadListKeyByKey(ini, "Changes");
+    return std::set<std::string>(list.begin(), list.end());
+}
+
+}  // namespace
+
+TEST_CASE("a write is recorded as its root, first-level or second-level directory") {
+    TestDrive drive;
+    for (const char* dir : {"DOCS\\REPORT\\2026", "DOCS\\OTHER", "QUIET\\SUB"}) TestDrive::MakeDirs(dir);
+    TestIni ini;
+    LiveSettings settings;
+    ListTestDrive();
+
+    CChangeMonitor monitor;
+    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+    CHECK(monitor.ArmedWatches() == 6);
+    TestDrive::Write("root.txt");
+    TestDrive::Write("DOCS\\notes.txt");
+    TestDrive::Write("DOCS\\REPORT\\2026\\A.DOC");  // three levels down
+    REQUIRE(monitor.Pause());
+
+    const std::string root = TestDrive::Root();
+    CHECK(Recorded(ini) == std::set<std::string>{root, "X:\\DOCS", "X:\\DOCS\\REPORT"});
+    CHECK(HasEmptyKey(ini, "Changes", "Dir4"));
+    CHECK_FALSE(monitor.Watching());
+}
+
+TEST_CASE("a directory is recorded once, and not again after Resume") {
+    TestDrive drive;
+    for (const char* dir : {"ONE\\TWO", "OTHER"}) TestDrive::MakeDirs(dir);
+    TestIni ini;
+    LiveSettings settings;
+    ListTestDrive();
+
+    CChangeMonitor monitor;
+    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+    TestDrive::Write("ONE\\TWO\\a.txt");
+    TestDrive::Write("ONE\\TWO\\b.txt");
+    REQUIRE(monitor.Pause());
+    CHECK(ReadListKeyByKey(ini, "Changes") == std::vector<std::string>{"X:\\ONE\\TWO"});
+
+    // Paused: a write now is seen by the next watch period only if it
+    // happens while that period watches.
+    monitor.Resume();
+    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+    TestDrive::Write("ONE\\TWO\\c.txt");
+    TestDrive::Write("OTHER\\d.txt");
+    REQUIRE(monitor.Pause());
+    CHECK(ReadListKeyByKey(ini, "Changes") == std::vector<std::string>{"X:\\ONE\\TWO", "X:\\OTHER"});
+    CHECK(HasEmptyKey(ini, "Changes", "Dir3"));
+}
+
+TEST_CASE("listed, temporary and recycled folders are not watched") {
+    TestDrive drive;
+    for (const char* dir : {"DATA\\OLD", "DATA2", "WIN\\TEMP", "WIN\\SYS", "RECYCLED"}) TestDrive::MakeDirs(dir);
+    TestIni ini;
+    LiveSettings settings;
+    gSettings.Drives |= kDrivesExcludeTemp;
+    gSettings.ExcludeDirList = "x:\\data2;;X:\\DATA";
+    char savedTmp[MAX_PATH] = {};
+    const bool hadTmp = ::GetEnvironmentVariableA("TMP", savedTmp, MAX_PATH) != 0;
+    ::SetEnvironmentVariableA("TMP", "X:\\WIN\\TEMP\\");
+    ListTestDrive();
+
+    CChangeMonitor monitor;
+    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+    // Watched: the root, DATA\OLD, WIN\SYS. Not: DATA, DATA2, WIN, WIN\TEMP, RECYCLED.
+    CHECK(monitor.ArmedWatches() == 3);
+    for (const char* file : {"DATA\\a.txt", "DATA2\\a.txt", "WIN\\a.txt", "WIN\\TEMP\\a.txt", "RECYCLED\\a.txt",
+                             "DATA\\OLD\\a.txt", "WIN\\SYS\\a.txt", "a.txt"})
+        TestDrive::Write(file);
+    REQUIRE(monitor.Pause());
+    ::SetEnvironmentVariableA("TMP", hadTmp ? savedTmp : nullptr);
+
+    CHECK(Recorded(ini) == std::set<std::string>{TestDrive::Root(), "X:\\DATA\\OLD", "X:\\WIN\\SYS"});
+}
+
+TEST_CASE("directories that are gone or vanish while watched do not stop the watching") {
+    TestDrive drive;
+    for (const char* dir : {"STAYS\\HERE", "GOES\\AWAY"}) TestDrive::MakeDirs(dir);
+    TestIni ini("[Directories]\r\nDir1=X:\\NEVER\r\nDir2=X:\\GOES\r\nDir3=X:\\GOES\\AWAY\r\n"
+                "Dir4=X:\\NEVER\\AT ALL\r\nDir5=X:\\STAYS\\HERE\r\n");
+    LiveSettings settings;
+
+    CChangeMonitor monitor;
+    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+    CHECK(monitor.ArmedWatches() == 3);
+    ::RemoveDirectoryA("X:\\GOES\\AWAY");
+    ::MoveFileA("X:\\GOES", "X:\\WENT");
+    TestDrive::Write("STAYS\\HERE\\a.txt");
+    REQUIRE(monitor.Pause());
+    CHECK(Recorded(ini).count("X:\\STAYS\\HERE") == 1);
+}
+
+TEST_CASE("an empty directory list arms nothing and waits until paused") {
+    TestIni ini;
+    LiveSettings settings;
+    CChangeMonitor monitor;
+    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+    CHECK(monitor.ArmedWatches() == 0);
+    CHECK(monitor.Watching());
+    CHECK(monitor.Pause());
+    CHECK_FALSE(monitor.Watching());
+    CHECK(monitor.Shutdown());
+    CHECK(monitor.ThreadEnded());
+    CHECK(ReadListKeyByKey(ini, "Changes").empty());
+}
+
+TEST_CASE("the named event makes the monitor look at its watches without stopping") {
+    TestDrive drive;
+    TestDrive::MakeDirs("POKED\\SUB");
+    TestIni ini;
+    LiveSettings settings;
+    ListTestDrive();
+
+    CChangeMonitor monitor;
+    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+    TestDrive::Write("POKED\\SUB\\a.txt");
+    HANDLE event = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kMonitorStopEventName);
+    REQUIRE(event != nullptr);
+    ::SetEvent(event);
+    ::CloseHandle(event);
+    // Wait for the entry to appear: the polling pass runs without a Pause.
+    const DWORD start = ::GetTickCount();
+    while (ReadListKeyByKey(ini, "Changes").empty() && ::GetTickCount() - start < 60000) ::Sleep(20);
+    CHECK(ReadListKeyByKey(ini, "Changes") == std::vector<std::string>{"X:\\POKED\\SUB"});
+    CHECK(monitor.Watching());
+    CHECK(monitor.ArmedWatches() == 2);  // the fired watch is closed; the root and POKED remain
+}
+
+TEST_CASE("shut-down ends the monitor thread from any state") {
+    TestDrive drive;
+    TestDrive::MakeDirs("A\\B");
+    TestIni ini;
+    LiveSettings settings;
+    ListTestDrive();
+    SUBCASE("watching") {
+        CChangeMonitor monitor;
+        REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+        CHECK(monitor.Shutdown());
+        CHECK(monitor.ThreadEnded());
+        CHECK(monitor.Shutdown());  // a second call finds it ended
+    }
+    SUBCASE("paused") {
+        CChangeMonitor monitor;
+        REQUIRE(monitor.Pause());
+        CHECK(monitor.Shutdown());
+        CHECK(monitor.ThreadEnded());
+    }
+    SUBCASE("at once after start") {
+        CChangeMonitor monitor;
+        CHECK(monitor.Shutdown());
+        CHECK(monitor.ThreadEnded());
+    }
+}
