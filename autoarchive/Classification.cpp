@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "autoarchive/FileSizeLimitDlg.h"
 #include "framework/Text.h"
 
 namespace tb {
@@ -33,15 +34,13 @@ bool CClassificationPass::Run(const std::vector<std::string>& pending, SettingsR
         }
         if (settings.FileTypes.find(type + ";") != std::string::npos) {
             const unsigned long long size = sizeOf(path);
-            const unsigned long long limit = static_cast<unsigned long long>(unsigned(settings.Sizelimit)) * 1000ULL;
-            if ((settings.General & kGeneralSizeLimit) && size > limit && !m_includeAll) {
+            if (ExceedsSizeLimit(settings.General, settings.Sizelimit, static_cast<long long>(size)) && !m_includeAll) {
                 if (m_skipAll) {
                     m_skipped.push_back(path);
                     continue;
                 }
                 OversizeAnswer answer;
-                if ((settings.Prompts & kPromptPending) && (settings.Prompts & kPromptSizeLimit))
-                    answer = askOversize(path, size);
+                if (AsksAboutSizeLimit(settings.Prompts)) answer = askOversize(path, size);
                 if (answer.dontShowAgain) settings.Prompts &= ~kPromptSizeLimit;
                 switch (answer.result) {
                 case kSizeIncludeAll:

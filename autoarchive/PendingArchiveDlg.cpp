@@ -61,7 +61,10 @@ BOOL CPendingArchiveDlg::OnInitDialog() {
         list.Add("   -NO-\t" + path);
     }
     if (m_cancelShutdown) *m_cancelShutdown = 0;
-    return TRUE;
+    // At shut-down the main window is hidden: the question must be in front.
+    ::SetForegroundWindow(Handle());
+    FocusItem(IDC_PA_ARCHIVE_NOW);
+    return FALSE;
 }
 
 void CPendingArchiveDlg::OnCancelShutdownClicked() {

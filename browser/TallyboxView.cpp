@@ -2,10 +2,14 @@
 
 #include "app/Globals.h"
 #include "app/Settings.h"
+#include "autoarchive/ArchiveRun.h"
+#include "autoarchive/ViewArchiveHost.h"
 #include "browser/BrowserOperations.h"
 #include "editor/EditorOperations.h"
 #include "framework/FrameWindow.h"
 #include "framework/Shell.h"
+#include "monitor/ChangeMonitor.h"
+#include "monitor/DirectoryListWorker.h"
 #include "res/resource.h"
 #include "settings/SettingsSheet.h"
 
@@ -19,8 +23,11 @@ constexpr int kMaxExtractSelection = 1000;
 constexpr char kHelpIndex[] = "hlpindex.html";
 }  // namespace
 
-CTallyboxView::CTallyboxView() {
+CTallyboxView::CTallyboxView() : m_changeList(*this) {
+    // The settings first: both background objects take their copy of them.
     ReadSettings(gSettings);
+    m_worker = std::make_unique<CDirectoryListWorker>();
+    m_monitor = std::make_unique<CChangeMonitor>();
     gView = this;
     m_layout.Read();
     m_archiveTabs = InitialArchiveTabStops(m_layout);
@@ -70,11 +77,14 @@ CTallyboxView::CTallyboxView() {
 CTallyboxView::~CTallyboxView() {
     if (gView == this) gView = nullptr;
     m_archives.WriteArchiveList();
+    m_worker.reset();
+    m_monitor.reset();
     m_layout.Write();
 }
 
 void CTallyboxView::OnInitialUpdate() {
     StartTimer(IDT_VIEW_SCHEDULE, kScheduleTickMs);
+    m_changeList.SetProgressParent(Frame() ? Frame()->Handle() : Handle());
     m_scrollBarWidth = ::GetSystemMetrics(SM_CYVSCROLL);
     m_pane.CreateModeless(Handle());
     m_pane.Show(SW_SHOW);
@@ -84,7 +94,11 @@ void CTallyboxView::OnInitialUpdate() {
 }
 
 void CTallyboxView::OnDestroy() {
+    m_worker->Request(kJobNone);
+    m_monitor->Pause();
     StopTimer(IDT_VIEW_SCHEDULE);
+    m_worker->Shutdown();
+    m_monitor->Shutdown();
 }
 
 void CTallyboxView::SaveAtSessionEnd() { m_archives.WriteArchiveList(); }
@@ -206,14 +220,37 @@ void CTallyboxView::OpenSettings() {
     if (!ShowSettingsSheet(Frame() ? Frame()->Handle() : Handle())) return;
     gSettings = gWorkingSettings;
     WriteSettings(gSettings);
+    RequestRebuildAndRestart();
+}
+
+void CTallyboxView::PauseMonitor() { m_monitor->Pause(); }
+void CTallyboxView::ResumeMonitor() { m_monitor->Resume(); }
+
+void CTallyboxView::RequestRebuildAndRestart() {
+    m_worker->Request(kJobRebuildDirectoryList);
     StartTimer(IDT_VIEW_MONITOR_RESTART, kMonitorRestartMs);
     m_monitorRestart = 1;
 }
 
-int CTallyboxView::RunArchive(int, int) { return 1; }
+int CTallyboxView::RunArchive(int automatic, int reason) {
+    CViewArchiveHost host(*this);
+    CAutoArchiveRun run(host);
+    return run.Run(automatic, reason, gSettings);
+}
 
 void CTallyboxView::OnScheduleTick(UINT_PTR timer) {
+    if (m_monitorRestart) {
+        m_monitorRestart = 0;
+        m_monitor->Pause();
+        m_monitor->Resume();
+    }
     if (timer == IDT_VIEW_MONITOR_RESTART) StopTimer(IDT_VIEW_MONITOR_RESTART);
+    const time_t now = CurrentTime();
+    std::tm local{};
+    if (const std::tm* converted = std::localtime(&now)) local = *converted;
+    const ScheduleDecision due = ScheduleTick(m_schedule, gSettings, m_editorOpen != 0, local.tm_hour, local.tm_min);
+    if (due.specificTime) RunArchive(1, 0);
+    if (due.interval) RunArchive(1, 0);
 }
 
 // ---- geometry ------------------------------------------------------------------------

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "autoarchive/ChangeListBuilder.h"
+#include "autoarchive/Schedule.h"
 #include "browser/ArchiveContentsPane.h"
 #include "browser/KnownArchiveList.h"
 #include "browser/KnownArchiveSink.h"
@@ -14,6 +16,9 @@
 #include "framework/View.h"
 
 namespace tb {
+
+class CChangeMonitor;
+class CDirectoryListWorker;
 
 class CTallyboxView : public CView, public IKnownArchiveSink {
 public:
@@ -54,6 +59,13 @@ public:
     // The settings sheet; after OK the settings are written and monitoring restarts.
     void OpenSettings();
 
+    // Change tracking.
+    CChangeListBuilder& ChangeList() { return m_changeList; }
+    void PauseMonitor();
+    void ResumeMonitor();
+    // Has the directory list rebuilt and the monitor restarted 10 s later.
+    void RequestRebuildAndRestart();
+
     // Windows is ending the session: keep what would be lost.
     void SaveAtSessionEnd();
 
@@ -78,6 +90,10 @@ private:
     TabStops m_archiveTabs;
     TabStops m_fileTabs;
     CArchiveContentsPane m_pane;
+    std::unique_ptr<CDirectoryListWorker> m_worker;
+    std::unique_ptr<CChangeMonitor> m_monitor;
+    CChangeListBuilder m_changeList;
+    ScheduleState m_schedule;
     int m_resized = 0;
     int m_deferredLayout = 0;
     int m_scrollBarWidth = 0;

@@ -1,0 +1,294 @@
+#!/usr/bin/env python3
+"""The automatic archive run end to end: the real program watches a test drive,
+files are written, the run archives them into the dated ZIP, checked with
+Python's zipfile and unzip -t."""
+import datetime
+import os
+import shutil
+import subprocess
+import sys
+import time
+import zipfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import tallybox as tb  # noqa: E402
+
+ID_ARCHIVE_NOW = 32772
+WM_TIMER = 0x0113
+DATA = os.path.join(tb.BUILD, "e2e-data", "autoarchive")
+DRIVE = os.path.join(DATA, "drive-t")
+ARCHIVES = os.path.join(DATA, "archives")
+LETTER = "t"
+
+PENDING_DIALOG = "Files that have changed since your last automatic archive."
+IDC_PA_LIST, IDC_PA_LATER, IDC_PA_INCLUDE_FOLDERS = 1062, 2, 1164
+
+
+def dated_name(when=None):
+    when = when or datetime.datetime.now()
+    return when.strftime("%B %d %Y.zip")
+
+
+class AutoArchive(tb.ScenarioTest):
+    def setUp(self):
+        super().setUp()
+        shutil.rmtree(DATA, ignore_errors=True)
+        for folder in ["", "DOCS", os.path.join("DOCS", "REPORT"), os.path.join("DOCS", "REPORT", "2026")]:
+            os.makedirs(os.path.join(DRIVE, folder), exist_ok=True)
+        os.makedirs(ARCHIVES)
+        link = os.path.join(self.s.prefix, "dosdevices", LETTER + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(DRIVE, link)
+        self.addCleanup(os.remove, link)
+
+    def settings(self, **overrides):
+        settings = {"General": 3, "Drives": 4, "CustomDriveList": LETTER, "Prompts": 0x20,
+                    "FileTypes": ".TXT;.DOC;", "ExcludeTypes": ".TMP;", "LocationDir": tb.windows_path(ARCHIVES),
+                    "FrameLeft": 10, "FrameTop": 10, "FrameRight": 900, "FrameBottom": 600}
+        settings.update(overrides)
+        # The directory list as the last rebuild left it: the drive, its
+        # first-level folders and their subfolders.
+        directories = {"Dir1": "T:\\", "Dir2": "T:\\DOCS", "Dir3": "T:\\DOCS\\REPORT", "Dir4": ""}
+        return {"Settings": settings, "Directories": directories}
+
+    def start_watching(self, **overrides):
+        self.s.write_ini(self.settings(**overrides))
+        self.s.start()
+        frame = self.s.main_window()
+        self.s.wait_until(lambda: self.s.visible(frame), what="the main window")
+        # The monitor arms its watches as it starts; nothing to observe from outside.
+        time.sleep(2.0)
+        return frame
+
+    def write(self, relative, text):
+        path = os.path.join(DRIVE, relative)
+        with open(path, "w") as f:
+            f.write(text)
+        return path
+
+    def archive_path(self):
+        return os.path.join(ARCHIVES, dated_name())
+
+    def wait_for_archive(self):
+        return self.s.wait_until(lambda: os.path.exists(self.archive_path()) and self.zip_names(), timeout=60,
+                                 what="the dated archive")
+
+    def zip_names(self):
+        try:
+            with zipfile.ZipFile(self.archive_path()) as z:
+                return sorted(z.namelist())
+        except (zipfile.BadZipFile, OSError):
+            return None
+
+    def wait_run_finished(self):
+        """The run is over when LastArchiveTime has been written and the program answers."""
+        self.s.wait_until(lambda: self.s.ini_value("Settings", "LastArchiveTime"), timeout=60,
+                          what="the run to finish")
+
+    def test_changed_files_at_every_level_are_archived_with_their_folders(self):
+        frame = self.start_watching()
+        self.write("root.txt", "in the root")
+        self.write(os.path.join("DOCS", "first.doc"), "first level")
+        self.write(os.path.join("DOCS", "REPORT", "2026", "deep.txt"), "three levels down")
+        self.write(os.path.join("DOCS", "notes.backup"), "ignored: extension too long")
+        self.write(os.path.join("DOCS", "scratch.tmp"), "excluded type")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        names = self.wait_for_archive()
+        self.wait_run_finished()
+        self.assertEqual(names, ["DOCS/REPORT/2026/deep.txt", "DOCS/first.doc", "root.txt"])
+        with zipfile.ZipFile(self.archive_path()) as z:
+            self.assertEqual(z.read("DOCS/REPORT/2026/deep.txt"), b"three levels down")
+            self.assertIsNone(z.testzip())
+        subprocess.run(["unzip", "-tq", self.archive_path()], check=True, stdout=subprocess.DEVNULL)
+        ini = self.s.read_ini()
+        self.assertEqual(ini.get("Changes", {}).get("Dir1", ""), "")
+        stamp = ini["Settings"]["LastArchiveTime"].split(",")
+        self.assertEqual(len(stamp), 6)
+        self.assertEqual(int(stamp[2]), datetime.date.today().year)
+        # The new archive is in the list of known archives and shown.
+        pane = self.s.pane(frame)
+        self.s.wait_until(lambda: any(dated_name() in line for line in self.s.lines(pane, 1047)),
+                          what="the archive in the list")
+
+        # A second run that day adds to the same archive.
+        time.sleep(1.1)
+        self.write(os.path.join("DOCS", "second.txt"), "later that day")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        self.s.wait_until(lambda: "DOCS/second.txt" in (self.zip_names() or []), timeout=60,
+                          what="the second run's file")
+        self.assertEqual(self.zip_names(),
+                         ["DOCS/REPORT/2026/deep.txt", "DOCS/first.doc", "DOCS/second.txt", "root.txt"])
+        with zipfile.ZipFile(self.archive_path()) as z:
+            self.assertEqual(z.read("root.txt"), b"in the root")
+
+    def test_without_folder_names_the_files_are_stored_by_name(self):
+        settings = self.settings()
+        settings["Settings"]["PendSaveFolderNames"] = 0
+        self.s.write_ini(settings)
+        self.s.start()
+        frame = self.s.main_window()
+        time.sleep(2.0)
+        self.write(os.path.join("DOCS", "REPORT", "2026", "deep.txt"), "deep")
+        self.write("root.doc", "root")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        self.assertEqual(self.wait_for_archive(), ["deep.txt", "root.doc"])
+
+    def test_later_in_the_pending_dialog_archives_nothing(self):
+        frame = self.start_watching(Prompts=0x01)
+        self.write("keep.txt", "yes")
+        self.write("skip.tmp", "no")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        dialog = self.s.wait_dialog(PENDING_DIALOG)
+        lines = self.s.lines(dialog, IDC_PA_LIST)
+        self.assertEqual(lines, ["  -YES-\tT:\\keep.txt", "   -NO-\tT:\\skip.tmp"])
+        self.assertFalse(self.s.visible(dialog, 1076))  # no shut-down buttons outside shut-down
+        self.assertFalse(self.s.visible(dialog, 1166))
+        time.sleep(0.3)
+        self.s.screenshot("pending-archive")
+        self.s.driver.call("press", dialog, IDC_PA_INCLUDE_FOLDERS)  # clear "Include Folders"
+        self.s.wait_until(lambda: self.s.driver.call("checked", dialog, IDC_PA_INCLUDE_FOLDERS) == "0",
+                          what="the box to clear")
+        self.s.click(dialog, IDC_PA_LATER)
+        self.s.wait_until(lambda: not self.s.window_exists("#32770", PENDING_DIALOG), what="the dialog to close")
+        time.sleep(1.0)
+        self.assertFalse(os.path.exists(self.archive_path()))
+        ini = self.s.read_ini()
+        self.assertEqual(ini["Settings"]["PendSaveFolderNames"], "0")
+        self.assertNotIn("LastArchiveTime", ini["Settings"])
+
+    def test_a_new_type_is_asked_about_with_the_recommended_default(self):
+        frame = self.start_watching(Prompts=0x02, General=3 | 0x400)
+        self.write("data.xyz", "unknown type")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        dialog = self.s.wait_dialog("New File Type Found !")
+        self.assertIn(".XYZ", self.s.text(dialog, 1057))
+        self.assertEqual(self.s.text(dialog, 1063), "Recommendation: EXCLUDE -->")
+        default = self.s.send(dialog, 0x0400)  # DM_GETDEFID
+        self.assertEqual(default & 0xFFFF, 3)
+        time.sleep(0.3)
+        self.s.screenshot("new-file-type")
+        self.s.click(dialog, 3)  # EXCLUDE
+        self.wait_run_finished()
+        self.assertEqual(self.s.ini_value("Settings", "ExcludeTypes"), ".TMP;.XYZ;")
+
+    def test_neither_location_writable_keeps_the_files_due(self):
+        frame = self.start_watching(LocationDir="Q:\\nowhere", LocationDirAlt="Q:\\nowhere either")
+        self.write("root.txt", "must not be lost")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        # The run is over when the directory list has been asked for again; wait
+        # for the program to settle and then look at what it left.
+        time.sleep(3.0)
+        self.s.text(frame)
+        ini = self.s.read_ini()
+        self.assertNotIn("LastArchiveTime", ini["Settings"])
+        self.assertEqual(ini["Changes"]["Dir1"], "T:\\")
+
+
+class ShutdownArchive(tb.ScenarioTest):
+    def test_session_end_archives_the_changed_files_first(self):
+        shutil.rmtree(DATA, ignore_errors=True)
+        os.makedirs(os.path.join(DRIVE, "DOCS"))
+        os.makedirs(ARCHIVES)
+        link = os.path.join(self.s.prefix, "dosdevices", LETTER + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(DRIVE, link)
+        self.addCleanup(os.remove, link)
+        self.s.write_ini({"Settings": {"General": 3, "Drives": 4, "CustomDriveList": LETTER, "Prompts": 0x20,
+                                       "FileTypes": ".TXT;", "LocationDir": tb.windows_path(ARCHIVES)},
+                          "Directories": {"Dir1": "T:\\", "Dir2": "T:\\DOCS", "Dir3": ""}})
+        pid = self.s.start("/hide")
+        self.s.main_window()
+        time.sleep(2.0)
+        with open(os.path.join(DRIVE, "DOCS", "late.txt"), "w") as f:
+            f.write("saved just before shutting down")
+        result = subprocess.run(["wineboot", "--end-session"], env=self.s.env, timeout=120)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(self.s.wait_exit(pid), 0)
+        with zipfile.ZipFile(os.path.join(ARCHIVES, dated_name())) as z:
+            self.assertEqual(z.namelist(), ["DOCS/late.txt"])
+
+
+class ShutdownWithPrompts(tb.ScenarioTest):
+    """Ending the session with a prompt bit set: the first request is refused,
+    the archive runs with its dialog, then the program ends the session itself.
+    ExitWindowsEx ends every other program of the prefix, so these run in a
+    prefix of their own."""
+    prefix = os.path.join(tb.BUILD, "wineprefix-shutdown")
+
+    def setUp(self):
+        super().setUp()
+        shutil.rmtree(DATA, ignore_errors=True)
+        os.makedirs(os.path.join(DRIVE, "DOCS"))
+        os.makedirs(ARCHIVES)
+        link = os.path.join(self.s.prefix, "dosdevices", LETTER + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(DRIVE, link)
+        self.addCleanup(os.remove, link)
+        self.s.write_ini({"Settings": {"General": 3, "Drives": 4, "CustomDriveList": LETTER, "Prompts": 0x01,
+                                       "FileTypes": ".TXT;", "LocationDir": tb.windows_path(ARCHIVES)},
+                          "Directories": {"Dir1": "T:\\", "Dir2": "T:\\DOCS", "Dir3": ""}})
+
+    def start_and_change_a_file(self):
+        pid = self.s.start("/hide")
+        frame = self.s.main_window()
+        time.sleep(2.0)
+        with open(os.path.join(DRIVE, "DOCS", "late.txt"), "w") as f:
+            f.write("saved just before shutting down")
+        # Another program of the session, to see the session end.
+        witness = subprocess.Popen(["wine", "notepad"], env=self.s.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.s.wait_until(lambda: self.s.window_exists("Notepad", "*"), what="the witness program")
+        return pid, frame, witness
+
+    def test_refused_then_archived_with_the_dialog_then_shut_down(self):
+        pid, frame, witness = self.start_and_change_a_file()
+        result = subprocess.run(["wineboot", "--end-session"], env=self.s.env, timeout=120)
+        self.assertEqual(result.returncode, 1)  # refused
+        dialog = self.s.wait_dialog(PENDING_DIALOG)
+        self.assertEqual(self.s.text(dialog, 1), "Archive Now \nand Shutdown")
+        self.assertEqual(self.s.text(dialog, 2), "Cancel Shutdown")
+        self.assertTrue(self.s.visible(dialog, 1076))
+        self.assertTrue(self.s.visible(dialog, 1166))
+        self.assertEqual(self.s.lines(dialog, IDC_PA_LIST), ["  -YES-\tT:\\DOCS\\late.txt"])
+        time.sleep(0.3)
+        self.s.screenshot("pending-archive-shutdown")
+        self.s.click(dialog, 1)
+        # The archive is written, then the program ends the session: the other program ends.
+        self.assertEqual(witness.wait(timeout=60), 0)
+        with zipfile.ZipFile(os.path.join(ARCHIVES, dated_name())) as z:
+            self.assertEqual(z.namelist(), ["DOCS/late.txt"])
+
+    def test_cancel_shutdown_archives_and_keeps_the_session(self):
+        pid, frame, witness = self.start_and_change_a_file()
+        subprocess.run(["wineboot", "--end-session"], env=self.s.env, timeout=120)
+        dialog = self.s.wait_dialog(PENDING_DIALOG)
+        self.s.driver.call("press", dialog, 1166)
+        self.s.wait_until(lambda: self.s.text(dialog, 1) == "Archive Now", what="the button to change")
+        self.s.driver.call("press", dialog, 1166)
+        self.s.wait_until(lambda: self.s.text(dialog, 1) == "Archive Now \nand Shutdown", what="the button back")
+        self.s.driver.call("press", dialog, 1166)
+        self.s.wait_until(lambda: self.s.text(dialog, 1) == "Archive Now", what="the button to change again")
+        self.s.click(dialog, 1)
+        self.s.wait_until(lambda: os.path.exists(os.path.join(ARCHIVES, dated_name())), what="the archive")
+        time.sleep(2.0)
+        self.assertIsNone(witness.poll())
+        self.assertIsNone(self.s.driver.try_call("wait-exit", pid, 100))
+        witness.kill()
+
+    def test_a_log_off_is_refused_then_ends_as_a_log_off(self):
+        pid, frame, witness = self.start_and_change_a_file()
+        # Wine's session end never sets the log-off bit; ask as Windows would.
+        self.s.post(frame, tb.WM_QUERYENDSESSION, 0, tb.ENDSESSION_LOGOFF)
+        dialog = self.s.wait_dialog(PENDING_DIALOG)
+        self.s.click(dialog, 1)
+        # After a log-off the program closes its own window and ends.
+        self.assertEqual(self.s.wait_exit(pid, 60000), 0)
+        self.assertEqual(witness.wait(timeout=60), 0)
+        self.assertTrue(os.path.exists(os.path.join(ARCHIVES, dated_name())))
+
+
+if __name__ == "__main__":
+    tb.main()
