@@ -1,0 +1,289 @@
+#include <windows.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/Globals.h"
+#include "app/Profile.h"
+#include "autoarchive/ArchiveRun.h"
+#include "autoarchive/ChangeListBuilder.h"
+#include "autoarchive/PendingArchiveDlg.h"
+#include "doctest/doctest.h"
+#include "framework/Text.h"
+#include "tests/unit/TestFolder.h"
+#include "tests/unit/TestIni.h"
+
+using namespace tb;
+
+namespace {
+
+struct ZipCall {
+    std::string archive;
+    std::string list;
+    int operation;
+};
+
+// Stands in for the view: records what the run asks of it.
+class FakeHost : public IArchiveRunHost {
+public:
+    time_t now = 0;
+    std::vector<std::string> pending;
+    std::vector<int> zipResults;  // per call; missing = success
+    std::vector<ZipCall> zips;
+    std::vector<int> pendingAnswers;
+    int learnCalls = 0;
+    int learnChangesOnce = 0;
+    int pauses = 0, resumes = 0, rebuilds = 0, settingsOpened = 0, editors = 0, mainShown = 0, dialogs = 0;
+    bool directoryChanged = false;
+    std::vector<std::string> errors;
+    std::vector<std::string> shown;
+    int modeSeen = -1;
+
+    time_t Now() override { return now; }
+    void PauseMonitor() override { ++pauses; }
+    void ResumeMonitor() override { ++resumes; }
+    int BuildChangeList() override {
+        gPendingList = pending;
+        now += 5;  // listing takes a while
+        return int(pending.size());
+    }
+    bool DirectoryChanged() override { return directoryChanged; }
+    void ClearDirectoryChanged() override { directoryChanged = false; }
+    void RequestRebuildAndRestart() override { ++rebuilds; }
+    void OpenSettings() override { ++settingsOpened; }
+    int LearnNewFileTypes(const std::vector<std::string>& types, SettingsRecord& s) override {
+        ++learnCalls;
+        if (learnChangesOnce && !types.empty()) {
+            learnChangesOnce = 0;
+            s.FileTypes += types[0] + ";";
+            return 1;
+        }
+        return 0;
+    }
+    OversizeAnswer AskOversize(const std::string&, unsigned long long) override { return {}; }
+    int ShowPendingDialog(const std::vector<std::string>&, const std::vector<std::string>&, int mode) override {
+        modeSeen = mode;
+        return pendingAnswers.empty() ? 1 : pendingAnswers[size_t(dialogs++)];
+    }
+    void OpenEditorWithPending() override { ++editors; }
+    void ShowMainWindow() override { ++mainShown; }
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    unsigned long long FileSize(const std::string&) override { return 10; }
+    int ZipFiles(const std::string& archive, const std::string& list, int operation) override {
+        int result = zips.size() < zipResults.size() ? zipResults[zips.size()] : 1;
+        zips.push_back({archive, list, operation});
+        now += 60;  // writing the archive takes a while too
+        return result;
+    }
+    void ShowArchive(const std::string& archive) override { shown.push_back(archive); }
+};
+
+time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
+
+SettingsRecord Monitoring() {
+    SettingsRecord s;
+    s.General = kGeneralMonitor;
+    s.Prompts = kPromptSilent;
+    s.FileTypes = ".TXT;";
+    s.LocationDir = "C:\\Auto Archives";
+    s.LocationDirAlt = "D:\\Alt\\";
+    return s;
+}
+
+}  // namespace
+
+TEST_CASE("archive names and locations") {
+    std::tm t{};
+    t.tm_year = 2001 - 1900;
+    t.tm_mon = 3;
+    t.tm_mday = 1;
+    CHECK(DatedArchiveName(t) == "April 01 2001.zip");
+    t.tm_mon = 11;
+    t.tm_mday = 25;
+    t.tm_year = 2026 - 1900;
+    CHECK(DatedArchiveName(t) == "December 25 2026.zip");
+    CHECK(ArchivePath("C:\\Auto Archives", "x.zip") == "C:\\Auto Archives\\x.zip");
+    CHECK(ArchivePath("D:\\", "x.zip") == "D:\\x.zip");
+    CHECK(ArchivePath("", "x.zip") == "x.zip");
+    CHECK(QuotedFileList({"C:\\a b.txt", "C:\\c.txt"}) == "\"C:\\a b.txt\" \"C:\\c.txt\"");
+    CHECK(QuotedFileList({}).empty());
+}
+
+TEST_CASE("a timed or shut-down run does nothing while monitoring is off") {
+    TestIni ini;
+    FakeHost host;
+    SettingsRecord s = Monitoring();
+    s.General = 0;
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(1, 0, s) == 1);
+    CHECK(host.pauses == 0);
+    CHECK(host.zips.empty());
+    host.pending = {"C:\\x.txt"};
+    CHECK(run.Run(0, 0, s) == 1);  // the toolbar command still runs
+    CHECK(host.zips.size() == 1);
+}
+
+TEST_CASE("a run archives into the dated archive and records when the list was taken") {
+    TestIni ini;
+    TestFolder folder("run");
+    const std::string quiet = folder.Folder("quiet");
+    const std::string busy = folder.Folder("busy");
+    WriteIniString("Changes", "Dir1", quiet);
+    WriteIniString("Changes", "Dir2", busy);
+    FakeHost host;
+    host.now = LocalTime(2026, 12, 7, 10, 30, 15);
+    host.pending = {"C:\\docs\\a.txt", "C:\\docs\\b.txt", "C:\\docs\\c.bak"};
+    SettingsRecord s = Monitoring();
+    // A file saved in "busy" while the run was listing, after the list was taken.
+    TestFolder::SetTime(folder.File("busy\\new.txt", "x"), 2030);
+
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(0, 0, s) == 1);
+    REQUIRE(host.zips.size() == 1);
+    CHECK(host.zips[0].archive == "C:\\Auto Archives\\December 07 2026.zip");
+    CHECK(host.zips[0].list == "\"C:\\docs\\a.txt\" \"C:\\docs\\b.txt\"");
+    CHECK(host.zips[0].operation == (0x20 | 0x200 | 0x800));
+    // The time written is the moment the list was taken, not the end of the run.
+    CHECK(ini.Value("Settings", "LastArchiveTime") == "07,12,2026,10,30,15");
+    // The directory with nothing newer is done with; the one changed since stays.
+    CHECK(ini.Value("Changes", "Dir1") == busy);
+    CHECK(ini.Value("Changes", "Dir2").empty());
+    CHECK(host.shown == std::vector<std::string>{"C:\\Auto Archives\\December 07 2026.zip"});
+    CHECK(host.rebuilds == 1);
+    CHECK(host.errors.empty());
+    // The settings were written (the record upper-cases the type lists).
+    CHECK(ini.Value("Settings", "FileTypes") == ".TXT;");
+}
+
+TEST_CASE("options: folder names from the pending dialog's setting, quiet without the prompt") {
+    TestIni ini;
+    FakeHost host;
+    host.pending = {"C:\\a.txt"};
+    SettingsRecord s = Monitoring();
+    s.Prompts = kPromptPending;
+    WriteIntKey(kSettingsSection, "PendSaveFolderNames", 0);
+    CAutoArchiveRun run(host);
+    run.Run(0, 0, s);
+    REQUIRE(host.zips.size() == 1);
+    CHECK(host.zips[0].operation == 0x20);
+}
+
+TEST_CASE("a failed primary location falls back to the alternate") {
+    TestIni ini;
+    TestFolder folder("fallback");
+    WriteIniString("Changes", "Dir1", folder.Folder("d"));
+    FakeHost host;
+    host.now = LocalTime(2026, 1, 2, 3, 4, 5);
+    host.pending = {"C:\\a.txt"};
+    host.zipResults = {0, 1};
+    SettingsRecord s = Monitoring();
+    s.Prompts = kPromptPending;
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(0, 0, s) == 1);
+    REQUIRE(host.zips.size() == 2);
+    CHECK(host.zips[1].archive == "D:\\Alt\\January 02 2026.zip");
+    CHECK(host.errors == std::vector<std::string>{"An error occured during this operation."});
+    CHECK(ini.Value("Settings", "LastArchiveTime") == "02,01,2026,03,04,05");
+    // Marked failed: the change records stay.
+    CHECK(ini.Value("Changes", "Dir1") == folder.Path("d"));
+    CHECK(host.shown == std::vector<std::string>{"D:\\Alt\\January 02 2026.zip"});
+}
+
+TEST_CASE("with neither location written the files stay due") {
+    TestIni ini;
+    WriteIniString(kSettingsSection, "LastArchiveTime", "01,01,2026,00,00,00");
+    WriteIniString("Changes", "Dir1", "C:\\docs");
+    FakeHost host;
+    host.pending = {"C:\\docs\\a.txt"};
+    host.zipResults = {0, 0};
+    SettingsRecord s = Monitoring();  // silent: no message
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(1, 0, s) == 1);
+    CHECK(host.zips.size() == 2);
+    CHECK(host.errors.empty());
+    CHECK(ini.Value("Settings", "LastArchiveTime") == "01,01,2026,00,00,00");
+    CHECK(ini.Value("Changes", "Dir1") == "C:\\docs");
+}
+
+TEST_CASE("the pending dialog's answers") {
+    TestIni ini;
+    FakeHost host;
+    host.now = LocalTime(2026, 5, 6, 7, 8, 9);
+    host.pending = {"C:\\a.txt"};
+    SettingsRecord s = Monitoring();
+    s.Prompts = kPromptPending;
+    CAutoArchiveRun run(host);
+    SUBCASE("Later archives nothing and reports 0") {
+        host.pendingAnswers = {2};
+        CHECK(run.Run(1, 0, s) == 0);
+        CHECK(host.zips.empty());
+        CHECK(ini.Value("Settings", "LastArchiveTime").empty());
+    }
+    SUBCASE("Shutdown Without Archiving reports 1") {
+        host.pendingAnswers = {CPendingArchiveDlg::kShutdownWithoutArchiving};
+        CHECK(run.Run(1, 8, s) == 1);
+        CHECK(host.modeSeen == CPendingArchiveDlg::kShutdownMode);
+        CHECK(host.zips.empty());
+    }
+    SUBCASE("Run Archiver shows the main window") {
+        host.pendingAnswers = {3};
+        CHECK(run.Run(0, 0, s) == 0);
+        CHECK(host.mainShown == 1);
+        CHECK(host.modeSeen == 0);
+    }
+    SUBCASE("Custom Archive opens the editor with the pending files") {
+        host.pendingAnswers = {4};
+        CHECK(run.Run(0, 0, s) == 0);
+        CHECK(host.editors == 1);
+    }
+    SUBCASE("Edit Settings shows the settings and asks again") {
+        host.pendingAnswers = {CPendingArchiveDlg::kEditSettings, 1};
+        CHECK(run.Run(0, 0, s) == 1);
+        CHECK(host.settingsOpened == 1);
+        CHECK(host.dialogs == 2);
+        CHECK(host.zips.size() == 1);
+    }
+    SUBCASE("Exit and Reset Pending List records the time the list was taken") {
+        host.pendingAnswers = {CPendingArchiveDlg::kExitAndResetPending};
+        CHECK(run.Run(0, 0, s) == 0);
+        CHECK(host.zips.empty());
+        CHECK(ini.Value("Settings", "LastArchiveTime") == "06,05,2026,07,08,09");
+    }
+}
+
+TEST_CASE("a learned type sorts the pending files again") {
+    TestIni ini;
+    FakeHost host;
+    host.pending = {"C:\\a.txt", "C:\\b.xyz"};
+    host.learnChangesOnce = 1;
+    SettingsRecord s = Monitoring();
+    CAutoArchiveRun run(host);
+    run.Run(0, 0, s);
+    CHECK(host.learnCalls == 2);
+    REQUIRE(host.zips.size() == 1);
+    CHECK(host.zips[0].list == "\"C:\\a.txt\" \"C:\\b.xyz\"");
+}
+
+TEST_CASE("after a shut-down run without changed folders the directory list is not rebuilt") {
+    TestIni ini;
+    FakeHost host;
+    SettingsRecord s = Monitoring();
+    CAutoArchiveRun run(host);
+    run.Run(1, 8, s);
+    CHECK(host.rebuilds == 0);
+    host.directoryChanged = true;
+    run.Run(1, 8, s);
+    CHECK(host.rebuilds == 1);
+    CHECK_FALSE(host.directoryChanged);
+}
