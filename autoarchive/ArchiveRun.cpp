@@ -76,8 +76,7 @@ std::vector<std::string> ReadChangeRecordList() {
     return records;
 }
 
-void PruneChangeRecords(const std::vector<std::string>& scanned, time_t since) {
-    const FileTicks sinceTicks = TicksFromTime(since);
+void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long long sinceTicks) {
     std::vector<std::string> keep;
     for (const std::string& directory : ReadChangeRecordList()) {
         bool wasScanned = false;
@@ -102,6 +101,7 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
     // is offered again next time.
     m_host.PauseMonitor();
     const time_t listTaken = m_host.Now();
+    const unsigned long long listTakenTicks = m_host.NowTicks();
     const std::vector<std::string> scanned = ReadChangeRecordList();
     m_host.ResumeMonitor();
     m_host.BuildChangeList();
@@ -179,7 +179,7 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
     if (written) WriteLastArchiveTime(listTaken);
     if (!m_failed) {
         m_host.PauseMonitor();
-        PruneChangeRecords(scanned, listTaken);
+        PruneChangeRecords(scanned, listTakenTicks);
         m_host.ResumeMonitor();
     }
     WriteSettings(settings);

@@ -20,6 +20,8 @@ class IArchiveRunHost {
 public:
     virtual ~IArchiveRunHost() = default;
     virtual time_t Now() = 0;
+    // The same moment to the file system's precision (100-ns units since 1601).
+    virtual unsigned long long NowTicks() = 0;
     // Change tracking.
     virtual void PauseMonitor() = 0;
     virtual void ResumeMonitor() = 0;
@@ -58,7 +60,7 @@ std::vector<std::string> ReadChangeRecordList();
 // After an archive: removes from "Changes" the directories of `scanned` in
 // which nothing is newer than `since`; directories recorded since, and those
 // changed again, stay for the next run.
-void PruneChangeRecords(const std::vector<std::string>& scanned, time_t since);
+void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long long sinceTicks);
 
 class CAutoArchiveRun {
 public:

@@ -24,6 +24,15 @@ HWND CViewArchiveHost::Owner() const {
 }
 
 time_t CViewArchiveHost::Now() { return CurrentTime(); }
+
+unsigned long long CViewArchiveHost::NowTicks() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    // Never earlier than the clock the rest of the run uses (tests may set it).
+    const FileTicks clock = TicksFromTime(CurrentTime());
+    const FileTicks precise = TicksOf(now);
+    return precise > clock && precise - clock < 10000000ULL ? precise : clock;
+}
 void CViewArchiveHost::PauseMonitor() { m_view.PauseMonitor(); }
 void CViewArchiveHost::ResumeMonitor() { m_view.ResumeMonitor(); }
 int CViewArchiveHost::BuildChangeList() { return m_view.ChangeList().BuildChangeList(); }

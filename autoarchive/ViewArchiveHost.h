@@ -15,6 +15,7 @@ public:
     explicit CViewArchiveHost(CTallyboxView& view) : m_view(view) {}
 
     time_t Now() override;
+    unsigned long long NowTicks() override;
     void PauseMonitor() override;
     void ResumeMonitor() override;
     int BuildChangeList() override;

@@ -41,6 +41,7 @@ public:
     int modeSeen = -1;
 
     time_t Now() override { return now; }
+    unsigned long long NowTicks() override { return TicksFromTime(now) + 5000000ULL; }
     void PauseMonitor() override { ++pauses; }
     void ResumeMonitor() override { ++resumes; }
     int BuildChangeList() override {
