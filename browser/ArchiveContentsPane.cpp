@@ -336,8 +336,10 @@ int CArchiveContentsPane::EdgeAt(int x, int y) const {
 }
 
 void CArchiveContentsPane::OnButtonDown(int x, int y) {
-    if (EdgeAt(x, y) < 0) return;
+    const int edge = EdgeAt(x, y);
+    if (edge < 0) return;
     m_drag = 1;
+    gDragTarget = edge;  // the edge pressed, however far the first move goes
     ::SetCapture(Handle());
     ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
 }

@@ -8,6 +8,7 @@
 #include "framework/Drives.h"
 #include "framework/Guard.h"
 #include "framework/Handles.h"
+#include "framework/Text.h"
 #include "monitor/NumberedList.h"
 
 namespace tb {
@@ -87,8 +88,9 @@ bool DriveSelected(const ChangeTrackingSettings& settings, const std::string& ro
         if ((drives & kDrivesAllRemote) && driveType == DRIVE_REMOTE) return true;
         return false;
     }
-    // The letter exactly as the system lists the root.
-    return settings.CustomDriveList.find(root[0]) != std::string::npos;
+    // The letter as the system lists the root, in either case: Windows lists
+    // "C:\\", and settings files written by hand say "cd".
+    return ToUpper(settings.CustomDriveList).find(ToUpper(root.substr(0, 1))) != std::string::npos;
 }
 
 int RebuildDirectoryList(const ChangeTrackingSettings& settings, const std::atomic<int>* quit) {

@@ -138,6 +138,27 @@ class Browser(tb.ScenarioTest):
         self.assertEqual([zips["Zip1"], zips["Zip2"], zips["Zip3"]],
                          [tb.windows_path(self.three), tb.windows_path(self.one), ""])
 
+    def test_dragging_the_divider_and_a_column_edge(self):
+        frame, pane = self.start()
+        down, move, up = 0x0201, 0x0200, 0x0202
+        at = lambda x, y: (y << 16) | x  # noqa: E731
+        # The divider at x = DivPoint (250) moves to 350.
+        self.s.send(pane, down, 1, at(251, 100))
+        self.s.send(pane, move, 1, at(350, 100))
+        self.s.send(pane, up, 0, at(350, 100))
+        # The right edge of the Name column (at DivPoint + FileExt = 350 + 110) moves to 500.
+        self.s.send(pane, down, 1, at(459, 100))
+        self.s.send(pane, move, 1, at(500, 100))
+        self.s.send(pane, up, 0, at(500, 100))
+        name_header = self.s.driver.call("descendant", pane, HDR_FILE_NAME)
+        left, _, right, _ = self.s.rect(name_header)
+        self.assertEqual(right - left, 150)
+        self.s.terminate(frame)
+        self.s.wait_until(lambda: not self.s.window_exists(tb.WINDOW_CLASS), what="the program to end")
+        settings = self.s.read_ini()["Settings"]
+        self.assertEqual(settings["DivPoint"], "350")
+        self.assertEqual(settings["FileExt"], "150")
+
     def test_missing_selections_are_explained(self):
         frame, pane = self.start()
         for command, text in [(ID_EDIT_ARCHIVE, "You must select an archive before you can edit."),

@@ -71,6 +71,33 @@ class SettingsSheet(tb.ScenarioTest):
         time.sleep(0.3)  # let the page finish painting
         return self.s.screenshot(name)
 
+    def test_ok_rebuilds_the_directory_list_for_the_chosen_drive(self):
+        drive = os.path.join(tb.BUILD, "e2e-data", "settings", "drive-t")
+        import shutil
+        shutil.rmtree(drive, ignore_errors=True)
+        os.makedirs(os.path.join(drive, "DOCS", "REPORT", "2026"))
+        os.makedirs(os.path.join(drive, "MUSIC"))
+        link = os.path.join(self.s.prefix, "dosdevices", "t:")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(drive, link)
+        self.addCleanup(os.remove, link)
+        _, sheet = self.open_sheet({"General": 1, "Time": "09:30:PM", "Drives": 4, "CustomDriveList": "t"})
+        self.close_sheet(sheet, IDOK)
+
+        def directories():
+            listed = self.s.read_ini().get("Directories", {})
+            values = []
+            for n in range(1, 100):
+                value = listed.get("Dir{}".format(n), "")
+                if not value:
+                    break
+                values.append(value)
+            return values
+        listed = self.s.wait_until(lambda: directories() or None, timeout=30, what="the directory list")
+        self.assertEqual(sorted(listed[1:]), ["T:\\DOCS", "T:\\DOCS\\REPORT", "T:\\MUSIC"])
+        self.assertEqual(listed[0], "T:\\")
+
     def line_index(self, window, control, prefix):
         lines = self.s.lines(window, control)
         for i, line in enumerate(lines):

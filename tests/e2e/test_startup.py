@@ -134,6 +134,25 @@ class SecondStart(tb.ScenarioTest):
         self.assertEqual(self.s.driver.call("find", tb.WINDOW_CLASS, "*"), frame)
         self.assertIsNone(self.s.driver.try_call("wait-exit", first, 100))
 
+    def test_a_second_start_hands_over_an_archive_to_show(self):
+        data = os.path.join(tb.BUILD, "e2e-data", "startup")
+        os.makedirs(data, exist_ok=True)
+        archive = os.path.join(data, "handed over.zip")
+        import zipfile
+        with zipfile.ZipFile(archive, "w") as z:
+            z.writestr("inside.txt", "hello")
+        self.s.write_ini(None)
+        self.s.start("/hide")
+        frame = self.s.main_window()
+        second = self.s.start(tb.windows_path(archive))
+        self.assertEqual(self.s.wait_exit(second), 0)
+        self.s.wait_until(lambda: self.s.visible(frame), what="the second start to show the first")
+        pane = self.s.pane(frame)
+        lines = self.s.settled_lines(pane, 1048)
+        self.assertEqual([line.split("\t")[1] for line in lines], ["inside"])
+        self.assertEqual(self.s.lines(pane, 1047), ["\thanded over.zip\t" + tb.windows_path(data)])
+        self.assertTrue(self.s.text(frame).endswith("[" + tb.windows_path(archive) + "]"))
+
     def test_odd_and_overlong_names_never_crash_either_copy(self):
         self.s.write_ini(None)
         first = self.s.start("/hide")
