@@ -236,8 +236,12 @@ CChangeMonitor::CChangeMonitor() : m_state(std::make_shared<State>()) {
     s.settings.Take(gSettings);
     s.stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, kMonitorStopEventName));
     // The event may exist already (another monitor of this process not yet
-    // gone): start non-signalled all the same.
-    if (s.stopEvent) ::ResetEvent(s.stopEvent.Get());
+    // gone): start non-signalled all the same. Should the name be taken by
+    // something else, an event without a name does the same work.
+    if (s.stopEvent)
+        ::ResetEvent(s.stopEvent.Get());
+    else
+        s.stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     m_thread = std::thread(&CChangeMonitor::ThreadMain, m_state);
     // The thread handle is taken by the thread itself; wait until it is there.
     std::unique_lock<std::mutex> lock(s.lock);

@@ -118,8 +118,14 @@ TEST_CASE("listed, temporary and recycled folders are not watched") {
 TEST_CASE("directories that are gone or vanish while watched do not stop the watching") {
     TestDrive drive;
     for (const char* dir : {"STAYS\\HERE", "GOES\\AWAY"}) TestDrive::MakeDirs(dir);
-    TestIni ini("[Directories]\r\nDir1=X:\\NEVER\r\nDir2=X:\\GOES\r\nDir3=X:\\GOES\\AWAY\r\n"
-                "Dir4=X:\\NEVER\\AT ALL\r\nDir5=X:\\STAYS\\HERE\r\n");
+    // 1200 directories that do not exist, then three that do: the watch
+    // table grows past its first 1000 slots.
+    std::string text = "[Directories]\r\n";
+    int n = 1;
+    for (; n <= 1200; ++n) text += "Dir" + std::to_string(n) + "=X:\\NEVER\\" + std::to_string(n) + "\r\n";
+    for (const char* dir : {"X:\\GOES", "X:\\GOES\\AWAY", "X:\\STAYS\\HERE"})
+        text += "Dir" + std::to_string(n++) + "=" + dir + "\r\n";
+    TestIni ini(text);
     LiveSettings settings;
 
     CChangeMonitor monitor;
