@@ -113,7 +113,7 @@ struct CChangeMonitor::State {
     }
 
     void WatchPeriod();
-    void PollingPass(std::vector<Watch>& watches);
+    void PollingPass(std::vector<Watch>& watches, bool last);
     void VisitSubtree(const std::string& folder);
 };
 
@@ -131,10 +131,11 @@ void CChangeMonitor::State::VisitSubtree(const std::string& folder) {
     } while (::FindNextFileA(find.Get(), &entry));
 }
 
-void CChangeMonitor::State::PollingPass(std::vector<Watch>& watches) {
-    // A watch that fired is closed and removed; the one that moves into its
-    // place waits for the next pass.
-    for (size_t i = 0; i < watches.size(); ++i) {
+void CChangeMonitor::State::PollingPass(std::vector<Watch>& watches, bool last) {
+    // A watch that fired is recorded, closed and removed. In an ordinary pass
+    // the watch that moves into its place waits for the next pass; the last
+    // pass, made once the monitor is stopping, looks at every watch.
+    for (size_t i = 0; i < watches.size();) {
         HANDLE watch = watches[i].handle.Get();
         DWORD result;
         if (Stopping()) {
@@ -147,11 +148,18 @@ void CChangeMonitor::State::PollingPass(std::vector<Watch>& watches) {
                 result = ::WaitForSingleObject(watch, 0);
             }
         }
-        if (result != WAIT_OBJECT_0) continue;
-        RecordChangedDirectory(watches[i].path);
+        if (result != WAIT_OBJECT_0) {
+            ++i;
+            continue;
+        }
+        const std::string path = std::move(watches[i].path);
         watches.erase(watches.begin() + std::ptrdiff_t(i));
-        std::lock_guard<std::mutex> guard(lock);
-        armedWatches = int(watches.size());
+        if (!last) ++i;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            armedWatches = int(watches.size());
+        }
+        RecordChangedDirectory(path);
     }
 }
 
@@ -186,7 +194,7 @@ void CChangeMonitor::State::WatchPeriod() {
         if (!stopping && ::WaitForSingleObject(stopEvent.Get(), kWatchWait) == WAIT_OBJECT_0) ConsumeWake();
         // Once stopping, this is the last pass, with no waiting: it also takes
         // watches that fired after the previous pass had looked at them.
-        PollingPass(watches);
+        PollingPass(watches, stopping);
         if (stopping) break;
     }
     watches.clear();  // closes every notification still open
@@ -228,8 +236,12 @@ CChangeMonitor::CChangeMonitor() : m_state(std::make_shared<State>()) {
     s.settings.Take(gSettings);
     s.stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, kMonitorStopEventName));
     // The event may exist already (another monitor of this process not yet
-    // gone): start non-signalled all the same.
-    if (s.stopEvent) ::ResetEvent(s.stopEvent.Get());
+    // gone): start non-signalled all the same. Should the name be taken by
+    // something else, an event without a name does the same work.
+    if (s.stopEvent)
+        ::ResetEvent(s.stopEvent.Get());
+    else
+        s.stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     m_thread = std::thread(&CChangeMonitor::ThreadMain, m_state);
     // The thread handle is taken by the thread itself; wait until it is there.
     std::unique_lock<std::mutex> lock(s.lock);

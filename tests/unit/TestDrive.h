@@ -57,6 +57,20 @@ public:
         ::CloseHandle(file);
     }
 
+    // Writes a file and waits until a change notification of its own folder
+    // has fired, so a test never depends on how soon the system passes the
+    // notice of a write on to the watches.
+    static void WriteSeen(const std::string& relative) {
+        const std::string path = Path(relative);
+        std::string folder = path.substr(0, path.find_last_of('\\'));
+        if (folder.size() == 2) folder += '\\';  // the root
+        HANDLE probe = ::FindFirstChangeNotificationA(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE);
+        REQUIRE_MESSAGE(probe != INVALID_HANDLE_VALUE, "cannot watch " << folder);
+        Write(relative);
+        CHECK_MESSAGE(::WaitForSingleObject(probe, 30000) == WAIT_OBJECT_0, "no notice of the write to " << relative);
+        ::FindCloseChangeNotification(probe);
+    }
+
     // Sets the last-write time of a file or folder (100-ns steps since 1601, UTC).
     static void SetWriteTime(const std::string& relative, unsigned long long ticks) {
         HANDLE file = ::CreateFileA(Path(relative).c_str(), FILE_WRITE_ATTRIBUTES,

@@ -201,12 +201,3 @@ TEST_CASE("the change record list is read from Dir0 on, and reset by emptying Di
     CHECK(ReadListKeyByKey(ini, "Changes").empty());
 }
 
-TEST_CASE("scanning nothing or a missing directory finds nothing") {
-    TestDrive drive;
-    TestIni ini(ChangeListIni({}));
-    FakeArchives archives;
-    CChangeListBuilder builder(archives);
-    CHECK(builder.ScanChangedDirectory("") == 0);
-    CHECK(builder.ScanChangedDirectory("X:\\NO SUCH FOLDER") == 0);
-    CHECK(builder.FoundFileCount() == 0);
-}

@@ -72,40 +72,13 @@ TEST_CASE("a rebuild lists the drive two levels deep, each directory followed by
     CHECK(ini.Value("Directories", "Dir22") == "C:\\PAST THE END");
 }
 
-TEST_CASE("a rebuild walks only the selected drives") {
-    TestDrive drive;
-    TestDrive::MakeDirs("ONLY");
-    TestIni ini;
-    REQUIRE(RebuildDirectoryList(OnlyTestDrive()) == 1);
-    for (const std::string& path : ReadListKeyByKey(ini, "Directories"))
-        CHECK_MESSAGE((path[0] | 0x20) == 'x', path);
-
-    ChangeTrackingSettings none;  // no drive bit: an empty list
-    REQUIRE(RebuildDirectoryList(none) == 1);
-    CHECK(ReadListKeyByKey(ini, "Directories").empty());
-}
-
-TEST_CASE("the walk steps by pattern: Start, each drive, Done") {
-    TestDrive drive;
-    TestDrive::MakeDirs("A\\B");
-    TestIni ini("[Directories]\r\nDir1=C:\\KEEP\r\n");
-    CDirectoryListWalk walk;
-    walk.WalkDirectories("Start", 0);
-    walk.WalkDirectories("X:\\*.*", 0);
-    CHECK(walk.Counter() == 3);
-    walk.WalkDirectories("X:\\*.*", 2);  // depth 2: nothing
-    CHECK(walk.Counter() == 3);
-    CHECK(ini.Value("Directories", "Dir1") == "C:\\KEEP");  // nothing written before Done
-    walk.WalkDirectories("Done", 0);
-    CHECK(walk.Counter() == 0);
-    CHECK(ReadListKeyByKey(ini, "Directories") == std::vector<std::string>{"X:\\", "X:\\A", "X:\\A\\B"});
-}
-
-TEST_CASE("a rebuild stopped by the quit flag leaves the old list") {
+TEST_CASE("a rebuild stopped by the quit flag leaves the old list; one with no drive empties it") {
     TestDrive drive;
     TestDrive::MakeDirs("A\\B");
     TestIni ini("[Directories]\r\nDir1=C:\\OLD\r\nDir2=C:\\OLD\\TWO\r\n");
     std::atomic<int> quit{1};
     CHECK(RebuildDirectoryList(OnlyTestDrive(), &quit) == 0);
     CHECK(ReadListKeyByKey(ini, "Directories") == std::vector<std::string>{"C:\\OLD", "C:\\OLD\\TWO"});
+    CHECK(RebuildDirectoryList(ChangeTrackingSettings()) == 1);
+    CHECK(ReadListKeyByKey(ini, "Directories").empty());
 }

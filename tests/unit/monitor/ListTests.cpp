@@ -49,23 +49,17 @@ TEST_CASE("a section written at once leaves the file as single writes would") {
     CHECK(text.find("Dir2=") < text.find("Dir3=new 3"));
 }
 
-TEST_CASE("a numbered list ends at the first missing or empty key") {
-    SUBCASE("empty value") {
-        TestIni ini("[Directories]\r\nDir1=A\r\nDir2=B\r\nDir3=\r\nDir4=D\r\n");
-        CHECK(ReadDirList(kDirectoriesSection, 100) == std::vector<std::string>{"A", "B"});
-    }
-    SUBCASE("missing key") {
-        TestIni ini("[Directories]\r\nDir1=A\r\nDir3=C\r\n");
-        CHECK(ReadDirList(kDirectoriesSection, 100) == std::vector<std::string>{"A"});
-    }
-    SUBCASE("the limit") {
-        TestIni ini("[Directories]\r\nDir1=A\r\nDir2=B\r\nDir3=C\r\n");
-        CHECK(ReadDirList(kDirectoriesSection, 2) == std::vector<std::string>{"A", "B"});
-    }
-    SUBCASE("no section") {
-        TestIni ini;
-        CHECK(ReadDirList(kDirectoriesSection, 100).empty());
-    }
+TEST_CASE("a numbered list ends at the first missing or empty key, or at its limit") {
+    const std::vector<std::string> ab = {"A", "B"}, abc = {"A", "B", "C"};
+    TestIni empty("[Directories]\r\nDir1=A\r\nDir2=B\r\nDir3=\r\nDir4=D\r\n");
+    CHECK(ReadDirList(kDirectoriesSection, 100) == ab);
+    TestIni missing("[Directories]\r\nDir1=A\r\nDir2=B\r\nDir4=D\r\n");
+    CHECK(ReadDirList(kDirectoriesSection, 100) == ab);
+    TestIni whole("[Directories]\r\nDir1=A\r\nDir2=B\r\nDir3=C\r\n");
+    CHECK(ReadDirList(kDirectoriesSection, 100) == abc);
+    CHECK(ReadDirList(kDirectoriesSection, 2) == ab);
+    TestIni none;
+    CHECK(ReadDirList(kDirectoriesSection, 100).empty());
 }
 
 TEST_CASE("a fired directory is recorded once, with an end mark") {

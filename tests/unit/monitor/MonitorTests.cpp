@@ -54,9 +54,9 @@ TEST_CASE("a write is recorded as its root, first-level or second-level director
     CChangeMonitor monitor;
     REQUIRE(monitor.WaitUntilArmed(kArmLimit));
     CHECK(monitor.ArmedWatches() == 6);
-    TestDrive::Write("root.txt");
-    TestDrive::Write("DOCS\\notes.txt");
-    TestDrive::Write("DOCS\\REPORT\\2026\\A.DOC");  // three levels down
+    TestDrive::WriteSeen("root.txt");
+    TestDrive::WriteSeen("DOCS\\notes.txt");
+    TestDrive::WriteSeen("DOCS\\REPORT\\2026\\A.DOC");  // three levels down
     REQUIRE(monitor.Pause());
 
     const std::string root = TestDrive::Root();
@@ -74,8 +74,8 @@ TEST_CASE("a directory is recorded once, and not again after Resume") {
 
     CChangeMonitor monitor;
     REQUIRE(monitor.WaitUntilArmed(kArmLimit));
-    TestDrive::Write("ONE\\TWO\\a.txt");
-    TestDrive::Write("ONE\\TWO\\b.txt");
+    TestDrive::WriteSeen("ONE\\TWO\\a.txt");
+    TestDrive::WriteSeen("ONE\\TWO\\b.txt");
     REQUIRE(monitor.Pause());
     CHECK(ReadListKeyByKey(ini, "Changes") == std::vector<std::string>{"X:\\ONE\\TWO"});
 
@@ -83,8 +83,8 @@ TEST_CASE("a directory is recorded once, and not again after Resume") {
     // happens while that period watches.
     monitor.Resume();
     REQUIRE(monitor.WaitUntilArmed(kArmLimit));
-    TestDrive::Write("ONE\\TWO\\c.txt");
-    TestDrive::Write("OTHER\\d.txt");
+    TestDrive::WriteSeen("ONE\\TWO\\c.txt");
+    TestDrive::WriteSeen("OTHER\\d.txt");
     REQUIRE(monitor.Pause());
     CHECK(ReadListKeyByKey(ini, "Changes") == std::vector<std::string>{"X:\\ONE\\TWO", "X:\\OTHER"});
     CHECK(HasEmptyKey(ini, "Changes", "Dir3"));
@@ -108,7 +108,7 @@ TEST_CASE("listed, temporary and recycled folders are not watched") {
     CHECK(monitor.ArmedWatches() == 3);
     for (const char* file : {"DATA\\a.txt", "DATA2\\a.txt", "WIN\\a.txt", "WIN\\TEMP\\a.txt", "RECYCLED\\a.txt",
                              "DATA\\OLD\\a.txt", "WIN\\SYS\\a.txt", "a.txt"})
-        TestDrive::Write(file);
+        TestDrive::WriteSeen(file);
     REQUIRE(monitor.Pause());
     ::SetEnvironmentVariableA("TMP", hadTmp ? savedTmp : nullptr);
 
@@ -118,8 +118,14 @@ TEST_CASE("listed, temporary and recycled folders are not watched") {
 TEST_CASE("directories that are gone or vanish while watched do not stop the watching") {
     TestDrive drive;
     for (const char* dir : {"STAYS\\HERE", "GOES\\AWAY"}) TestDrive::MakeDirs(dir);
-    TestIni ini("[Directories]\r\nDir1=X:\\NEVER\r\nDir2=X:\\GOES\r\nDir3=X:\\GOES\\AWAY\r\n"
-                "Dir4=X:\\NEVER\\AT ALL\r\nDir5=X:\\STAYS\\HERE\r\n");
+    // 1200 directories that do not exist, then three that do: the watch
+    // table grows past its first 1000 slots.
+    std::string text = "[Directories]\r\n";
+    int n = 1;
+    for (; n <= 1200; ++n) text += "Dir" + std::to_string(n) + "=X:\\NEVER\\" + std::to_string(n) + "\r\n";
+    for (const char* dir : {"X:\\GOES", "X:\\GOES\\AWAY", "X:\\STAYS\\HERE"})
+        text += "Dir" + std::to_string(n++) + "=" + dir + "\r\n";
+    TestIni ini(text);
     LiveSettings settings;
 
     CChangeMonitor monitor;
@@ -127,23 +133,9 @@ TEST_CASE("directories that are gone or vanish while watched do not stop the wat
     CHECK(monitor.ArmedWatches() == 3);
     ::RemoveDirectoryA("X:\\GOES\\AWAY");
     ::MoveFileA("X:\\GOES", "X:\\WENT");
-    TestDrive::Write("STAYS\\HERE\\a.txt");
+    TestDrive::WriteSeen("STAYS\\HERE\\a.txt");
     REQUIRE(monitor.Pause());
     CHECK(Recorded(ini).count("X:\\STAYS\\HERE") == 1);
-}
-
-TEST_CASE("an empty directory list arms nothing and waits until paused") {
-    TestIni ini;
-    LiveSettings settings;
-    CChangeMonitor monitor;
-    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
-    CHECK(monitor.ArmedWatches() == 0);
-    CHECK(monitor.Watching());
-    CHECK(monitor.Pause());
-    CHECK_FALSE(monitor.Watching());
-    CHECK(monitor.Shutdown());
-    CHECK(monitor.ThreadEnded());
-    CHECK(ReadListKeyByKey(ini, "Changes").empty());
 }
 
 TEST_CASE("the named event makes the monitor look at its watches without stopping") {
@@ -155,7 +147,7 @@ TEST_CASE("the named event makes the monitor look at its watches without stoppin
 
     CChangeMonitor monitor;
     REQUIRE(monitor.WaitUntilArmed(kArmLimit));
-    TestDrive::Write("POKED\\SUB\\a.txt");
+    TestDrive::WriteSeen("POKED\\SUB\\a.txt");
     HANDLE event = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kMonitorStopEventName);
     REQUIRE(event != nullptr);
     ::SetEvent(event);
@@ -168,28 +160,22 @@ TEST_CASE("the named event makes the monitor look at its watches without stoppin
     CHECK(monitor.ArmedWatches() == 2);  // the fired watch is closed; the root and POKED remain
 }
 
-TEST_CASE("shut-down ends the monitor thread from any state") {
-    TestDrive drive;
-    TestDrive::MakeDirs("A\\B");
+TEST_CASE("an empty directory list arms nothing; shut-down ends the thread from any state") {
     TestIni ini;
     LiveSettings settings;
-    ListTestDrive();
-    SUBCASE("watching") {
+    for (int state = 0; state < 3; ++state) {  // watching, paused, just started
+        CAPTURE(state);
         CChangeMonitor monitor;
-        REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+        if (state == 0) {
+            REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+            CHECK(monitor.ArmedWatches() == 0);
+            CHECK(monitor.Watching());
+        }
+        if (state == 1) CHECK(monitor.Pause());
         CHECK(monitor.Shutdown());
         CHECK(monitor.ThreadEnded());
+        CHECK_FALSE(monitor.Watching());
         CHECK(monitor.Shutdown());  // a second call finds it ended
     }
-    SUBCASE("paused") {
-        CChangeMonitor monitor;
-        REQUIRE(monitor.Pause());
-        CHECK(monitor.Shutdown());
-        CHECK(monitor.ThreadEnded());
-    }
-    SUBCASE("at once after start") {
-        CChangeMonitor monitor;
-        CHECK(monitor.Shutdown());
-        CHECK(monitor.ThreadEnded());
-    }
+    CHECK(ReadListKeyByKey(ini, "Changes").empty());
 }
