@@ -10,12 +10,12 @@
 #include "autoarchive/PendingArchiveDlg.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
+#include "monitor/NumberedList.h"
 
 namespace tb {
 
 namespace {
 
-constexpr char kChangesSection[] = "Changes";
 constexpr int kMaxChangeRecords = 5000;
 constexpr char kRunError[] = "An error occured during this operation.";
 
@@ -66,15 +66,7 @@ std::string QuotedFileList(const std::vector<std::string>& paths) {
     return list;
 }
 
-std::vector<std::string> ReadChangeRecordList() {
-    std::vector<std::string> records;
-    for (int n = 1; n <= kMaxChangeRecords; ++n) {
-        std::string value = ReadIniString(kChangesSection, Format("Dir%i", n).c_str());
-        if (value.empty()) break;
-        records.push_back(value);
-    }
-    return records;
-}
+std::vector<std::string> ReadChangeRecordList() { return ReadDirList(kChangesSection, kMaxChangeRecords); }
 
 void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long long sinceTicks) {
     std::vector<std::string> keep;
@@ -85,9 +77,11 @@ void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long l
         const bool subtree = std::count(directory.begin(), directory.end(), '\\') >= 2 && directory.back() != '\\';
         if (!wasScanned || ChangedSince(directory, sinceTicks, subtree)) keep.push_back(directory);
     }
+    std::vector<std::pair<std::string, std::string>> assignments;
     int n = 1;
-    for (const std::string& directory : keep) WriteIniString(kChangesSection, Format("Dir%i", n++).c_str(), directory);
-    WriteIniString(kChangesSection, Format("Dir%i", n).c_str(), "");
+    for (const std::string& directory : keep) assignments.emplace_back(DirKey(n++), directory);
+    assignments.emplace_back(DirKey(n), "");
+    CIniSection(kChangesSection).Write(assignments);
 }
 
 int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {

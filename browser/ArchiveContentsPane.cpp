@@ -12,6 +12,7 @@
 #include "framework/FrameWindow.h"
 #include "framework/Handles.h"
 #include "framework/Shell.h"
+#include "framework/Subclass.h"
 #include "framework/Text.h"
 #include "res/resource.h"
 #include "zip/ZipEngine.h"
@@ -37,6 +38,37 @@ constexpr char kPasswordPrompt[] =
 const int kFileColumns[] = {kColumnName, kColumnExt, kColumnDate, kColumnSize, kColumnCompressed, kColumnLocation};
 
 bool Near(int a, int b) { return a - b < kEdgeReach && b - a < kEdgeReach; }
+
+// Keeps a list box from repainting on every added line while a long listing
+// fills it; Tick lets it repaint when 100 ms have passed (or when told to).
+class CListRedrawThrottle {
+public:
+    CListRedrawThrottle(HWND list, bool active) : m_list(list), m_active(active), m_last(::GetTickCount()) {
+        if (m_active) ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+    }
+    ~CListRedrawThrottle() {
+        if (!m_active) return;
+        ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(m_list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    }
+    CListRedrawThrottle(const CListRedrawThrottle&) = delete;
+    CListRedrawThrottle& operator=(const CListRedrawThrottle&) = delete;
+
+    void Tick(bool now) {
+        if (!m_active) return;
+        const DWORD time = ::GetTickCount();
+        if (!now && time - m_last < 100) return;
+        m_last = time;
+        ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(m_list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+    }
+
+private:
+    HWND m_list;
+    bool m_active;
+    DWORD m_last;
+};
 
 // A fresh folder under the temporary folder for one opened entry.
 std::string FreshOpenFolder() {
@@ -123,9 +155,10 @@ CArchiveContentsPane::CArchiveContentsPane() : CDialog(IDD_CONTENTS_PANE) {
 }
 
 BOOL CArchiveContentsPane::OnInitDialog() {
-    for (int id : kHeaderIds) ::SetWindowSubclass(Item(id), &HeaderProc, 1, DWORD_PTR(this));
-    ::SetWindowSubclass(ArchiveList(), &ArchiveListProc, 1, DWORD_PTR(this));
-    ::SetWindowSubclass(FileList(), &FileListProc, 1, DWORD_PTR(this));
+    for (int id : kHeaderIds)
+        SubclassControl(Item(id), [this](HWND h, UINT m, WPARAM w, LPARAM l) { return HeaderProc(h, m, w, l); });
+    SubclassControl(ArchiveList(), [this](HWND h, UINT m, WPARAM w, LPARAM l) { return ArchiveListProc(h, m, w, l); });
+    SubclassControl(FileList(), [this](HWND h, UINT m, WPARAM w, LPARAM l) { return FileListProc(h, m, w, l); });
     CListBox(ArchiveList()).SetItemHeight(kLineHeight);
     CListBox(FileList()).SetItemHeight(kLineHeight);
     return FALSE;
@@ -183,10 +216,18 @@ int CArchiveContentsPane::ListSelectedArchive() {
         return 1;
     }
     const bool large = count > kLargeArchive;
-    if (large) files.Reset();
+    // A large archive shows its lines as they are read. The list box repaints
+    // (and updates its scroll bar) at most every 100 ms while they come in:
+    // redrawn on every line, listing a large archive would take minutes.
+    CListRedrawThrottle throttle(FileList(), large);
+    if (large) {
+        files.Reset();
+        files.Send(LB_INITSTORAGE, WPARAM(count), LPARAM(count) * 48);
+    }
     gFileList.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
         if (i % kPumpEvery == 0) {
+            throttle.Tick(i > 0 && i <= kPumpEvery);
             MSG msg;
             if (::PeekMessageA(&msg, Handle(), 0, 0, PM_REMOVE)) {
                 ::TranslateMessage(&msg);
@@ -400,21 +441,19 @@ LPARAM CArchiveContentsPane::ToPane(HWND child, LPARAM position, bool zeroY) con
     return MAKELPARAM(x, y);
 }
 
-LRESULT CALLBACK CArchiveContentsPane::HeaderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                                  DWORD_PTR data) {
-    auto* pane = reinterpret_cast<CArchiveContentsPane*>(data);
+LRESULT CArchiveContentsPane::HeaderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     RECT r{};
     ::GetClientRect(hwnd, &r);
     switch (message) {
     case WM_MOUSEMOVE:
         gLastHeaderX = GET_X_LPARAM(lParam);
-        ::SendMessageA(pane->Handle(), WM_MOUSEMOVE, wParam, pane->ToPane(hwnd, lParam, false));
+        ::SendMessageA(Handle(), WM_MOUSEMOVE, wParam, ToPane(hwnd, lParam, false));
         break;
     case WM_LBUTTONDOWN: {
         const int x = GET_X_LPARAM(lParam);
         if (Near(x, 0) || Near(x, r.right)) {
             // Near an edge the press starts a drag instead of a click.
-            ::SendMessageA(pane->Handle(), WM_LBUTTONDOWN, wParam, pane->ToPane(hwnd, lParam, false));
+            ::SendMessageA(Handle(), WM_LBUTTONDOWN, wParam, ToPane(hwnd, lParam, false));
             return 0;
         }
         break;
@@ -422,57 +461,47 @@ LRESULT CALLBACK CArchiveContentsPane::HeaderProc(HWND hwnd, UINT message, WPARA
     case WM_SETCURSOR:
         if (Near(gLastHeaderX, 0) || Near(gLastHeaderX, r.right)) return 1;
         break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(hwnd, &HeaderProc, 1);
-        break;
     default:
         break;
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return CallOriginal(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                                       UINT_PTR, DWORD_PTR data) {
-    auto* pane = reinterpret_cast<CArchiveContentsPane*>(data);
-    HWND paneWindow = pane->Handle();
+LRESULT CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND paneWindow = Handle();
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-        ::SendMessageA(paneWindow, message, wParam, pane->ToPane(hwnd, lParam, true));
+        ::SendMessageA(paneWindow, message, wParam, ToPane(hwnd, lParam, true));
         break;
     case WM_RBUTTONDOWN:
-        ::SendMessageA(paneWindow, WM_LBUTTONDOWN, wParam, pane->ToPane(hwnd, lParam, false));
-        return ::DefSubclassProc(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, lParam);
+        ::SendMessageA(paneWindow, WM_LBUTTONDOWN, wParam, ToPane(hwnd, lParam, false));
+        return CallOriginal(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, lParam);
     case WM_RBUTTONUP: {
         // A right click selects the line under the pointer, then shows the menu.
-        const LPARAM inPane = pane->ToPane(hwnd, lParam, false);
+        const LPARAM inPane = ToPane(hwnd, lParam, false);
         ::SendMessageA(paneWindow, WM_LBUTTONDOWN, MK_LBUTTON, inPane);
-        ::DefSubclassProc(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, lParam);
+        CallOriginal(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, lParam);
         ::SendMessageA(paneWindow, WM_LBUTTONUP, 0, inPane);
-        ::DefSubclassProc(hwnd, WM_LBUTTONUP, 0, lParam);
+        CallOriginal(hwnd, WM_LBUTTONUP, 0, lParam);
         ::SendMessageA(paneWindow, WM_RBUTTONUP, wParam, lParam);
-        return ::DefSubclassProc(hwnd, WM_LBUTTONUP, 0, lParam);
+        return CallOriginal(hwnd, WM_LBUTTONUP, 0, lParam);
     }
     case WM_KEYDOWN:
         ::SendMessageA(paneWindow, message, wParam, lParam);
         break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(hwnd, &ArchiveListProc, 1);
-        break;
     default:
         break;
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return CallOriginal(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                                    DWORD_PTR data) {
-    auto* pane = reinterpret_cast<CArchiveContentsPane*>(data);
-    HWND paneWindow = pane->Handle();
+LRESULT CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND paneWindow = Handle();
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-        ::SendMessageA(paneWindow, message, wParam, pane->ToPane(hwnd, lParam, true));
+        ::SendMessageA(paneWindow, message, wParam, ToPane(hwnd, lParam, true));
         break;
     case WM_RBUTTONUP:
         gFileMenuFlag = 1;
@@ -482,13 +511,10 @@ LRESULT CALLBACK CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPA
     case WM_KEYDOWN:
         ::SendMessageA(paneWindow, message, wParam, lParam);
         break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(hwnd, &FileListProc, 1);
-        break;
     default:
         break;
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return CallOriginal(hwnd, message, wParam, lParam);
 }
 
 }  // namespace tb

@@ -59,9 +59,9 @@ private:
     void OnButtonUp();
     void OnContextMenu(int x, int y);
 
-    static LRESULT CALLBACK HeaderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    static LRESULT CALLBACK ArchiveListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    static LRESULT CALLBACK FileListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT HeaderProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT ArchiveListProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT FileListProc(HWND, UINT, WPARAM, LPARAM);
     LPARAM ToPane(HWND child, LPARAM position, bool zeroY) const;
 
     int m_drag = 0;

@@ -7,6 +7,7 @@
 #include "app/Profile.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
+#include "monitor/NumberedList.h"
 
 namespace tb {
 
@@ -81,21 +82,26 @@ void CKnownArchiveList::RemoveAt(int index) {
 
 void CKnownArchiveList::Clear() { m_entries.clear(); }
 
+// The section is read and written whole: key by key, ten thousand archives
+// would take the profile functions tens of seconds.
 void CKnownArchiveList::ReadArchiveList() {
+    const CIniSection zips(kZipsSection);
     for (int n = 1; n <= kMaxStoredArchives; ++n) {
-        std::string value = ReadIniString(kZipsSection, Format("Zip%i", n).c_str());
+        std::string value = zips.Value(Format("Zip%i", n), kStringBuffer);
         if (value.empty()) break;
         AddArchive(value);
     }
 }
 
 void CKnownArchiveList::WriteArchiveList() const {
+    std::vector<std::pair<std::string, std::string>> assignments;
     int n = 1;
     for (const KnownArchive& entry : m_entries) {
         if (entry.path.empty()) break;
-        WriteIniString(kZipsSection, Format("Zip%i", n++).c_str(), entry.path);
+        assignments.emplace_back(Format("Zip%i", n++), entry.path);
     }
-    WriteIniString(kZipsSection, Format("Zip%i", n).c_str(), "");
+    assignments.emplace_back(Format("Zip%i", n), "");
+    CIniSection(kZipsSection).Write(assignments);
 }
 
 std::string CKnownArchiveList::FolderOf(const std::string& path) {

@@ -7,16 +7,15 @@ namespace tb {
 
 const HWND kMainWindowOwner = reinterpret_cast<HWND>(-2);
 
-namespace {
-const char kDialogProperty[] = "TbDialogObject";
-}
 
 CDialog::~CDialog() {
     if (!m_modal && m_hwnd && ::IsWindow(m_hwnd)) DestroyModeless();
 }
 
+// The object of a dialog lives in its DWLP_USER slot (window properties would
+// cost a round trip to the window server on every message under Wine).
 CDialog* CDialog::FromHandle(HWND hwnd) {
-    return static_cast<CDialog*>(::GetPropA(hwnd, kDialogProperty));
+    return reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
 }
 
 INT_PTR CDialog::DoModal(HWND owner) {
@@ -55,7 +54,7 @@ void CDialog::SetDefaultButton(int id) {
 
 void CDialog::AttachDialog(HWND hwnd) {
     m_hwnd = hwnd;
-    ::SetPropA(hwnd, kDialogProperty, this);
+    ::SetWindowLongPtrA(hwnd, DWLP_USER, LONG_PTR(this));
 }
 
 INT_PTR CDialog::DialogProc(UINT, WPARAM, LPARAM) { return FALSE; }
@@ -119,7 +118,7 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM wPara
     INT_PTR handled = Guarded("dialog procedure", INT_PTR(FALSE),
                               [&] { return self->HandleMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
-        ::RemovePropA(hwnd, kDialogProperty);
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         if (!self->m_modal) CApplication::RemoveModeless(hwnd);
         self->m_hwnd = nullptr;
         self->OnDestroyed();

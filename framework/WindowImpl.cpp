@@ -5,7 +5,8 @@
 namespace tb {
 
 namespace {
-const char kObjectProperty[] = "TbWindowObject";
+// The object of a window lives in its GWLP_USERDATA: window properties would
+// cost a round trip to the window server on every message under Wine.
 thread_local CWindowImpl* t_creating = nullptr;
 thread_local HHOOK t_hook = nullptr;
 }  // namespace
@@ -15,12 +16,14 @@ CWindowImpl::~CWindowImpl() {
     // hand the window back to its class procedure so no message reaches us.
     if (m_hwnd && ::IsWindow(m_hwnd) && FromHandle(m_hwnd) == this) {
         ::SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, LONG_PTR(m_classProc));
-        ::RemovePropA(m_hwnd, kObjectProperty);
+        ::SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
     }
 }
 
 CWindowImpl* CWindowImpl::FromHandle(HWND hwnd) {
-    return static_cast<CWindowImpl*>(::GetPropA(hwnd, kObjectProperty));
+    // Only windows running our own procedure carry an object.
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) != &CWindowImpl::StaticProc) return nullptr;
+    return reinterpret_cast<CWindowImpl*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
 ATOM CWindowImpl::RegisterDefaultClass(const char* name, UINT style, HICON icon, HCURSOR cursor,
@@ -38,7 +41,7 @@ ATOM CWindowImpl::RegisterDefaultClass(const char* name, UINT style, HICON icon,
 
 void CWindowImpl::Attach(HWND hwnd) {
     m_hwnd = hwnd;
-    ::SetPropA(hwnd, kObjectProperty, this);
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, LONG_PTR(this));
     m_classProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, LONG_PTR(&CWindowImpl::StaticProc)));
 }
@@ -77,13 +80,13 @@ LRESULT CWindowImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CWindowImpl::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    CWindowImpl* self = FromHandle(hwnd);
+    auto* self = reinterpret_cast<CWindowImpl*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
     LRESULT result = Guarded("window procedure", LRESULT(0),
                              [&] { return self->WindowProc(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, LONG_PTR(self->m_classProc));
-        ::RemovePropA(hwnd, kObjectProperty);
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->m_hwnd = nullptr;
         self->OnFinalMessage();
     }
