@@ -2,18 +2,7 @@
 # The test command: installs what is missing, builds, and runs every test (the
 # Windows tests under Wine on an Xvfb display when there is no display, and the
 # native tests of the portable ZIP core). CTest's summaries are the result.
-set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-cd "$root"
-
-bash scripts/setup.sh
-bash scripts/build.sh
-
-. scripts/display.sh
-. scripts/wine-env.sh
-tb_display
-trap 'wineserver -k >/dev/null 2>&1 || true; tb_display_stop' EXIT
-tb_wine_prefix
+. "$(dirname "$0")/prepare.sh"
 
 status=0
 echo "== Windows tests (under Wine)"

@@ -4,17 +4,10 @@
 # it to the Wine prefix as drive Y:, runs monitor_bench.exe on it, and times
 # find over the same tree for comparison. Prints the figures and the ratios.
 #   bench/monitor/run.sh
-set -euo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-cd "$root"
 export TB_JOBS="${TB_JOBS:-2}"
-bash scripts/build.sh >/dev/null
-
-. scripts/display.sh
-. scripts/wine-env.sh
-tb_display >/dev/null
+. "$(dirname "$0")/../../scripts/prepare.sh" >/dev/null
+root="$TB_ROOT"
 trap 'wineserver -k >/dev/null 2>&1 || true; tb_display_stop; bash scripts/test-drive.sh unlink y' EXIT
-tb_wine_prefix
 
 tree="$TB_BUILD/bench-monitor-drive"
 echo "== Making the drive (kept between runs)"
