@@ -45,6 +45,31 @@ bool ChangedSince(const std::string& folder, FileTicks since, bool subtree, int 
     return false;
 }
 
+// The last archive time that keeps the files of `retry` that still exist due:
+// a second before the oldest of them was written, or `listTaken`.
+time_t EarliestRetry(const std::vector<std::string>& retry, time_t listTaken) {
+    time_t earliest = listTaken;
+    for (const std::string& path : retry) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) continue;  // gone: nothing to keep
+        FILETIME local{};
+        SYSTEMTIME parts{};
+        if (!::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !::FileTimeToSystemTime(&local, &parts))
+            continue;
+        std::tm t{};
+        t.tm_year = parts.wYear - 1900;
+        t.tm_mon = parts.wMonth - 1;
+        t.tm_mday = parts.wDay;
+        t.tm_hour = parts.wHour;
+        t.tm_min = parts.wMinute;
+        t.tm_sec = parts.wSecond;
+        t.tm_isdst = -1;
+        const time_t written = std::mktime(&t);
+        if (written != time_t(-1) && written - 1 < earliest) earliest = written - 1;
+    }
+    return earliest;
+}
+
 }  // namespace
 
 std::string DatedArchiveName(const std::tm& local) {
@@ -68,14 +93,23 @@ std::string QuotedFileList(const std::vector<std::string>& paths) {
 
 std::vector<std::string> ReadChangeRecordList() { return ReadDirList(kChangesSection, kMaxChangeRecords); }
 
-void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long long sinceTicks) {
+void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long long sinceTicks,
+                        const std::vector<std::string>& retry) {
     std::vector<std::string> keep;
     for (const std::string& directory : ReadChangeRecordList()) {
         bool wasScanned = false;
         for (const std::string& s : scanned) wasScanned = wasScanned || s == directory;
         // A second-level directory stands for its whole subtree.
         const bool subtree = std::count(directory.begin(), directory.end(), '\\') >= 2 && directory.back() != '\\';
-        if (!wasScanned || ChangedSince(directory, sinceTicks, subtree)) keep.push_back(directory);
+        std::string prefix = directory;
+        if (prefix.back() != '\\') prefix += '\\';
+        bool holdsRetry = false;
+        for (const std::string& path : retry) {
+            if (!StartsWithNoCase(path, prefix)) continue;
+            const bool directChild = path.find('\\', prefix.size()) == std::string::npos;
+            holdsRetry = holdsRetry || subtree || directChild;
+        }
+        if (!wasScanned || holdsRetry || ChangedSince(directory, sinceTicks, subtree)) keep.push_back(directory);
     }
     std::vector<std::pair<std::string, std::string>> assignments;
     int n = 1;
@@ -154,26 +188,32 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
 
     bool written = true;  // nothing to write counts as done
     std::string shown = primary;
+    ZipOutcome outcome;
     if (!fileList.empty()) {
-        written = m_host.ZipFiles(primary, fileList, options | kZipAdd) == 1;
+        outcome = m_host.ZipFiles(primary, fileList, options | kZipAdd);
+        written = outcome.written;
         if (!written) {
             m_failed = true;
             if (!settings.LocationDirAlt.empty()) {
-                written = m_host.ZipFiles(alternate, fileList, options | kZipAdd) == 1;
+                outcome = m_host.ZipFiles(alternate, fileList, options | kZipAdd);
+                written = outcome.written;
                 if (written) shown = alternate;
             }
-            if (settings.Prompts & kPromptPending) m_host.ShowError(kRunError);
         }
         if (written) m_writtenArchive = shown;
+        if ((!written || !outcome.notArchived.empty() || m_failed) && (settings.Prompts & kPromptPending))
+            m_host.ShowError(kRunError);
     }
     m_host.ShowArchive(shown);
 
     // Only an archive that was written moves the last archive time; when no
-    // location could be written, the files stay due for the next run.
-    if (written) WriteLastArchiveTime(listTaken);
+    // location could be written, the files stay due for the next run. A file
+    // that could not be read (locked by its program) stays due too: the time
+    // goes no later than just before it was last written.
+    if (written) WriteLastArchiveTime(EarliestRetry(outcome.notArchived, listTaken));
     if (!m_failed) {
         m_host.PauseMonitor();
-        PruneChangeRecords(scanned, listTakenTicks);
+        PruneChangeRecords(scanned, listTakenTicks, outcome.notArchived);
         m_host.ResumeMonitor();
     }
     WriteSettings(settings);

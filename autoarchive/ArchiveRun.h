@@ -16,6 +16,12 @@
 
 namespace tb {
 
+// What adding the files to an archive came to.
+struct ZipOutcome {
+    bool written = false;                 // the archive holds the files (all, or all but notArchived)
+    std::vector<std::string> notArchived;  // files that could not be read (locked, vanished)
+};
+
 class IArchiveRunHost {
 public:
     virtual ~IArchiveRunHost() = default;
@@ -43,7 +49,7 @@ public:
     virtual void ShowError(const std::string& text) = 0;
     // The archive.
     virtual unsigned long long FileSize(const std::string& path) = 0;
-    virtual int ZipFiles(const std::string& archive, const std::string& fileList, int operation) = 0;
+    virtual ZipOutcome ZipFiles(const std::string& archive, const std::string& fileList, int operation) = 0;
     // Adds the archive to the known list and shows it in the view.
     virtual void ShowArchive(const std::string& archive) = 0;
 };
@@ -58,9 +64,10 @@ std::string QuotedFileList(const std::vector<std::string>& paths);
 // The "Changes" list as it stands.
 std::vector<std::string> ReadChangeRecordList();
 // After an archive: removes from "Changes" the directories of `scanned` in
-// which nothing is newer than `since`; directories recorded since, and those
-// changed again, stay for the next run.
-void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long long sinceTicks);
+// which nothing is newer than `since`; directories recorded since, those
+// changed again and those holding a file of `retry` stay for the next run.
+void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long long sinceTicks,
+                        const std::vector<std::string>& retry = {});
 
 class CAutoArchiveRun {
 public:

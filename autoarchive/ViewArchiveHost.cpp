@@ -82,9 +82,11 @@ unsigned long long CViewArchiveHost::FileSize(const std::string& path) {
     return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-int CViewArchiveHost::ZipFiles(const std::string& archive, const std::string& fileList, int operation) {
+ZipOutcome CViewArchiveHost::ZipFiles(const std::string& archive, const std::string& fileList, int operation) {
     CZipEngine engine(m_view.Handle());
-    return engine.ZipFiles(archive, fileList, operation);
+    ZipOutcome outcome;
+    outcome.written = engine.ZipFiles(archive, fileList, operation) == 1;
+    return outcome;
 }
 
 void CViewArchiveHost::ShowArchive(const std::string& archive) {

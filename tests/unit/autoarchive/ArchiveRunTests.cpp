@@ -71,12 +71,15 @@ public:
     void ShowMainWindow() override { ++mainShown; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
     unsigned long long FileSize(const std::string&) override { return 10; }
-    int ZipFiles(const std::string& archive, const std::string& list, int operation) override {
-        int result = zips.size() < zipResults.size() ? zipResults[zips.size()] : 1;
+    ZipOutcome ZipFiles(const std::string& archive, const std::string& list, int operation) override {
+        ZipOutcome outcome;
+        outcome.written = (zips.size() < zipResults.size() ? zipResults[zips.size()] : 1) != 0;
+        outcome.notArchived = notArchived;
         zips.push_back({archive, list, operation});
         now += 60;  // writing the archive takes a while too
-        return result;
+        return outcome;
     }
+    std::vector<std::string> notArchived;
     void ShowArchive(const std::string& archive) override { shown.push_back(archive); }
 };
 
@@ -215,6 +218,29 @@ TEST_CASE("with neither location written the files stay due") {
     CHECK(host.errors.empty());
     CHECK(ini.Value("Settings", "LastArchiveTime") == "01,01,2026,00,00,00");
     CHECK(ini.Value("Changes", "Dir1") == "C:\\docs");
+}
+
+TEST_CASE("a file that could not be read stays due for the next run") {
+    TestIni ini;
+    TestFolder folder("locked");
+    const std::string docs = folder.Folder("docs");
+    const std::string deep = folder.Folder("a\\b");
+    WriteIniString("Changes", "Dir1", docs);
+    WriteIniString("Changes", "Dir2", deep);
+    const std::string locked = folder.File("docs\\locked.txt", "x", 2020);
+    FakeHost host;
+    host.now = LocalTime(2026, 3, 3, 9, 0, 0);
+    host.pending = {locked, folder.Path("docs\\fine.txt")};
+    host.notArchived = {locked, folder.Path("docs\\vanished.txt")};
+    SettingsRecord s = Monitoring();
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(0, 0, s) == 1);
+    CHECK(host.zips.size() == 1);  // written: no second location
+    // A second before the locked file was written (1 June 2020, noon).
+    CHECK(ini.Value("Settings", "LastArchiveTime") == "01,06,2020,11,59,59");
+    // Its folder stays in the change records; the other is done with.
+    CHECK(ini.Value("Changes", "Dir1") == docs);
+    CHECK(ini.Value("Changes", "Dir2").empty());
 }
 
 TEST_CASE("the pending dialog's answers") {
