@@ -32,14 +32,19 @@ void CExtractJob::Report(MessageCode code, const std::string& text, const std::s
 }
 
 bool CExtractJob::MakeFolders(const std::string& folder) {
-    if (folder.empty()) return true;
+    if (folder.empty() || folder == m_lastFolder) return true;
     FileInfo info;
-    if (m_fs.Stat(folder, info)) return info.isDirectory;
+    if (m_fs.Stat(folder, info)) {
+        if (info.isDirectory) m_lastFolder = folder;
+        return info.isDirectory;
+    }
     std::string parent = ParentPath(folder);
     if (!parent.empty() && parent != folder && !(parent.size() == 2 && parent[1] == ':')) {
         if (!MakeFolders(parent)) return false;
     }
-    return m_fs.MakeDirectory(folder);
+    if (!m_fs.MakeDirectory(folder)) return false;
+    m_lastFolder = folder;
+    return true;
 }
 
 ZipResult CExtractJob::ExtractEntry(IReadFile& file, const ZipDirectory& dir, size_t index, const std::string& path,
@@ -53,7 +58,11 @@ ZipResult CExtractJob::ExtractEntry(IReadFile& file, const ZipDirectory& dir, si
         Report(code, entry.name + ": " + reader.Why(), entry.name);
         return r;
     }
-    std::string temp = TempNameFor(m_fs, path);
+    // A file that is replaced is written beside it first, so a failure keeps the
+    // old one; a new file is written in place and removed on failure.
+    FileInfo existing;
+    const bool replacing = m_fs.Stat(path, existing);
+    std::string temp = replacing ? TempNameFor(m_fs, path) : path;
     std::unique_ptr<IWriteFile> out = m_fs.CreateNew(temp);
     if (!out) {
         Report(kMsgCannotWrite, "Cannot create " + path + ": " + m_fs.LastErrorText(), path);
@@ -79,7 +88,8 @@ ZipResult CExtractJob::ExtractEntry(IReadFile& file, const ZipDirectory& dir, si
             }
         }
     }
-    if (r == kZipOk && !out->Commit()) r = kZipWriteError;
+    if (r == kZipOk && options.restoreTimes) out->SetTimes(entry.dosTime, entry.unixTime, entry.haveUnixTime);
+    if (r == kZipOk && !out->Commit(false)) r = kZipWriteError;
     out.reset();
     if (r != kZipOk) {
         m_fs.Remove(temp);
@@ -93,12 +103,11 @@ ZipResult CExtractJob::ExtractEntry(IReadFile& file, const ZipDirectory& dir, si
             Report(kMsgDamagedEntry, entry.name + ": " + reader.Why(), entry.name);
         return r;
     }
-    if (!m_fs.Replace(temp, path)) {
+    if (replacing && !m_fs.Replace(temp, path, false)) {
         m_fs.Remove(temp);
         Report(kMsgCannotWrite, "Cannot write " + path + ": " + m_fs.LastErrorText(), path);
         return kZipWriteError;
     }
-    if (options.restoreTimes) m_fs.SetTimes(path, entry.dosTime, entry.unixTime, entry.haveUnixTime);
     ++m_written;
     return kZipOk;
 }

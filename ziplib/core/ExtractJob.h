@@ -43,6 +43,7 @@ private:
     ICrypto* m_crypto;
     IJobEvents& m_events;
     int m_written = 0;
+    std::string m_lastFolder;   // the folder made or found last (most files share it)
 };
 
 }  // namespace zl

@@ -18,7 +18,9 @@ namespace {
 
 constexpr size_t kChunkSize = 256 * 1024;        // one read of a file, one piece of output
 constexpr size_t kWholeFileLimit = 1024 * 1024;  // smaller files are compressed in one piece
-constexpr size_t kTaskBufferLimit = 4 * 1024 * 1024;
+constexpr size_t kTaskBufferLimit = 4 * 1024 * 1024;     // one task ahead of the writer holds at most this
+constexpr size_t kPoolBufferLimit = 16 * 1024 * 1024;    // all tasks together, before new ones start
+constexpr size_t kMaxTasksAhead = 512;
 constexpr uint64_t kZip64Reserve = 0xF0000000;   // files this large get ZIP64 fields from the start
 constexpr size_t kCopySize = 1024 * 1024;
 constexpr uint16_t kVersionMadeBy = 63;          // MS-DOS attributes, format version 6.3
@@ -92,7 +94,6 @@ public:
         : m_fs(fs), m_crypto(crypto), m_options(options), m_tasks(tasks) {
         unsigned n = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
         n = std::max(1u, std::min<unsigned>(n, unsigned(std::min<size_t>(tasks.size(), 16))));
-        m_window = 2 * n;
         for (unsigned i = 0; i < n && !tasks.empty(); ++i) m_threads.emplace_back([this] { WorkerLoop(); });
     }
     ~CCompressPool() { Stop(); }
@@ -107,40 +108,83 @@ public:
         m_threads.clear();
     }
 
-    // Writer side: waits until the head task is ready (or failed).
+    // Writer side: waits until the head task can be written. Small files are
+    // taken in batches: the writer sleeps until several are finished, so the
+    // threads do not wake each other for every file (a wake-up is a round trip
+    // through the Wine server).
     Task& WaitReady(size_t index) {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_head = index;
-        m_workerCv.notify_all();
-        m_writerCv.wait(lock, [&] { return m_tasks[index].ready || m_tasks[index].done; });
+        m_wakeAt = std::min(m_tasks.size(), index + kBatch) - 1;
+        WakeWorkers();
+        auto canWrite = [&] {
+            const Task& t = m_tasks[index];
+            if (!t.ready && !t.done) return false;
+            return !t.done || m_tasks[m_wakeAt].done || m_stalled > 0 || m_buffered >= kPoolBufferLimit / 2;
+        };
+        if (!canWrite()) {
+            m_writerWaiting = true;
+            m_writerCv.wait(lock, canWrite);
+            m_writerWaiting = false;
+        }
         return m_tasks[index];
     }
     // Takes the next chunk of the head task; false when it has no more.
     bool NextChunk(size_t index, Chunk& chunk) {
         std::unique_lock<std::mutex> lock(m_mutex);
         Task& t = m_tasks[index];
-        m_writerCv.wait(lock, [&] { return !t.chunks.empty() || t.done; });
+        if (t.chunks.empty() && !t.done) {
+            m_writerWaiting = true;
+            m_writerCv.wait(lock, [&] { return !t.chunks.empty() || t.done; });
+            m_writerWaiting = false;
+        }
         if (t.chunks.empty()) return false;
         chunk = std::move(t.chunks.front());
         t.chunks.pop_front();
         t.buffered -= chunk.data.size();
-        m_workerCv.notify_all();
+        m_buffered -= chunk.data.size();
+        WakeWorkers();
         return true;
     }
     void Release(size_t index) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_head = index + 1;
-        m_workerCv.notify_all();
+        WakeWorkers();
     }
 
 private:
+    static constexpr size_t kBatch = 32;
+
+    // Both called with the mutex held.
+    void WakeWorkers() {
+        if (m_workersWaiting > 0) m_workerCv.notify_all();
+    }
+    void WakeWriter(size_t index) {
+        if (m_writerWaiting && (index == m_head || index == m_wakeAt || m_stalled > 0)) m_writerCv.notify_one();
+    }
+
     void WorkerLoop() {
         for (;;) {
             size_t index;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
-                m_workerCv.wait(lock, [&] { return m_stop || (m_next < m_tasks.size() && m_next < m_head + m_window); });
-                if (m_stop) return;
+                // Run ahead of the writer while the output waiting for it stays small.
+                auto canTake = [&] {
+                    return m_stop || (m_next < m_tasks.size() && m_next < m_head + kMaxTasksAhead &&
+                                      (m_buffered < kPoolBufferLimit || m_next == m_head));
+                };
+                if (!canTake()) {
+                    const bool stalled = m_next < m_tasks.size();   // held back, not out of work
+                    ++m_workersWaiting;
+                    if (stalled) {
+                        ++m_stalled;
+                        WakeWriter(m_head);
+                    }
+                    m_workerCv.wait(lock, canTake);
+                    --m_workersWaiting;
+                    if (stalled) --m_stalled;
+                }
+                if (m_stop || m_next >= m_tasks.size()) return;
                 index = m_next++;
             }
             Task& t = m_tasks[index];
@@ -149,11 +193,9 @@ private:
             } catch (...) {
                 SetError(t, kZipInternal, "out of memory");
             }
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                t.done = true;
-            }
-            m_writerCv.notify_all();
+            std::lock_guard<std::mutex> lock(m_mutex);
+            t.done = true;
+            WakeWriter(index);
         }
     }
 
@@ -165,24 +207,30 @@ private:
         }
     }
 
-    void MarkReady(Task& t) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            t.ready = true;
-        }
-        m_writerCv.notify_all();
+    void MarkReady(size_t index, Task& t) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        t.ready = true;
+        WakeWriter(index);
     }
 
     // Hands a chunk to the writer; waits while this task holds too much and is
     // not the one being written. False when the job is stopping.
     bool Push(size_t index, Task& t, Chunk&& chunk) {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_workerCv.wait(lock, [&] { return m_stop || m_head == index || t.buffered < kTaskBufferLimit; });
+        auto canPush = [&] { return m_stop || m_head == index || t.buffered < kTaskBufferLimit; };
+        if (!canPush()) {
+            ++m_workersWaiting;
+            ++m_stalled;
+            WakeWriter(m_head);
+            m_workerCv.wait(lock, canPush);
+            --m_workersWaiting;
+            --m_stalled;
+        }
         if (m_stop) return false;
         t.buffered += chunk.data.size();
+        m_buffered += chunk.data.size();
         t.chunks.push_back(std::move(chunk));
-        lock.unlock();
-        m_writerCv.notify_all();
+        WakeWriter(index);
         return true;
     }
 
@@ -279,14 +327,14 @@ private:
                 return;
             }
             t.packed += c.data.size();
-            MarkReady(t);
+            MarkReady(index, t);
             if (!pushHeader() || !Push(index, t, std::move(c)) || !finishAes()) return;
             return;
         }
 
         // Large file: stream it through deflate in pieces.
         t.realMethod = m_options.level > 0 ? kMethodDeflate : kMethodStored;
-        MarkReady(t);
+        MarkReady(index, t);
         if (!pushHeader()) return;
         z_stream zs{};
         const bool deflating = t.realMethod == kMethodDeflate;
@@ -377,7 +425,11 @@ private:
     std::condition_variable m_workerCv, m_writerCv;
     size_t m_next = 0;
     size_t m_head = 0;
-    size_t m_window = 2;
+    size_t m_buffered = 0;   // output held by all tasks
+    size_t m_wakeAt = 0;     // the writer wants this task finished before it wakes
+    int m_workersWaiting = 0;
+    int m_stalled = 0;       // workers held back by the limits on buffered output
+    bool m_writerWaiting = false;
     bool m_stop = false;
 };
 
@@ -824,7 +876,7 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     }
     if (!out.Write(endRecords) || !out.Flush() || !file->Truncate()) return writeFail();
     if (!m_events.Progress("", 100)) return kZipAborted;
-    if (!file->Commit()) return writeFail();
+    if (!file->Commit(true)) return writeFail();
     file.reset();
     oldFile.reset();
     if (!m_fs.Replace(temp, options.archive)) {
