@@ -130,3 +130,27 @@ TEST_CASE("random damage never crashes the reader or writes outside the destinat
     CHECK(failures > 0);
     CHECK(TreeFiles(s.Path()) == std::vector<std::string>{"d.zip", "good.zip", "src/r.txt"});
 }
+
+TEST_CASE("an entry name twice: the second follows the rules for existing files") {
+    CScratch s;
+    const std::string script =
+        "import zipfile, warnings\nwarnings.simplefilter('ignore')\n"
+        "z = zipfile.ZipFile('" + s.Path() + "/dup.zip', 'w')\n"
+        "for i in range(40): z.writestr('f%d.txt' % i, 'filler %d' % i)\n"
+        "z.writestr('same.txt', 'first')\nz.writestr('same.txt', 'second')\nz.close()\n";
+    WriteFile(s / "make.py", script);
+    REQUIRE(Run("python3 '" + s.Path() + "/make.py'") == 0);
+    CRecordingEvents quiet;
+    CHECK(ExtractAll(s / "dup.zip", s / "q", quiet) == kZipOk);
+    CHECK(ReadFile(s / "q/same.txt") == "first");    // the second was skipped: the file existed
+    ExtractOptions o;
+    o.archive = s / "dup.zip";
+    o.destination = s / "o";
+    o.overwrite = true;
+    o.patterns = {"same.txt"};
+    CRecordingEvents ev;
+    CExtractJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
+    CHECK(job.Run(o) == kZipOk);
+    CHECK(ReadFile(s / "o/same.txt") == "second");   // the second replaced the first
+    CHECK(TreeFiles(s / "q").size() == 41);
+}
