@@ -21,6 +21,8 @@ constexpr size_t kWholeFileLimit = 1024 * 1024;  // smaller files are compressed
 constexpr size_t kTaskBufferLimit = 4 * 1024 * 1024;     // one task ahead of the writer holds at most this
 constexpr size_t kPoolBufferLimit = 16 * 1024 * 1024;    // all tasks together, before new ones start
 constexpr size_t kMaxTasksAhead = 512;
+constexpr uint64_t kBlockSize = 1024 * 1024;              // a large file's blocks, compressed side by side
+constexpr uint64_t kSplitThreshold = 4 * 1024 * 1024;     // files larger than this are cut into blocks
 constexpr uint64_t kZip64Reserve = 0xF0000000;   // files this large get ZIP64 fields from the start
 constexpr size_t kCopySize = 1024 * 1024;
 constexpr uint16_t kVersionMadeBy = 63;          // MS-DOS attributes, format version 6.3
@@ -85,6 +87,31 @@ struct Task {
     bool zip64 = false;
     uint32_t crc = 0;
     uint64_t size = 0, packed = 0;
+    // A large file is cut into blocks compressed side by side: each block is a
+    // task of its own, and the blocks' deflate output joins into one stream.
+    uint32_t block = 0, blocks = 0;   // blocks = 0: the whole file in one task
+    uint64_t start = 0, length = 0;   // the block's bytes in the file
+};
+
+// A deflate stream kept by a worker for all its tasks (initialised once, reset per task).
+class CDeflater {
+public:
+    ~CDeflater() {
+        if (m_on) deflateEnd(&m_zs);
+    }
+    z_stream* Get(int level) {
+        if (!m_on) {
+            if (deflateInit2(&m_zs, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return nullptr;
+            m_on = true;
+        } else if (deflateReset(&m_zs) != Z_OK) {
+            return nullptr;
+        }
+        return &m_zs;
+    }
+
+private:
+    z_stream m_zs{};
+    bool m_on = false;
 };
 
 // Compresses tasks on worker threads; the writer takes their output in order.
@@ -164,6 +191,8 @@ private:
     }
 
     void WorkerLoop() {
+        CDeflater deflater;
+        std::vector<uint8_t> scratch;
         for (;;) {
             size_t index;
             {
@@ -189,7 +218,8 @@ private:
             }
             Task& t = m_tasks[index];
             try {
-                Compress(index, t);
+                if (t.blocks > 0) CompressBlock(index, t, deflater, scratch);
+                else Compress(index, t, deflater, scratch);
             } catch (...) {
                 SetError(t, kZipInternal, "out of memory");
             }
@@ -239,7 +269,57 @@ private:
         return m_stop;
     }
 
-    void Compress(size_t index, Task& t) {
+    // One block of a large file: deflated with the 32 KiB before it as the
+    // dictionary and ended with a sync flush (the last one finishes the stream),
+    // so the blocks' output joins into one valid deflate stream.
+    void CompressBlock(size_t index, Task& t, CDeflater& deflater, std::vector<uint8_t>& scratch) {
+        std::unique_ptr<IReadFile> file = m_fs.OpenRead(t.item->path);
+        if (!file) {
+            SetError(t, kZipIncomplete, m_fs.LastErrorText());
+            return;
+        }
+        const size_t dictionary = t.block > 0 ? size_t(std::min<uint64_t>(t.start, 32768)) : 0;
+        const size_t length = size_t(t.length);
+        scratch.resize(dictionary + length);
+        if (file->ReadAt(t.start - dictionary, scratch.data(), dictionary + length) != int64_t(dictionary + length)) {
+            SetError(t, kZipIncomplete, "the file changed while it was read");
+            return;
+        }
+        file.reset();
+        z_stream* zs = deflater.Get(m_options.level);
+        if (zs == nullptr || (dictionary > 0 && deflateSetDictionary(zs, scratch.data(), uInt(dictionary)) != Z_OK)) {
+            SetError(t, kZipInternal, "compression failed");
+            return;
+        }
+        const bool last = t.block + 1 == t.blocks;
+        Chunk c;
+        c.input = length;
+        c.data.resize(deflateBound(zs, uLong(length)) + 64);
+        zs->next_in = scratch.data() + dictionary;
+        zs->avail_in = uInt(length);
+        size_t used = 0;
+        for (;;) {
+            if (used == c.data.size()) c.data.resize(c.data.size() * 2);
+            zs->next_out = c.data.data() + used;
+            zs->avail_out = uInt(c.data.size() - used);
+            int z = deflate(zs, last ? Z_FINISH : Z_SYNC_FLUSH);
+            used = c.data.size() - zs->avail_out;
+            if (z == Z_STREAM_ERROR) {
+                SetError(t, kZipInternal, "compression failed");
+                return;
+            }
+            if (last ? z == Z_STREAM_END : (zs->avail_in == 0 && zs->avail_out != 0)) break;
+        }
+        c.data.resize(used);
+        t.realMethod = kMethodDeflate;
+        t.crc = uint32_t(crc32(0, scratch.data() + dictionary, uInt(length)));
+        t.size = length;
+        t.packed = used;
+        MarkReady(index, t);
+        Push(index, t, std::move(c));
+    }
+
+    void Compress(size_t index, Task& t, CDeflater& deflater, std::vector<uint8_t>& scratch) {
         std::unique_ptr<IReadFile> file = m_fs.OpenRead(t.item->path);
         if (!file) {
             SetError(t, kZipIncomplete, m_fs.LastErrorText());
@@ -282,7 +362,8 @@ private:
 
         if (size <= kWholeFileLimit) {
             // Small file: read it whole, keep the smaller of deflated and stored.
-            std::vector<uint8_t> data(size_t(size) + 1);
+            std::vector<uint8_t>& data = scratch;
+            data.resize(size_t(size) + 1);
             size_t have = 0;
             for (;;) {
                 if (have == data.size()) data.resize(data.size() * 2);
@@ -304,24 +385,23 @@ private:
             if (m_options.level > 0 && have > 0) {
                 uLongf bound = compressBound(uLong(have)) + 64;
                 c.data.resize(bound);
-                z_stream zs{};
-                if (deflateInit2(&zs, m_options.level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+                z_stream* zs = deflater.Get(m_options.level);
+                if (zs == nullptr) {
                     SetError(t, kZipInternal, "out of memory");
                     return;
                 }
-                zs.next_in = data.data();
-                zs.avail_in = uInt(have);
-                zs.next_out = c.data.data();
-                zs.avail_out = uInt(bound);
-                int z = deflate(&zs, Z_FINISH);
-                size_t packed = bound - zs.avail_out;
-                deflateEnd(&zs);
+                zs->next_in = data.data();
+                zs->avail_in = uInt(have);
+                zs->next_out = c.data.data();
+                zs->avail_out = uInt(bound);
+                int z = deflate(zs, Z_FINISH);
+                size_t packed = bound - zs->avail_out;
                 if (z == Z_STREAM_END && packed < have) {
                     c.data.resize(packed);
                     t.realMethod = kMethodDeflate;
                 }
             }
-            if (t.realMethod == kMethodStored) c.data = std::move(data);
+            if (t.realMethod == kMethodStored) c.data.assign(data.begin(), data.end());
             if (!seal(c)) {
                 SetError(t, kZipInternal, "the encryption functions failed");
                 return;
@@ -661,14 +741,34 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     COutput out(*file, options.bufferSize);
 
     // New files are compressed ahead by the pool, in the order they are written.
+    // Large files are cut into blocks when several threads compress and the
+    // entry is not encrypted (the cipher runs over the joined stream in order).
     std::vector<Task> tasks;
-    std::vector<size_t> taskOf(items.size(), size_t(-1));
+    std::vector<size_t> taskOf(items.size(), size_t(-1)), taskCount(items.size(), 0);
+    const unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    const bool split = threads > 1 && options.level > 0 && !options.encrypt;
     for (const OutItem& o : plan) {
-        if (o.newIndex >= 0 && !items[size_t(o.newIndex)].info.isDirectory) {
-            taskOf[size_t(o.newIndex)] = tasks.size();
+        if (o.newIndex < 0 || items[size_t(o.newIndex)].info.isDirectory) continue;
+        const NewItem& item = items[size_t(o.newIndex)];
+        taskOf[size_t(o.newIndex)] = tasks.size();
+        if (split && item.info.size > kSplitThreshold) {
+            const uint64_t blocks = (item.info.size + kBlockSize - 1) / kBlockSize;
+            for (uint64_t b = 0; b < blocks; ++b) {
+                Task t;
+                t.item = &item;
+                t.block = uint32_t(b);
+                t.blocks = uint32_t(blocks);
+                t.start = b * kBlockSize;
+                t.length = std::min<uint64_t>(kBlockSize, item.info.size - t.start);
+                t.zip64 = options.forceZip64 || item.info.size >= kZip64Reserve;
+                tasks.push_back(std::move(t));
+            }
+            taskCount[size_t(o.newIndex)] = size_t(blocks);
+        } else {
             Task t;
-            t.item = &items[size_t(o.newIndex)];
+            t.item = &item;
             tasks.push_back(std::move(t));
+            taskCount[size_t(o.newIndex)] = 1;
         }
     }
     uint64_t total = 0, done = 0;
@@ -762,13 +862,19 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
             if (!m_events.ItemStatus(item.name, 100)) return kZipAborted;
             continue;
         }
-        const size_t ti = taskOf[size_t(o.newIndex)];
+        const size_t ti = taskOf[size_t(o.newIndex)], tasksOfItem = taskCount[size_t(o.newIndex)];
         Task& t = pool.WaitReady(ti);
         if (!t.ready) {
             // The file could not be read: tell the user, keep any old entry.
             Report(kMsgCannotReadFile, "Cannot read " + item.path + ": " + t.why, item.path);
             m_result = kZipIncomplete;
             pool.Release(ti);
+            Chunk unused;
+            for (size_t k = 1; k < tasksOfItem; ++k) {
+                pool.WaitReady(ti + k);
+                while (pool.NextChunk(ti + k, unused)) {}
+                pool.Release(ti + k);
+            }
             done += item.info.size;
             if (o.oldIndex >= 0) {
                 ZipResult r = copyEntry(size_t(o.oldIndex));
@@ -801,23 +907,38 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
         Chunk chunk;
         uint64_t fileDone = 0;
         int lastItemPercent = 0;
-        while (pool.NextChunk(ti, chunk)) {
-            if (!out.Write(chunk.data.data(), chunk.data.size())) return writeFail();
-            fileDone += chunk.input;
-            done += chunk.input;
-            int ip = Percent(fileDone, item.info.size);
-            if (ip != lastItemPercent) {
-                lastItemPercent = ip;
-                if (!m_events.ItemStatus(item.name, ip)) return kZipAborted;
+        // The output of the item's tasks (one, or one per block) in order.
+        uint32_t crc = 0;
+        uint64_t size = 0, packed = 0;
+        ZipResult error = kZipOk;
+        std::string why;
+        for (size_t k = 0; k < tasksOfItem; ++k) {
+            Task& tk = k == 0 ? t : pool.WaitReady(ti + k);
+            while (pool.NextChunk(ti + k, chunk)) {
+                if (!out.Write(chunk.data.data(), chunk.data.size())) return writeFail();
+                fileDone += chunk.input;
+                done += chunk.input;
+                int ip = Percent(fileDone, item.info.size);
+                if (ip != lastItemPercent) {
+                    lastItemPercent = ip;
+                    if (!m_events.ItemStatus(item.name, ip)) return kZipAborted;
+                }
+                if (!progress(item.name)) return kZipAborted;
             }
-            if (!progress(item.name)) return kZipAborted;
+            pool.Release(ti + k);
+            if (tk.error != kZipOk && error == kZipOk) {
+                error = tk.error;
+                why = tk.why;
+            }
+            crc = k == 0 ? tk.crc : uint32_t(crc32_combine(crc, tk.crc, z_off_t(tk.size)));
+            size += tk.size;
+            packed += tk.packed;
         }
-        pool.Release(ti);
-        if (t.error != kZipOk || (!t.zip64 && (t.size >= 0xFFFFFFFF || t.packed >= 0xFFFFFFFF))) {
+        if (error != kZipOk || (!t.zip64 && (size >= 0xFFFFFFFF || packed >= 0xFFFFFFFF))) {
             // Drop what was written of it.
             if (!out.Rewind(headerAt)) return writeFail();
             Report(kMsgCannotReadFile,
-                   "Cannot read " + item.path + ": " + (t.error != kZipOk ? t.why : std::string("it grew while it was read")),
+                   "Cannot read " + item.path + ": " + (error != kZipOk ? why : std::string("it grew while it was read")),
                    item.path);
             m_result = kZipIncomplete;
             if (o.oldIndex >= 0) {
@@ -826,9 +947,9 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
             }
             continue;
         }
-        e.crc = options.encrypt ? 0 : t.crc;
-        e.size = t.size;
-        e.compressedSize = t.packed;
+        e.crc = options.encrypt ? 0 : crc;
+        e.size = size;
+        e.compressedSize = packed;
         e.zip64 = t.zip64;
         if (!out.PatchAt(headerAt, LocalHeader(e, t.zip64, localExtra))) return writeFail();
         offsets.push_back(headerAt);
