@@ -178,9 +178,30 @@ public:
         m_head = index + 1;
         WakeWorkers();
     }
+    // Written chunks' buffers come back for new output: large blocks that are
+    // freed and allocated again cost page faults and, with several threads,
+    // serialise on the memory manager (notably under Wine).
+    void Recycle(std::vector<uint8_t>&& buffer) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_spare.size() < kSpareBuffers && buffer.capacity() >= 64 * 1024) m_spare.push_back(std::move(buffer));
+    }
 
 private:
     static constexpr size_t kBatch = 32;
+    static constexpr size_t kSpareBuffers = 24;
+
+    std::vector<uint8_t> TakeBuffer(size_t size) {
+        std::vector<uint8_t> buffer;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_spare.empty()) {
+                buffer = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
+        }
+        buffer.resize(size);
+        return buffer;
+    }
 
     // Both called with the mutex held.
     void WakeWorkers() {
@@ -294,7 +315,7 @@ private:
         const bool last = t.block + 1 == t.blocks;
         Chunk c;
         c.input = length;
-        c.data.resize(deflateBound(zs, uLong(length)) + 64);
+        c.data = TakeBuffer(deflateBound(zs, uLong(length)) + 64);
         zs->next_in = scratch.data() + dictionary;
         zs->avail_in = uInt(length);
         size_t used = 0;
@@ -384,7 +405,7 @@ private:
             t.realMethod = kMethodStored;
             if (m_options.level > 0 && have > 0) {
                 uLongf bound = compressBound(uLong(have)) + 64;
-                c.data.resize(bound);
+                c.data = TakeBuffer(bound);
                 z_stream* zs = deflater.Get(m_options.level);
                 if (zs == nullptr) {
                     SetError(t, kZipInternal, "out of memory");
@@ -401,7 +422,10 @@ private:
                     t.realMethod = kMethodDeflate;
                 }
             }
-            if (t.realMethod == kMethodStored) c.data.assign(data.begin(), data.end());
+            if (t.realMethod == kMethodStored) {
+                if (c.data.empty()) c.data = TakeBuffer(0);
+                c.data.assign(data.begin(), data.end());
+            }
             if (!seal(c)) {
                 SetError(t, kZipInternal, "the encryption functions failed");
                 return;
@@ -430,7 +454,7 @@ private:
         std::vector<uint8_t> input(kChunkSize);
         uint64_t offset = 0;
         Chunk out;
-        out.data.resize(kChunkSize);
+        out.data = TakeBuffer(kChunkSize);
         size_t outUsed = 0;
         bool eof = false;
         while (!eof) {
@@ -454,7 +478,7 @@ private:
                 t.packed += outUsed;
                 if (!Push(index, t, std::move(out))) return false;
                 out = Chunk();
-                out.data.resize(kChunkSize);
+                out.data = TakeBuffer(kChunkSize);
                 outUsed = 0;
                 return true;
             };
@@ -506,6 +530,7 @@ private:
     size_t m_next = 0;
     size_t m_head = 0;
     size_t m_buffered = 0;   // output held by all tasks
+    std::vector<std::vector<uint8_t>> m_spare;
     size_t m_wakeAt = 0;     // the writer wants this task finished before it wakes
     int m_workersWaiting = 0;
     int m_stalled = 0;       // workers held back by the limits on buffered output
@@ -916,6 +941,7 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
             Task& tk = k == 0 ? t : pool.WaitReady(ti + k);
             while (pool.NextChunk(ti + k, chunk)) {
                 if (!out.Write(chunk.data.data(), chunk.data.size())) return writeFail();
+                pool.Recycle(std::move(chunk.data));
                 fileDone += chunk.input;
                 done += chunk.input;
                 int ip = Percent(fileDone, item.info.size);
