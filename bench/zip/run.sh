@@ -92,16 +92,18 @@ measure() {
         echo "FAILED: $label ($*)"
         tail -5 cmd.log
     fi
-    local wall rss inside
+    local wall rss inside load
     read -r wall rss < <(tail -1 time.txt)
+    load=$(cut -d' ' -f1 /proc/loadavg)
     inside=$( (grep -o 'inside [0-9.]*' cmd.log || true) | awk '{printf "%.2f", $2 / 1000}')
     echo "$label|$wall|$rss|${inside:--}" >> "$results"
-    printf '%-44s %9.2f s  %9d KiB peak  %s\n' "$label" "$wall" "$rss" "${inside:+(inside $inside s)}"
+    printf '%-44s %9.2f s  %9d KiB peak  load %5s  %s\n' "$label" "$wall" "$rss" "$load" "${inside:+(inside $inside s)}"
 }
 value() { grep "^$1|" "$results" | cut -d'|' -f"$2"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
-echo "== scale $scale: $((corpus_bytes / 1048576)) MiB in 2000 files, big file $((big_bytes / 1048576)) MiB"
+echo "== scale $scale: $((corpus_bytes / 1048576)) MiB in 2000 files, big file $((big_bytes / 1048576)) MiB; $(nproc) cores"
+echo "   (the machine is shared: the 1-minute load average is shown beside each figure)"
 rm -rf out && mkdir out
 "$root/scripts/wine-run.sh" "$winbench" list "$(win "$scratch/many.zip")" >/dev/null   # warm-up
 
