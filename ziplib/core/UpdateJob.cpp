@@ -19,7 +19,7 @@ namespace {
 constexpr size_t kChunkSize = 256 * 1024;        // one read of a file, one piece of output
 constexpr size_t kWholeFileLimit = 1024 * 1024;  // smaller files are compressed in one piece
 constexpr size_t kTaskBufferLimit = 4 * 1024 * 1024;     // one task ahead of the writer holds at most this
-constexpr size_t kPoolBufferLimit = 16 * 1024 * 1024;    // all tasks together, before new ones start
+constexpr size_t kPoolBufferLimit = 8 * 1024 * 1024;     // all tasks together, before new ones start
 constexpr size_t kMaxTasksAhead = 512;
 constexpr uint64_t kBlockSize = 1024 * 1024;              // a large file's blocks, compressed side by side
 constexpr uint64_t kSplitThreshold = 4 * 1024 * 1024;     // files larger than this are cut into blocks
@@ -72,6 +72,7 @@ private:
 struct Chunk {
     std::vector<uint8_t> data;
     uint64_t input = 0;   // file bytes this chunk stands for
+    size_t held = 0;      // memory it holds while it waits (its buffer's capacity)
 };
 
 // One new file on its way into the archive.
@@ -168,8 +169,8 @@ public:
         if (t.chunks.empty()) return false;
         chunk = std::move(t.chunks.front());
         t.chunks.pop_front();
-        t.buffered -= chunk.data.size();
-        m_buffered -= chunk.data.size();
+        t.buffered -= chunk.held;
+        m_buffered -= chunk.held;
         WakeWorkers();
         return true;
     }
@@ -188,7 +189,7 @@ public:
 
 private:
     static constexpr size_t kBatch = 32;
-    static constexpr size_t kSpareBuffers = 24;
+    static constexpr size_t kSpareBuffers = 8;
 
     std::vector<uint8_t> TakeBuffer(size_t size) {
         std::vector<uint8_t> buffer;
@@ -278,8 +279,9 @@ private:
             --m_stalled;
         }
         if (m_stop) return false;
-        t.buffered += chunk.data.size();
-        m_buffered += chunk.data.size();
+        chunk.held = chunk.data.capacity();
+        t.buffered += chunk.held;
+        m_buffered += chunk.held;
         t.chunks.push_back(std::move(chunk));
         WakeWriter(index);
         return true;
