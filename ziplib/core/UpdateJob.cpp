@@ -100,6 +100,83 @@ std::string LocalHeader(const ZipEntry& e, bool zip64, const std::string& localE
     return std::move(w.Data());
 }
 
+// Writes the central directory and the end records (ZIP64 ones when needed).
+bool WriteCentralDirectory(COutput& out, std::vector<ZipEntry>& written, const std::vector<uint64_t>& offsets,
+                           bool forceZip64, const std::string& comment) {
+    const uint64_t cdStart = out.Position();
+    for (size_t i = 0; i < written.size(); ++i) {
+        ZipEntry& e = written[i];
+        std::string record;
+        if (forceZip64 && e.size < 0xFFFFFFFF) {
+            // Give small entries ZIP64 fields too, as large ones would have.
+            ZipEntry big = e;
+            CByteWriter z;
+            z.U16(0x0001);
+            z.U16(24);
+            z.U64(e.size);
+            z.U64(e.compressedSize);
+            z.U64(offsets[i]);
+            big.extra = z.Data() + e.extra;
+            big.versionNeeded = std::max<uint16_t>(e.versionNeeded, 45);
+            record = CentralRecord(big, 0);
+            // Mark the three fields as stored in the ZIP64 field.
+            uint8_t* p = reinterpret_cast<uint8_t*>(&record[0]);
+            Put32(p + 20, 0xFFFFFFFF);
+            Put32(p + 24, 0xFFFFFFFF);
+            Put32(p + 42, 0xFFFFFFFF);
+        } else {
+            record = CentralRecord(e, offsets[i]);
+        }
+        if (!out.Write(record)) return false;
+    }
+    const uint64_t cdSize = out.Position() - cdStart;
+    std::string endRecords = EndRecords(written.size(), cdStart, cdSize, comment);
+    if (forceZip64 && endRecords.size() == 22 + comment.substr(0, 0xFFFF).size()) {
+        // Force the ZIP64 end records for tests of that layout.
+        CByteWriter w;
+        w.U32(kZip64EndSig); w.U64(44); w.U16(45); w.U16(45); w.U32(0); w.U32(0);
+        w.U64(written.size()); w.U64(written.size()); w.U64(cdSize); w.U64(cdStart);
+        w.U32(kZip64LocatorSig); w.U32(0); w.U64(cdStart + cdSize); w.U32(1);
+        endRecords = w.Data() + endRecords;
+    }
+    return out.Write(endRecords);
+}
+
+// The compression tasks of the new files, in writing order: one per file, or
+// one per block of a large file when several threads compress and the entry
+// is not encrypted (the cipher runs over the joined stream in order).
+std::vector<Task> MakeTasks(const UpdateOptions& options, const std::vector<CUpdateJob::PlanItem>& plan,
+                            const std::vector<NewItem>& items, std::vector<size_t>& taskOf, std::vector<size_t>& taskCount) {
+    std::vector<Task> tasks;
+    const unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    const bool split = threads > 1 && options.level > 0 && !options.encrypt;
+    for (const CUpdateJob::PlanItem& o : plan) {
+        if (o.newIndex < 0 || items[size_t(o.newIndex)].info.isDirectory) continue;
+        const NewItem& item = items[size_t(o.newIndex)];
+        taskOf[size_t(o.newIndex)] = tasks.size();
+        if (split && item.info.size > kSplitThreshold) {
+            const uint64_t blocks = (item.info.size + kBlockSize - 1) / kBlockSize;
+            for (uint64_t b = 0; b < blocks; ++b) {
+                Task t;
+                t.item = &item;
+                t.block = uint32_t(b);
+                t.blocks = uint32_t(blocks);
+                t.start = b * kBlockSize;
+                t.length = std::min<uint64_t>(kBlockSize, item.info.size - t.start);
+                t.zip64 = options.forceZip64 || item.info.size >= kZip64Reserve;
+                tasks.push_back(std::move(t));
+            }
+            taskCount[size_t(o.newIndex)] = size_t(blocks);
+        } else {
+            Task t;
+            t.item = &item;
+            tasks.push_back(std::move(t));
+            taskCount[size_t(o.newIndex)] = 1;
+        }
+    }
+    return tasks;
+}
+
 }  // namespace
 
 void CUpdateJob::Report(MessageCode code, const std::string& text, const std::string& file) {
@@ -188,6 +265,61 @@ void CUpdateJob::Collect(const UpdateOptions& options, std::vector<NewItem>& ite
     items.swap(unique);
 }
 
+// What goes into the new archive, in order: kept entries (or their
+// replacements) where they were, then new entries. kZipOk when the archive
+// changes; otherwise the job's result.
+ZipResult CUpdateJob::Plan(const UpdateOptions& options, const ZipDirectory& old, const FileInfo* archiveInfo,
+                           std::vector<NewItem>& items, std::vector<PlanItem>& plan) {
+    bool changed = false;
+    if (options.mode == UpdateMode::Delete) {
+        std::vector<bool> used(options.names.size(), false);
+        for (size_t i = 0; i < old.entries.size(); ++i) {
+            bool drop = false;
+            for (size_t p = 0; p < options.names.size(); ++p) {
+                const std::string& pattern = options.names[p];
+                if (WildcardMatch(pattern, old.entries[i].name) ||
+                    (old.entries[i].IsDirectory() && NameKey(pattern + "/") == NameKey(old.entries[i].name))) {
+                    drop = true;
+                    used[p] = true;
+                }
+            }
+            if (drop) changed = true;
+            else plan.push_back({long(i), -1});
+        }
+        for (size_t p = 0; p < options.names.size(); ++p) {
+            if (!used[p]) {
+                Report(kMsgNoMatch, "No entry matches " + options.names[p], options.names[p]);
+                m_result = kZipIncomplete;
+            }
+        }
+        if (!changed) return m_result == kZipOk ? kZipNothingToDo : kZipIncomplete;
+    } else {
+        Collect(options, items, archiveInfo);
+        std::unordered_map<std::string, size_t> byName;
+        for (size_t i = 0; i < old.entries.size(); ++i) byName.emplace(NameKey(old.entries[i].name), i);
+        std::vector<long> replacement(old.entries.size(), -1);
+        std::vector<long> appended;
+        for (size_t n = 0; n < items.size(); ++n) {
+            auto it = byName.find(NameKey(items[n].name));
+            if (it == byName.end()) {
+                if (options.mode == UpdateMode::Add) appended.push_back(long(n));
+                continue;
+            }
+            const ZipEntry& e = old.entries[it->second];
+            bool replace = options.mode == UpdateMode::Add ? options.replaceExisting
+                                                            : (items[n].info.dosTime > e.dosTime && !e.IsDirectory());
+            if (e.IsDirectory() && items[n].info.isDirectory) replace = false;  // nothing to change
+            if (replace) replacement[it->second] = long(n);
+        }
+        for (size_t i = 0; i < old.entries.size(); ++i) plan.push_back({long(i), replacement[i]});
+        for (long n : appended) plan.push_back({-1, n});
+        changed = !appended.empty() || std::any_of(replacement.begin(), replacement.end(), [](long r) { return r >= 0; });
+        if (!changed) return m_result == kZipOk ? kZipNothingToDo : kZipIncomplete;
+    }
+
+    return kZipOk;
+}
+
 ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     m_result = kZipOk;
     if (options.encrypt && (options.password.empty() || m_crypto == nullptr)) {
@@ -212,60 +344,10 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
         }
     }
 
-    // What goes into the new archive, in order: kept entries (or their
-    // replacements) where they were, then new entries.
-    struct OutItem {
-        long oldIndex = -1;
-        long newIndex = -1;
-    };
-    std::vector<OutItem> plan;
     std::vector<NewItem> items;
-    bool changed = false;
-    if (options.mode == UpdateMode::Delete) {
-        std::vector<bool> used(options.names.size(), false);
-        for (size_t i = 0; i < old.entries.size(); ++i) {
-            bool drop = false;
-            for (size_t p = 0; p < options.names.size(); ++p) {
-                const std::string& pattern = options.names[p];
-                if (WildcardMatch(pattern, old.entries[i].name) ||
-                    (old.entries[i].IsDirectory() && NameKey(pattern + "/") == NameKey(old.entries[i].name))) {
-                    drop = true;
-                    used[p] = true;
-                }
-            }
-            if (drop) changed = true;
-            else plan.push_back({long(i), -1});
-        }
-        for (size_t p = 0; p < options.names.size(); ++p) {
-            if (!used[p]) {
-                Report(kMsgNoMatch, "No entry matches " + options.names[p], options.names[p]);
-                m_result = kZipIncomplete;
-            }
-        }
-        if (!changed) return m_result == kZipOk ? kZipNothingToDo : m_result;
-    } else {
-        Collect(options, items, exists ? &archiveInfo : nullptr);
-        std::unordered_map<std::string, size_t> byName;
-        for (size_t i = 0; i < old.entries.size(); ++i) byName.emplace(NameKey(old.entries[i].name), i);
-        std::vector<long> replacement(old.entries.size(), -1);
-        std::vector<long> appended;
-        for (size_t n = 0; n < items.size(); ++n) {
-            auto it = byName.find(NameKey(items[n].name));
-            if (it == byName.end()) {
-                if (options.mode == UpdateMode::Add) appended.push_back(long(n));
-                continue;
-            }
-            const ZipEntry& e = old.entries[it->second];
-            bool replace = options.mode == UpdateMode::Add ? options.replaceExisting
-                                                            : (items[n].info.dosTime > e.dosTime && !e.IsDirectory());
-            if (e.IsDirectory() && items[n].info.isDirectory) replace = false;  // nothing to change
-            if (replace) replacement[it->second] = long(n);
-        }
-        for (size_t i = 0; i < old.entries.size(); ++i) plan.push_back({long(i), replacement[i]});
-        for (long n : appended) plan.push_back({-1, n});
-        changed = !appended.empty() || std::any_of(replacement.begin(), replacement.end(), [](long r) { return r >= 0; });
-        if (!changed) return m_result == kZipOk ? kZipNothingToDo : m_result;
-    }
+    std::vector<PlanItem> plan;
+    ZipResult planned = Plan(options, old, exists ? &archiveInfo : nullptr, items, plan);
+    if (planned != kZipOk) return planned;
 
     // Write the new archive beside the old one.
     const std::string temp = TempArchiveName(m_fs, options.archive);
@@ -290,38 +372,10 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     COutput out(*file, options.bufferSize);
 
     // New files are compressed ahead by the pool, in the order they are written.
-    // Large files are cut into blocks when several threads compress and the
-    // entry is not encrypted (the cipher runs over the joined stream in order).
-    std::vector<Task> tasks;
     std::vector<size_t> taskOf(items.size(), size_t(-1)), taskCount(items.size(), 0);
-    const unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    const bool split = threads > 1 && options.level > 0 && !options.encrypt;
-    for (const OutItem& o : plan) {
-        if (o.newIndex < 0 || items[size_t(o.newIndex)].info.isDirectory) continue;
-        const NewItem& item = items[size_t(o.newIndex)];
-        taskOf[size_t(o.newIndex)] = tasks.size();
-        if (split && item.info.size > kSplitThreshold) {
-            const uint64_t blocks = (item.info.size + kBlockSize - 1) / kBlockSize;
-            for (uint64_t b = 0; b < blocks; ++b) {
-                Task t;
-                t.item = &item;
-                t.block = uint32_t(b);
-                t.blocks = uint32_t(blocks);
-                t.start = b * kBlockSize;
-                t.length = std::min<uint64_t>(kBlockSize, item.info.size - t.start);
-                t.zip64 = options.forceZip64 || item.info.size >= kZip64Reserve;
-                tasks.push_back(std::move(t));
-            }
-            taskCount[size_t(o.newIndex)] = size_t(blocks);
-        } else {
-            Task t;
-            t.item = &item;
-            tasks.push_back(std::move(t));
-            taskCount[size_t(o.newIndex)] = 1;
-        }
-    }
+    std::vector<Task> tasks = MakeTasks(options, plan, items, taskOf, taskCount);
     uint64_t total = 0, done = 0;
-    for (const OutItem& o : plan) {
+    for (const PlanItem& o : plan) {
         if (o.newIndex >= 0) total += items[size_t(o.newIndex)].info.size;
         else total += old.entries[size_t(o.oldIndex)].compressedSize;
     }
@@ -378,7 +432,7 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
         return copyRange(start, span.end - start, old.entries[index].name);
     };
 
-    for (const OutItem& o : plan) {
+    for (const PlanItem& o : plan) {
         if (o.newIndex < 0) {
             ZipResult r = copyEntry(size_t(o.oldIndex));
             if (r != kZipOk) return r;
@@ -509,43 +563,8 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     pool.Stop();
 
     // Central directory and end records.
-    const uint64_t cdStart = out.Position();
-    for (size_t i = 0; i < written.size(); ++i) {
-        ZipEntry& e = written[i];
-        std::string record;
-        if (options.forceZip64 && e.size < 0xFFFFFFFF) {
-            // Give small entries ZIP64 fields too, as large ones would have.
-            ZipEntry big = e;
-            CByteWriter z;
-            z.U16(0x0001);
-            z.U16(24);
-            z.U64(e.size);
-            z.U64(e.compressedSize);
-            z.U64(offsets[i]);
-            big.extra = z.Data() + e.extra;
-            big.versionNeeded = std::max<uint16_t>(e.versionNeeded, 45);
-            record = CentralRecord(big, 0);
-            // Mark the three fields as stored in the ZIP64 field.
-            uint8_t* p = reinterpret_cast<uint8_t*>(&record[0]);
-            Put32(p + 20, 0xFFFFFFFF);
-            Put32(p + 24, 0xFFFFFFFF);
-            Put32(p + 42, 0xFFFFFFFF);
-        } else {
-            record = CentralRecord(e, offsets[i]);
-        }
-        if (!out.Write(record)) return writeFail();
-    }
-    const uint64_t cdSize = out.Position() - cdStart;
-    std::string endRecords = EndRecords(written.size(), cdStart, cdSize, old.comment);
-    if (options.forceZip64 && endRecords.size() == 22 + old.comment.substr(0, 0xFFFF).size()) {
-        // Force the ZIP64 end records for tests of that layout.
-        CByteWriter w;
-        w.U32(kZip64EndSig); w.U64(44); w.U16(45); w.U16(45); w.U32(0); w.U32(0);
-        w.U64(written.size()); w.U64(written.size()); w.U64(cdSize); w.U64(cdStart);
-        w.U32(kZip64LocatorSig); w.U32(0); w.U64(cdStart + cdSize); w.U32(1);
-        endRecords = w.Data() + endRecords;
-    }
-    if (!out.Write(endRecords) || !out.Flush() || !file->Truncate()) return writeFail();
+    if (!WriteCentralDirectory(out, written, offsets, options.forceZip64, old.comment) || !out.Flush() || !file->Truncate())
+        return writeFail();
     if (!m_events.Progress("", 100)) return kZipAborted;
     if (!file->Commit(true)) return writeFail();
     file.reset();
