@@ -111,26 +111,6 @@ TEST_CASE("zip-slip names never write outside the destination") {
     CHECK(TreeFiles(s / "dest") == std::vector<std::string>{"inner/abs.txt", "inner/ok/fine.txt", "inner/win.txt"});
 }
 
-TEST_CASE("random damage never crashes the reader or writes outside the destination") {
-    CScratch s;
-    std::string good = MakeArchive(s, "r.txt", TextBytes(20000, 8));
-    std::mt19937 rng(1234);
-    int failures = 0;
-    for (int round = 0; round < 300; ++round) {
-        std::string bad = good;
-        int flips = 1 + int(rng() % 4);
-        for (int i = 0; i < flips; ++i) bad[rng() % bad.size()] = char(rng());
-        WriteFile(s / "d.zip", bad);
-        CRecordingEvents ev;
-        ZipResult r = ExtractAll(s / "d.zip", s / "x", ev);
-        if (r != kZipOk) ++failures;
-        if (r == kZipOk) CHECK(ReadFile(s / "x/r.txt") == ReadFile(s / "src/r.txt"));
-        Run("rm -rf '" + s.Path() + "/x'");
-    }
-    CHECK(failures > 0);
-    CHECK(TreeFiles(s.Path()) == std::vector<std::string>{"d.zip", "good.zip", "src/r.txt"});
-}
-
 TEST_CASE("an entry name twice: the second follows the rules for existing files") {
     CScratch s;
     const std::string script =
