@@ -2,6 +2,7 @@
 #include <doctest/doctest.h>
 
 #include "TestUtil.h"
+#include "core/EntryReader.h"
 #include "core/ExtractJob.h"
 #include "core/Names.h"
 #include "core/UpdateJob.h"
@@ -192,4 +193,63 @@ TEST_CASE("a self-extractor's prepended data is kept, and its entries are read a
     REQUIRE(job.Run(o) == kZipOk);
     CHECK(ReadFile(s / "raw.exe").substr(0, 777) == stub);
     CHECK(Run("unzip -tq '" + s.Path() + "/raw.exe'") == 0);
+}
+
+TEST_CASE("a file of more than 4 GiB and an entry beyond 4 GiB: real ZIP64 sizes and offsets") {
+    CScratch s;
+    // A sparse file reads as zeros without taking the disk space.
+    const uint64_t size = (uint64_t(4) << 30) + 12345;
+    REQUIRE(Run("truncate -s " + std::to_string(size) + " '" + s.Path() + "/huge.bin'") == 0);
+    WriteFile(s / "after.txt", "behind the big one");
+    UpdateOptions o;
+    o.archive = s / "huge.zip";
+    o.names = {s / "huge.bin", s / "after.txt"};
+    o.keepFolders = false;
+    o.level = 1;
+    o.threads = 2;
+    CSilentEvents ev;
+    CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
+    REQUIRE(job.Run(o) == kZipOk);
+    ZipDirectory dir;
+    REQUIRE(ReadArchive(o.archive, dir));
+    REQUIRE(dir.entries.size() == 2);
+    CHECK(dir.entries[0].size == size);
+    CHECK(dir.entries[0].zip64);
+    CHECK(Run("unzip -tq '" + o.archive + "'") == 0);
+    CHECK(Run("7z t '" + o.archive + "'") == 0);
+    CHECK(Run("unzip -p '" + o.archive + "' after.txt | grep -q 'behind the big one'") == 0);
+    // Reading it back through the core checks the CRC of all 4 GiB.
+    auto file = PlatformFileSystem().OpenRead(o.archive);
+    CEntryReader reader(*file, dir, 0, nullptr);
+    REQUIRE(reader.Open(nullptr) == kZipOk);
+    std::vector<uint8_t> buffer(1 << 20);
+    uint64_t total = 0;
+    size_t got = 0;
+    ZipResult r;
+    while ((r = reader.Read(buffer.data(), buffer.size(), got)) == kZipOk && got > 0) total += got;
+    CHECK(r == kZipOk);
+    CHECK(total == size);
+
+    // An entry whose local header lies beyond 4 GiB (stored data pushes it there).
+    Run("rm -f '" + s.Path() + "/huge.zip'");
+    UpdateOptions st;
+    st.archive = s / "offset.zip";
+    st.names = {s / "huge.bin", s / "after.txt"};
+    st.keepFolders = false;
+    st.level = 0;
+    CUpdateJob job2(PlatformFileSystem(), &PlatformCrypto(), ev);
+    REQUIRE(job2.Run(st) == kZipOk);
+    REQUIRE(ReadArchive(st.archive, dir));
+    CHECK(dir.entries[1].localOffset > 0xFFFFFFFFull);
+    CHECK(Run("unzip -p '" + st.archive + "' after.txt | grep -q 'behind the big one'") == 0);
+    CHECK(Run(Py(s, "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1])\nassert z.read('after.txt') == b'behind the big one'\n") +
+              " '" + st.archive + "'") == 0);
+    ExtractOptions x;
+    x.archive = st.archive;
+    x.destination = s / "x";
+    x.patterns = {"after.txt"};
+    x.quiet = true;
+    CExtractJob ex(PlatformFileSystem(), &PlatformCrypto(), ev);
+    CHECK(ex.Run(x) == kZipOk);
+    CHECK(ReadFile(s / "x/after.txt") == "behind the big one");
 }

@@ -57,6 +57,14 @@ ZipResult CDirectoryCache::Count(IFileSystem& fs, const std::string& archive, ui
     return kZipOk;
 }
 
+ZipResult CDirectoryCache::Get(IFileSystem& fs, const std::string& archive, std::shared_ptr<const ZipDirectory>& directory,
+                               std::string& why) {
+    Item* item = nullptr;
+    ZipResult r = Load(fs, archive, true, item, why);
+    if (r == kZipOk) directory = item->directory;
+    return r;
+}
+
 ZipResult CDirectoryCache::Next(IFileSystem& fs, const std::string& archive, const ZipEntry*& entry, size_t& index,
                                 std::string& why) {
     Item* item = nullptr;

@@ -26,6 +26,8 @@ public:
     ZipResult Next(IFileSystem& fs, const std::string& archive, const ZipEntry*& entry, size_t& index, std::string& why);
     // The entry at `index`; the cursor moves behind it.
     ZipResult At(IFileSystem& fs, const std::string& archive, uint64_t index, const ZipEntry*& entry, std::string& why);
+    // The directory of the archive as it is now (parsed again when it changed).
+    ZipResult Get(IFileSystem& fs, const std::string& archive, std::shared_ptr<const ZipDirectory>& directory, std::string& why);
     void Clear() { m_items.clear(); }
     // How many times a directory was parsed (for tests of the caching).
     unsigned Parses() const { return m_parses; }

@@ -1,5 +1,6 @@
 #include "EntryReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zl {
@@ -63,7 +64,8 @@ ZipResult CEntryReader::Open(const std::string* password) {
         if (inflateInit2(&m_zs, -MAX_WBITS) != Z_OK) return Fail(kZipInternal, "out of memory");
         m_inflating = true;
     }
-    m_input.resize(kInputSize);
+    // Small entries need small buffers (most archives hold many small files).
+    m_input.resize(size_t(std::min<uint64_t>(kInputSize, std::max<uint64_t>(m_dataLeft, 1))));
     return kZipOk;
 }
 

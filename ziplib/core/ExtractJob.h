@@ -1,6 +1,8 @@
 #pragma once
 // Extracting entries of an archive into a folder.
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@ struct ExtractOptions {
     bool quiet = false;                   // never ask: existing files are skipped
     bool restoreFolders = true;           // folder entries create (empty) folders
     bool restoreTimes = true;
+    unsigned threads = 0;                 // extraction threads for small entries; 0 = one per processor, 1 = none
     bool havePassword = false;
     std::string password;
 };
@@ -28,7 +31,9 @@ struct ExtractOptions {
 class CExtractJob {
 public:
     CExtractJob(IFileSystem& fs, ICrypto* crypto, IJobEvents& events) : m_fs(fs), m_crypto(crypto), m_events(events) {}
-    ZipResult Run(const ExtractOptions& options);
+    // `directory`, when given, is the archive's central directory read before
+    // (the listing cache's), so it is not read again.
+    ZipResult Run(const ExtractOptions& options, std::shared_ptr<const ZipDirectory> directory = nullptr);
     // Extracts one entry into `path` (through a temporary file beside it).
     ZipResult ExtractEntry(IReadFile& file, const ZipDirectory& directory, size_t index, const std::string& path,
                            const ExtractOptions& options, uint64_t doneBefore, uint64_t total);
@@ -36,6 +41,16 @@ public:
     int FilesWritten() const { return m_written; }
 
 private:
+    class CPool;
+    struct Problem {
+        MessageCode code = MessageCode(0);
+        std::string text, file;
+    };
+    // Writes one entry to `path` without calling back (but for `progress`, which
+    // gets the stored bytes consumed and may stop it); failures fill `problem`.
+    ZipResult Decode(IReadFile& file, const ZipDirectory& directory, size_t index, const std::string& path,
+                     const ExtractOptions& options, std::vector<uint8_t>& buffer,
+                     const std::function<bool(uint64_t)>& progress, Problem& problem);
     bool MakeFolders(const std::string& folder);
     void Report(MessageCode code, const std::string& text, const std::string& file);
 
@@ -43,6 +58,8 @@ private:
     ICrypto* m_crypto;
     IJobEvents& m_events;
     int m_written = 0;
+    std::string m_lastFolder;
+    std::vector<uint8_t> m_buffer;   // the folder made or found last (most files share it)
 };
 
 }  // namespace zl

@@ -47,9 +47,7 @@ bool ReadExact(IReadFile& file, uint64_t offset, void* buffer, size_t size) {
 
 // Walks the extra fields; calls `fn(id, data, size)` for each well-formed one.
 template <typename Fn>
-void ForEachExtra(const std::string& extra, Fn fn) {
-    const uint8_t* p = reinterpret_cast<const uint8_t*>(extra.data());
-    size_t left = extra.size();
+void ForEachExtra(const uint8_t* p, size_t left, Fn fn) {
     while (left >= 4) {
         uint16_t id = Get16(p), size = Get16(p + 2);
         if (size > left - 4) break;
@@ -57,6 +55,11 @@ void ForEachExtra(const std::string& extra, Fn fn) {
         p += 4 + size;
         left -= 4 + size;
     }
+}
+
+template <typename Fn>
+void ForEachExtra(const std::string& extra, Fn fn) {
+    ForEachExtra(reinterpret_cast<const uint8_t*>(extra.data()), extra.size(), fn);
 }
 
 }  // namespace
@@ -124,9 +127,14 @@ std::string DosTimeText(uint32_t dosTime) {
     unsigned date = dosTime >> 16, time = dosTime & 0xFFFF;
     unsigned month = (date >> 5) & 15, day = date & 31, year = (1980 + (date >> 9)) % 100;
     unsigned hour = (time >> 11) & 31, minute = (time >> 5) & 63;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u-%02u-%02u %02u:%02u", month % 100, day, year, hour, minute);
-    return text;
+    // Formatted by hand: listings call this once per entry.
+    char text[15] = {0, 0, '-', 0, 0, '-', 0, 0, ' ', 0, 0, ':', 0, 0, 0};
+    const unsigned parts[5] = {month, day, year, hour, minute};
+    for (int i = 0; i < 5; ++i) {
+        text[3 * i] = char('0' + parts[i] / 10 % 10);
+        text[3 * i + 1] = char('0' + parts[i] % 10);
+    }
+    return std::string(text, 14);
 }
 
 static bool ParseCentral(const uint8_t* p, size_t left, ZipEntry& e, size_t& used, uint64_t baseOffset, uint64_t fileSize) {
@@ -147,11 +155,11 @@ static bool ParseCentral(const uint8_t* p, size_t left, ZipEntry& e, size_t& use
     used = kCentralSize + nameLen + extraLen + commentLen;
     if (used > left) return false;
     e.rawName.assign(reinterpret_cast<const char*>(p + kCentralSize), nameLen);
-    std::string extra(reinterpret_cast<const char*>(p + kCentralSize + nameLen), extraLen);
+    const uint8_t* extra = p + kCentralSize + nameLen;
     e.comment.assign(reinterpret_cast<const char*>(p + kCentralSize + nameLen + extraLen), commentLen);
     e.extra.clear();
     bool zip64Ok = true;
-    ForEachExtra(extra, [&](uint16_t id, const uint8_t* data, size_t size) {
+    ForEachExtra(extra, extraLen, [&](uint16_t id, const uint8_t* data, size_t size) {
         if (id == 0x0001) {
             e.zip64 = true;
             size_t pos = 0;

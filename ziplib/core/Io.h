@@ -30,15 +30,16 @@ public:
 };
 
 // A file being written. Writes go to the current position; `SetPosition` moves it
-// (used to patch headers and to drop a failed entry); `Commit` flushes the data
-// to the disk before the file is closed.
+// (used to patch headers and to drop a failed entry); `Commit` closes it, after
+// flushing the data to the disk when asked to.
 class IWriteFile {
 public:
     virtual ~IWriteFile() = default;
     virtual bool Write(const void* data, size_t count) = 0;
     virtual bool SetPosition(uint64_t offset) = 0;
     virtual bool Truncate() = 0;          // ends the file at the current position
-    virtual bool Commit() = 0;            // flush to disk and close
+    virtual bool SetTimes(uint32_t dosTime, int64_t unixTime, bool haveUnixTime) = 0;
+    virtual bool Commit(bool durable) = 0;
 };
 
 struct DirEntry {
@@ -54,8 +55,8 @@ public:
     // Creates a new file; fails when it exists already.
     virtual std::unique_ptr<IWriteFile> CreateNew(const std::string& path) = 0;
     virtual bool Stat(const std::string& path, FileInfo& info) = 0;
-    // Moves `from` over `to` in one step, replacing `to`, durably.
-    virtual bool Replace(const std::string& from, const std::string& to) = 0;
+    // Moves `from` over `to` in one step, replacing `to`; durably when asked.
+    virtual bool Replace(const std::string& from, const std::string& to, bool durable = true) = 0;
     virtual bool Remove(const std::string& path) = 0;
     virtual bool MakeDirectory(const std::string& path) = 0;   // one level; true when it exists
     virtual bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) = 0;

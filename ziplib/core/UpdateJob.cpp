@@ -10,16 +10,13 @@
 #include <unordered_map>
 #include <zlib.h>
 
+#include "CompressPool.h"
 #include "Names.h"
 
 namespace zl {
 
 namespace {
 
-constexpr size_t kChunkSize = 256 * 1024;        // one read of a file, one piece of output
-constexpr size_t kWholeFileLimit = 1024 * 1024;  // smaller files are compressed in one piece
-constexpr size_t kTaskBufferLimit = 4 * 1024 * 1024;
-constexpr uint64_t kZip64Reserve = 0xF0000000;   // files this large get ZIP64 fields from the start
 constexpr size_t kCopySize = 1024 * 1024;
 constexpr uint16_t kVersionMadeBy = 63;          // MS-DOS attributes, format version 6.3
 
@@ -65,322 +62,6 @@ private:
     uint64_t m_position = 0;
 };
 
-struct Chunk {
-    std::vector<uint8_t> data;
-    uint64_t input = 0;   // file bytes this chunk stands for
-};
-
-// One new file on its way into the archive.
-struct Task {
-    const NewItem* item = nullptr;
-    bool ready = false;        // method and ZIP64 choice known; chunks may follow
-    bool done = false;
-    ZipResult error = kZipOk;
-    std::string why;
-    std::deque<Chunk> chunks;
-    size_t buffered = 0;
-    uint16_t realMethod = kMethodDeflate;
-    bool zip64 = false;
-    uint32_t crc = 0;
-    uint64_t size = 0, packed = 0;
-};
-
-// Compresses tasks on worker threads; the writer takes their output in order.
-class CCompressPool {
-public:
-    CCompressPool(IFileSystem& fs, ICrypto* crypto, const UpdateOptions& options, std::vector<Task>& tasks)
-        : m_fs(fs), m_crypto(crypto), m_options(options), m_tasks(tasks) {
-        unsigned n = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-        n = std::max(1u, std::min<unsigned>(n, unsigned(std::min<size_t>(tasks.size(), 16))));
-        m_window = 2 * n;
-        for (unsigned i = 0; i < n && !tasks.empty(); ++i) m_threads.emplace_back([this] { WorkerLoop(); });
-    }
-    ~CCompressPool() { Stop(); }
-
-    void Stop() {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_stop = true;
-        }
-        m_workerCv.notify_all();
-        for (auto& t : m_threads) t.join();
-        m_threads.clear();
-    }
-
-    // Writer side: waits until the head task is ready (or failed).
-    Task& WaitReady(size_t index) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_head = index;
-        m_workerCv.notify_all();
-        m_writerCv.wait(lock, [&] { return m_tasks[index].ready || m_tasks[index].done; });
-        return m_tasks[index];
-    }
-    // Takes the next chunk of the head task; false when it has no more.
-    bool NextChunk(size_t index, Chunk& chunk) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        Task& t = m_tasks[index];
-        m_writerCv.wait(lock, [&] { return !t.chunks.empty() || t.done; });
-        if (t.chunks.empty()) return false;
-        chunk = std::move(t.chunks.front());
-        t.chunks.pop_front();
-        t.buffered -= chunk.data.size();
-        m_workerCv.notify_all();
-        return true;
-    }
-    void Release(size_t index) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_head = index + 1;
-        m_workerCv.notify_all();
-    }
-
-private:
-    void WorkerLoop() {
-        for (;;) {
-            size_t index;
-            {
-                std::unique_lock<std::mutex> lock(m_mutex);
-                m_workerCv.wait(lock, [&] { return m_stop || (m_next < m_tasks.size() && m_next < m_head + m_window); });
-                if (m_stop) return;
-                index = m_next++;
-            }
-            Task& t = m_tasks[index];
-            try {
-                Compress(index, t);
-            } catch (...) {
-                SetError(t, kZipInternal, "out of memory");
-            }
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                t.done = true;
-            }
-            m_writerCv.notify_all();
-        }
-    }
-
-    void SetError(Task& t, ZipResult r, const std::string& why) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (t.error == kZipOk) {
-            t.error = r;
-            t.why = why;
-        }
-    }
-
-    void MarkReady(Task& t) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            t.ready = true;
-        }
-        m_writerCv.notify_all();
-    }
-
-    // Hands a chunk to the writer; waits while this task holds too much and is
-    // not the one being written. False when the job is stopping.
-    bool Push(size_t index, Task& t, Chunk&& chunk) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_workerCv.wait(lock, [&] { return m_stop || m_head == index || t.buffered < kTaskBufferLimit; });
-        if (m_stop) return false;
-        t.buffered += chunk.data.size();
-        t.chunks.push_back(std::move(chunk));
-        lock.unlock();
-        m_writerCv.notify_all();
-        return true;
-    }
-
-    bool Stopping() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_stop;
-    }
-
-    void Compress(size_t index, Task& t) {
-        std::unique_ptr<IReadFile> file = m_fs.OpenRead(t.item->path);
-        if (!file) {
-            SetError(t, kZipIncomplete, m_fs.LastErrorText());
-            return;
-        }
-        const uint64_t size = file->Size();
-        const bool encrypt = m_options.encrypt;
-        t.zip64 = m_options.forceZip64 || size >= kZip64Reserve;
-        std::unique_ptr<CWinZipAes> aes;
-        std::vector<uint8_t> header;
-        if (encrypt) {
-            header.resize(AesSaltSize(3) + kAesCheckSize);
-            aes.reset(new CWinZipAes(*m_crypto));
-            uint8_t check[2];
-            if (!m_crypto->Random(header.data(), AesSaltSize(3)) || !aes->Init(m_options.password, 3, header.data(), check)) {
-                SetError(t, kZipInternal, "the encryption functions failed");
-                return;
-            }
-            header[16] = check[0];
-            header[17] = check[1];
-        }
-        auto seal = [&](Chunk& c) -> bool {
-            return !aes || aes->Encrypt(c.data.data(), c.data.size());
-        };
-        auto finishAes = [&]() -> bool {
-            if (!aes) return true;
-            Chunk mac;
-            mac.data.resize(kAesMacSize);
-            if (!aes->FinalMac(mac.data.data())) return false;
-            t.packed += kAesMacSize;
-            return Push(index, t, std::move(mac));
-        };
-        auto pushHeader = [&]() -> bool {
-            if (header.empty()) return true;
-            Chunk c;
-            c.data = header;
-            t.packed += header.size();
-            return Push(index, t, std::move(c));
-        };
-
-        if (size <= kWholeFileLimit) {
-            // Small file: read it whole, keep the smaller of deflated and stored.
-            std::vector<uint8_t> data(size_t(size) + 1);
-            size_t have = 0;
-            for (;;) {
-                if (have == data.size()) data.resize(data.size() * 2);
-                int64_t got = file->ReadAt(have, data.data() + have, data.size() - have);
-                if (got < 0) {
-                    SetError(t, kZipIncomplete, m_fs.LastErrorText());
-                    return;
-                }
-                if (got == 0) break;
-                have += size_t(got);
-                if (have > kWholeFileLimit * 4) break;  // it grew a lot while we read it; take what we have
-            }
-            data.resize(have);
-            t.size = have;
-            t.crc = uint32_t(crc32(0, data.data(), uInt(have)));
-            Chunk c;
-            c.input = have;
-            t.realMethod = kMethodStored;
-            if (m_options.level > 0 && have > 0) {
-                uLongf bound = compressBound(uLong(have)) + 64;
-                c.data.resize(bound);
-                z_stream zs{};
-                if (deflateInit2(&zs, m_options.level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-                    SetError(t, kZipInternal, "out of memory");
-                    return;
-                }
-                zs.next_in = data.data();
-                zs.avail_in = uInt(have);
-                zs.next_out = c.data.data();
-                zs.avail_out = uInt(bound);
-                int z = deflate(&zs, Z_FINISH);
-                size_t packed = bound - zs.avail_out;
-                deflateEnd(&zs);
-                if (z == Z_STREAM_END && packed < have) {
-                    c.data.resize(packed);
-                    t.realMethod = kMethodDeflate;
-                }
-            }
-            if (t.realMethod == kMethodStored) c.data = std::move(data);
-            if (!seal(c)) {
-                SetError(t, kZipInternal, "the encryption functions failed");
-                return;
-            }
-            t.packed += c.data.size();
-            MarkReady(t);
-            if (!pushHeader() || !Push(index, t, std::move(c)) || !finishAes()) return;
-            return;
-        }
-
-        // Large file: stream it through deflate in pieces.
-        t.realMethod = m_options.level > 0 ? kMethodDeflate : kMethodStored;
-        MarkReady(t);
-        if (!pushHeader()) return;
-        z_stream zs{};
-        const bool deflating = t.realMethod == kMethodDeflate;
-        if (deflating && deflateInit2(&zs, m_options.level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-            SetError(t, kZipInternal, "out of memory");
-            return;
-        }
-        struct ZGuard {
-            z_stream* zs;
-            bool on;
-            ~ZGuard() { if (on) deflateEnd(zs); }
-        } guard{&zs, deflating};
-        std::vector<uint8_t> input(kChunkSize);
-        uint64_t offset = 0;
-        Chunk out;
-        out.data.resize(kChunkSize);
-        size_t outUsed = 0;
-        bool eof = false;
-        while (!eof) {
-            if (Stopping()) return;
-            int64_t got = file->ReadAt(offset, input.data(), input.size());
-            if (got < 0) {
-                SetError(t, kZipIncomplete, m_fs.LastErrorText());
-                return;
-            }
-            eof = got == 0;
-            offset += uint64_t(got);
-            t.crc = uint32_t(crc32(t.crc, input.data(), uInt(got)));
-            t.size += uint64_t(got);
-            out.input += uint64_t(got);
-            auto emit = [&]() -> bool {
-                out.data.resize(outUsed);
-                if (!seal(out)) {
-                    SetError(t, kZipInternal, "the encryption functions failed");
-                    return false;
-                }
-                t.packed += outUsed;
-                if (!Push(index, t, std::move(out))) return false;
-                out = Chunk();
-                out.data.resize(kChunkSize);
-                outUsed = 0;
-                return true;
-            };
-            if (!deflating) {
-                if (got > 0) {
-                    std::memcpy(out.data.data(), input.data(), size_t(got));
-                    outUsed = size_t(got);
-                    if (!emit()) return;
-                }
-                continue;
-            }
-            zs.next_in = input.data();
-            zs.avail_in = uInt(got);
-            for (;;) {
-                zs.next_out = out.data.data() + outUsed;
-                zs.avail_out = uInt(out.data.size() - outUsed);
-                int z = deflate(&zs, eof ? Z_FINISH : Z_NO_FLUSH);
-                outUsed = out.data.size() - zs.avail_out;
-                if (z == Z_STREAM_ERROR) {
-                    SetError(t, kZipInternal, "compression failed");
-                    return;
-                }
-                if (outUsed == out.data.size() && !emit()) return;
-                if (eof ? z == Z_STREAM_END : (zs.avail_in == 0 && zs.avail_out != 0)) break;
-            }
-        }
-        if (outUsed > 0 && !emit_tail(t, index, out, outUsed, seal)) return;
-        finishAes();
-    }
-
-    template <typename Seal>
-    bool emit_tail(Task& t, size_t index, Chunk& out, size_t used, Seal& seal) {
-        out.data.resize(used);
-        if (!seal(out)) {
-            SetError(t, kZipInternal, "the encryption functions failed");
-            return false;
-        }
-        t.packed += used;
-        return Push(index, t, std::move(out));
-    }
-
-    IFileSystem& m_fs;
-    ICrypto* m_crypto;
-    const UpdateOptions& m_options;
-    std::vector<Task>& m_tasks;
-    std::vector<std::thread> m_threads;
-    std::mutex m_mutex;
-    std::condition_variable m_workerCv, m_writerCv;
-    size_t m_next = 0;
-    size_t m_head = 0;
-    size_t m_window = 2;
-    bool m_stop = false;
-};
-
 std::string TempArchiveName(IFileSystem& fs, const std::string& archive) {
     FileInfo info;
     for (int n = 0; n < 1000; ++n) {
@@ -417,6 +98,83 @@ std::string LocalHeader(const ZipEntry& e, bool zip64, const std::string& localE
     w.Bytes(e.rawName);
     w.Bytes(extra);
     return std::move(w.Data());
+}
+
+// Writes the central directory and the end records (ZIP64 ones when needed).
+bool WriteCentralDirectory(COutput& out, std::vector<ZipEntry>& written, const std::vector<uint64_t>& offsets,
+                           bool forceZip64, const std::string& comment) {
+    const uint64_t cdStart = out.Position();
+    for (size_t i = 0; i < written.size(); ++i) {
+        ZipEntry& e = written[i];
+        std::string record;
+        if (forceZip64 && e.size < 0xFFFFFFFF) {
+            // Give small entries ZIP64 fields too, as large ones would have.
+            ZipEntry big = e;
+            CByteWriter z;
+            z.U16(0x0001);
+            z.U16(24);
+            z.U64(e.size);
+            z.U64(e.compressedSize);
+            z.U64(offsets[i]);
+            big.extra = z.Data() + e.extra;
+            big.versionNeeded = std::max<uint16_t>(e.versionNeeded, 45);
+            record = CentralRecord(big, 0);
+            // Mark the three fields as stored in the ZIP64 field.
+            uint8_t* p = reinterpret_cast<uint8_t*>(&record[0]);
+            Put32(p + 20, 0xFFFFFFFF);
+            Put32(p + 24, 0xFFFFFFFF);
+            Put32(p + 42, 0xFFFFFFFF);
+        } else {
+            record = CentralRecord(e, offsets[i]);
+        }
+        if (!out.Write(record)) return false;
+    }
+    const uint64_t cdSize = out.Position() - cdStart;
+    std::string endRecords = EndRecords(written.size(), cdStart, cdSize, comment);
+    if (forceZip64 && endRecords.size() == 22 + comment.substr(0, 0xFFFF).size()) {
+        // Force the ZIP64 end records for tests of that layout.
+        CByteWriter w;
+        w.U32(kZip64EndSig); w.U64(44); w.U16(45); w.U16(45); w.U32(0); w.U32(0);
+        w.U64(written.size()); w.U64(written.size()); w.U64(cdSize); w.U64(cdStart);
+        w.U32(kZip64LocatorSig); w.U32(0); w.U64(cdStart + cdSize); w.U32(1);
+        endRecords = w.Data() + endRecords;
+    }
+    return out.Write(endRecords);
+}
+
+// The compression tasks of the new files, in writing order: one per file, or
+// one per block of a large file when several threads compress and the entry
+// is not encrypted (the cipher runs over the joined stream in order).
+std::vector<Task> MakeTasks(const UpdateOptions& options, const std::vector<CUpdateJob::PlanItem>& plan,
+                            const std::vector<NewItem>& items, std::vector<size_t>& taskOf, std::vector<size_t>& taskCount) {
+    std::vector<Task> tasks;
+    const unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    const bool split = threads > 1 && options.level > 0 && !options.encrypt;
+    for (const CUpdateJob::PlanItem& o : plan) {
+        if (o.newIndex < 0 || items[size_t(o.newIndex)].info.isDirectory) continue;
+        const NewItem& item = items[size_t(o.newIndex)];
+        taskOf[size_t(o.newIndex)] = tasks.size();
+        if (split && item.info.size > kSplitThreshold) {
+            const uint64_t blocks = (item.info.size + kBlockSize - 1) / kBlockSize;
+            for (uint64_t b = 0; b < blocks; ++b) {
+                Task t;
+                t.item = &item;
+                t.block = uint32_t(b);
+                t.blocks = uint32_t(blocks);
+                t.start = b * kBlockSize;
+                t.length = std::min<uint64_t>(kBlockSize, item.info.size - t.start);
+                t.zip64 = options.forceZip64 || item.info.size >= kZip64Reserve;
+                tasks.push_back(std::move(t));
+            }
+            taskCount[size_t(o.newIndex)] = size_t(blocks);
+        } else {
+            Task t;
+            t.item = &item;
+            tasks.push_back(std::move(t));
+            taskCount[size_t(o.newIndex)] = 1;
+        }
+    }
+    return tasks;
 }
 
 }  // namespace
@@ -507,6 +265,61 @@ void CUpdateJob::Collect(const UpdateOptions& options, std::vector<NewItem>& ite
     items.swap(unique);
 }
 
+// What goes into the new archive, in order: kept entries (or their
+// replacements) where they were, then new entries. kZipOk when the archive
+// changes; otherwise the job's result.
+ZipResult CUpdateJob::Plan(const UpdateOptions& options, const ZipDirectory& old, const FileInfo* archiveInfo,
+                           std::vector<NewItem>& items, std::vector<PlanItem>& plan) {
+    bool changed = false;
+    if (options.mode == UpdateMode::Delete) {
+        std::vector<bool> used(options.names.size(), false);
+        for (size_t i = 0; i < old.entries.size(); ++i) {
+            bool drop = false;
+            for (size_t p = 0; p < options.names.size(); ++p) {
+                const std::string& pattern = options.names[p];
+                if (WildcardMatch(pattern, old.entries[i].name) ||
+                    (old.entries[i].IsDirectory() && NameKey(pattern + "/") == NameKey(old.entries[i].name))) {
+                    drop = true;
+                    used[p] = true;
+                }
+            }
+            if (drop) changed = true;
+            else plan.push_back({long(i), -1});
+        }
+        for (size_t p = 0; p < options.names.size(); ++p) {
+            if (!used[p]) {
+                Report(kMsgNoMatch, "No entry matches " + options.names[p], options.names[p]);
+                m_result = kZipIncomplete;
+            }
+        }
+        if (!changed) return m_result == kZipOk ? kZipNothingToDo : kZipIncomplete;
+    } else {
+        Collect(options, items, archiveInfo);
+        std::unordered_map<std::string, size_t> byName;
+        for (size_t i = 0; i < old.entries.size(); ++i) byName.emplace(NameKey(old.entries[i].name), i);
+        std::vector<long> replacement(old.entries.size(), -1);
+        std::vector<long> appended;
+        for (size_t n = 0; n < items.size(); ++n) {
+            auto it = byName.find(NameKey(items[n].name));
+            if (it == byName.end()) {
+                if (options.mode == UpdateMode::Add) appended.push_back(long(n));
+                continue;
+            }
+            const ZipEntry& e = old.entries[it->second];
+            bool replace = options.mode == UpdateMode::Add ? options.replaceExisting
+                                                            : (items[n].info.dosTime > e.dosTime && !e.IsDirectory());
+            if (e.IsDirectory() && items[n].info.isDirectory) replace = false;  // nothing to change
+            if (replace) replacement[it->second] = long(n);
+        }
+        for (size_t i = 0; i < old.entries.size(); ++i) plan.push_back({long(i), replacement[i]});
+        for (long n : appended) plan.push_back({-1, n});
+        changed = !appended.empty() || std::any_of(replacement.begin(), replacement.end(), [](long r) { return r >= 0; });
+        if (!changed) return m_result == kZipOk ? kZipNothingToDo : kZipIncomplete;
+    }
+
+    return kZipOk;
+}
+
 ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     m_result = kZipOk;
     if (options.encrypt && (options.password.empty() || m_crypto == nullptr)) {
@@ -531,60 +344,10 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
         }
     }
 
-    // What goes into the new archive, in order: kept entries (or their
-    // replacements) where they were, then new entries.
-    struct OutItem {
-        long oldIndex = -1;
-        long newIndex = -1;
-    };
-    std::vector<OutItem> plan;
     std::vector<NewItem> items;
-    bool changed = false;
-    if (options.mode == UpdateMode::Delete) {
-        std::vector<bool> used(options.names.size(), false);
-        for (size_t i = 0; i < old.entries.size(); ++i) {
-            bool drop = false;
-            for (size_t p = 0; p < options.names.size(); ++p) {
-                const std::string& pattern = options.names[p];
-                if (WildcardMatch(pattern, old.entries[i].name) ||
-                    (old.entries[i].IsDirectory() && NameKey(pattern + "/") == NameKey(old.entries[i].name))) {
-                    drop = true;
-                    used[p] = true;
-                }
-            }
-            if (drop) changed = true;
-            else plan.push_back({long(i), -1});
-        }
-        for (size_t p = 0; p < options.names.size(); ++p) {
-            if (!used[p]) {
-                Report(kMsgNoMatch, "No entry matches " + options.names[p], options.names[p]);
-                m_result = kZipIncomplete;
-            }
-        }
-        if (!changed) return m_result == kZipOk ? kZipNothingToDo : m_result;
-    } else {
-        Collect(options, items, exists ? &archiveInfo : nullptr);
-        std::unordered_map<std::string, size_t> byName;
-        for (size_t i = 0; i < old.entries.size(); ++i) byName.emplace(NameKey(old.entries[i].name), i);
-        std::vector<long> replacement(old.entries.size(), -1);
-        std::vector<long> appended;
-        for (size_t n = 0; n < items.size(); ++n) {
-            auto it = byName.find(NameKey(items[n].name));
-            if (it == byName.end()) {
-                if (options.mode == UpdateMode::Add) appended.push_back(long(n));
-                continue;
-            }
-            const ZipEntry& e = old.entries[it->second];
-            bool replace = options.mode == UpdateMode::Add ? options.replaceExisting
-                                                            : (items[n].info.dosTime > e.dosTime && !e.IsDirectory());
-            if (e.IsDirectory() && items[n].info.isDirectory) replace = false;  // nothing to change
-            if (replace) replacement[it->second] = long(n);
-        }
-        for (size_t i = 0; i < old.entries.size(); ++i) plan.push_back({long(i), replacement[i]});
-        for (long n : appended) plan.push_back({-1, n});
-        changed = !appended.empty() || std::any_of(replacement.begin(), replacement.end(), [](long r) { return r >= 0; });
-        if (!changed) return m_result == kZipOk ? kZipNothingToDo : m_result;
-    }
+    std::vector<PlanItem> plan;
+    ZipResult planned = Plan(options, old, exists ? &archiveInfo : nullptr, items, plan);
+    if (planned != kZipOk) return planned;
 
     // Write the new archive beside the old one.
     const std::string temp = TempArchiveName(m_fs, options.archive);
@@ -609,18 +372,10 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     COutput out(*file, options.bufferSize);
 
     // New files are compressed ahead by the pool, in the order they are written.
-    std::vector<Task> tasks;
-    std::vector<size_t> taskOf(items.size(), size_t(-1));
-    for (const OutItem& o : plan) {
-        if (o.newIndex >= 0 && !items[size_t(o.newIndex)].info.isDirectory) {
-            taskOf[size_t(o.newIndex)] = tasks.size();
-            Task t;
-            t.item = &items[size_t(o.newIndex)];
-            tasks.push_back(std::move(t));
-        }
-    }
+    std::vector<size_t> taskOf(items.size(), size_t(-1)), taskCount(items.size(), 0);
+    std::vector<Task> tasks = MakeTasks(options, plan, items, taskOf, taskCount);
     uint64_t total = 0, done = 0;
-    for (const OutItem& o : plan) {
+    for (const PlanItem& o : plan) {
         if (o.newIndex >= 0) total += items[size_t(o.newIndex)].info.size;
         else total += old.entries[size_t(o.oldIndex)].compressedSize;
     }
@@ -677,7 +432,7 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
         return copyRange(start, span.end - start, old.entries[index].name);
     };
 
-    for (const OutItem& o : plan) {
+    for (const PlanItem& o : plan) {
         if (o.newIndex < 0) {
             ZipResult r = copyEntry(size_t(o.oldIndex));
             if (r != kZipOk) return r;
@@ -710,13 +465,19 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
             if (!m_events.ItemStatus(item.name, 100)) return kZipAborted;
             continue;
         }
-        const size_t ti = taskOf[size_t(o.newIndex)];
+        const size_t ti = taskOf[size_t(o.newIndex)], tasksOfItem = taskCount[size_t(o.newIndex)];
         Task& t = pool.WaitReady(ti);
         if (!t.ready) {
             // The file could not be read: tell the user, keep any old entry.
             Report(kMsgCannotReadFile, "Cannot read " + item.path + ": " + t.why, item.path);
             m_result = kZipIncomplete;
             pool.Release(ti);
+            Chunk unused;
+            for (size_t k = 1; k < tasksOfItem; ++k) {
+                pool.WaitReady(ti + k);
+                while (pool.NextChunk(ti + k, unused)) {}
+                pool.Release(ti + k);
+            }
             done += item.info.size;
             if (o.oldIndex >= 0) {
                 ZipResult r = copyEntry(size_t(o.oldIndex));
@@ -749,23 +510,39 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
         Chunk chunk;
         uint64_t fileDone = 0;
         int lastItemPercent = 0;
-        while (pool.NextChunk(ti, chunk)) {
-            if (!out.Write(chunk.data.data(), chunk.data.size())) return writeFail();
-            fileDone += chunk.input;
-            done += chunk.input;
-            int ip = Percent(fileDone, item.info.size);
-            if (ip != lastItemPercent) {
-                lastItemPercent = ip;
-                if (!m_events.ItemStatus(item.name, ip)) return kZipAborted;
+        // The output of the item's tasks (one, or one per block) in order.
+        uint32_t crc = 0;
+        uint64_t size = 0, packed = 0;
+        ZipResult error = kZipOk;
+        std::string why;
+        for (size_t k = 0; k < tasksOfItem; ++k) {
+            Task& tk = k == 0 ? t : pool.WaitReady(ti + k);
+            while (pool.NextChunk(ti + k, chunk)) {
+                if (!out.Write(chunk.data.data(), chunk.data.size())) return writeFail();
+                pool.Recycle(std::move(chunk.data));
+                fileDone += chunk.input;
+                done += chunk.input;
+                int ip = Percent(fileDone, item.info.size);
+                if (ip != lastItemPercent) {
+                    lastItemPercent = ip;
+                    if (!m_events.ItemStatus(item.name, ip)) return kZipAborted;
+                }
+                if (!progress(item.name)) return kZipAborted;
             }
-            if (!progress(item.name)) return kZipAborted;
+            pool.Release(ti + k);
+            if (tk.error != kZipOk && error == kZipOk) {
+                error = tk.error;
+                why = tk.why;
+            }
+            crc = k == 0 ? tk.crc : uint32_t(crc32_combine(crc, tk.crc, z_off_t(tk.size)));
+            size += tk.size;
+            packed += tk.packed;
         }
-        pool.Release(ti);
-        if (t.error != kZipOk || (!t.zip64 && (t.size >= 0xFFFFFFFF || t.packed >= 0xFFFFFFFF))) {
+        if (error != kZipOk || (!t.zip64 && (size >= 0xFFFFFFFF || packed >= 0xFFFFFFFF))) {
             // Drop what was written of it.
             if (!out.Rewind(headerAt)) return writeFail();
             Report(kMsgCannotReadFile,
-                   "Cannot read " + item.path + ": " + (t.error != kZipOk ? t.why : std::string("it grew while it was read")),
+                   "Cannot read " + item.path + ": " + (error != kZipOk ? why : std::string("it grew while it was read")),
                    item.path);
             m_result = kZipIncomplete;
             if (o.oldIndex >= 0) {
@@ -774,9 +551,9 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
             }
             continue;
         }
-        e.crc = options.encrypt ? 0 : t.crc;
-        e.size = t.size;
-        e.compressedSize = t.packed;
+        e.crc = options.encrypt ? 0 : crc;
+        e.size = size;
+        e.compressedSize = packed;
         e.zip64 = t.zip64;
         if (!out.PatchAt(headerAt, LocalHeader(e, t.zip64, localExtra))) return writeFail();
         offsets.push_back(headerAt);
@@ -786,45 +563,10 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     pool.Stop();
 
     // Central directory and end records.
-    const uint64_t cdStart = out.Position();
-    for (size_t i = 0; i < written.size(); ++i) {
-        ZipEntry& e = written[i];
-        std::string record;
-        if (options.forceZip64 && e.size < 0xFFFFFFFF) {
-            // Give small entries ZIP64 fields too, as large ones would have.
-            ZipEntry big = e;
-            CByteWriter z;
-            z.U16(0x0001);
-            z.U16(24);
-            z.U64(e.size);
-            z.U64(e.compressedSize);
-            z.U64(offsets[i]);
-            big.extra = z.Data() + e.extra;
-            big.versionNeeded = std::max<uint16_t>(e.versionNeeded, 45);
-            record = CentralRecord(big, 0);
-            // Mark the three fields as stored in the ZIP64 field.
-            uint8_t* p = reinterpret_cast<uint8_t*>(&record[0]);
-            Put32(p + 20, 0xFFFFFFFF);
-            Put32(p + 24, 0xFFFFFFFF);
-            Put32(p + 42, 0xFFFFFFFF);
-        } else {
-            record = CentralRecord(e, offsets[i]);
-        }
-        if (!out.Write(record)) return writeFail();
-    }
-    const uint64_t cdSize = out.Position() - cdStart;
-    std::string endRecords = EndRecords(written.size(), cdStart, cdSize, old.comment);
-    if (options.forceZip64 && endRecords.size() == 22 + old.comment.substr(0, 0xFFFF).size()) {
-        // Force the ZIP64 end records for tests of that layout.
-        CByteWriter w;
-        w.U32(kZip64EndSig); w.U64(44); w.U16(45); w.U16(45); w.U32(0); w.U32(0);
-        w.U64(written.size()); w.U64(written.size()); w.U64(cdSize); w.U64(cdStart);
-        w.U32(kZip64LocatorSig); w.U32(0); w.U64(cdStart + cdSize); w.U32(1);
-        endRecords = w.Data() + endRecords;
-    }
-    if (!out.Write(endRecords) || !out.Flush() || !file->Truncate()) return writeFail();
+    if (!WriteCentralDirectory(out, written, offsets, options.forceZip64, old.comment) || !out.Flush() || !file->Truncate())
+        return writeFail();
     if (!m_events.Progress("", 100)) return kZipAborted;
-    if (!file->Commit()) return writeFail();
+    if (!file->Commit(true)) return writeFail();
     file.reset();
     oldFile.reset();
     if (!m_fs.Replace(temp, options.archive)) {

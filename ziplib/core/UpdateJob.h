@@ -45,7 +45,16 @@ public:
     CUpdateJob(IFileSystem& fs, ICrypto* crypto, IJobEvents& events) : m_fs(fs), m_crypto(crypto), m_events(events) {}
     ZipResult Run(const UpdateOptions& options);
 
+    // One entry of the new archive: an old entry kept (newIndex < 0), a new
+    // file (oldIndex < 0), or a new file replacing an old entry.
+    struct PlanItem {
+        long oldIndex = -1;
+        long newIndex = -1;
+    };
+
 private:
+    ZipResult Plan(const UpdateOptions& options, const ZipDirectory& old, const FileInfo* archiveInfo,
+                   std::vector<NewItem>& items, std::vector<PlanItem>& plan);
     void Collect(const UpdateOptions& options, std::vector<NewItem>& items, const FileInfo* archiveInfo);
     void AddPath(const UpdateOptions& options, const std::string& path, std::vector<NewItem>& items,
                  const FileInfo* archiveInfo, int depth);

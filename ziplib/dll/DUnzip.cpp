@@ -122,9 +122,16 @@ int Unzip(void* record) {
         const char* password = RecordText(cmd.password);
         options.havePassword = cmd.passwordGiven != 0 && password != nullptr;
         if (options.havePassword) options.password = password;
+        // Batches of extractions from one archive share the listing's directory.
+        std::shared_ptr<const ZipDirectory> directory;
+        {
+            std::lock_guard<std::mutex> lock(g_cacheMutex);
+            std::string why;
+            if (g_cache.Get(fs, archive, directory, why) != kZipOk) directory.reset();
+        }
         CRecordEvents events(CallbacksOf(cmd, options.quiet));
         CExtractJob job(fs, &PlatformCrypto(), events);
-        return job.Run(options);
+        return job.Run(options, directory);
     }
     default:
         return kZipResultBadRecord;

@@ -50,6 +50,18 @@ private:
     uint64_t m_size;
 };
 
+time_t DosToUnix(uint32_t dosTime) {
+    struct tm local {};
+    local.tm_year = int((dosTime >> 25) & 0x7F) + 80;
+    local.tm_mon = int((dosTime >> 21) & 0x0F) - 1;
+    local.tm_mday = int((dosTime >> 16) & 0x1F);
+    local.tm_hour = int((dosTime >> 11) & 0x1F);
+    local.tm_min = int((dosTime >> 5) & 0x3F);
+    local.tm_sec = int(dosTime & 0x1F) * 2;
+    local.tm_isdst = -1;
+    return mktime(&local);
+}
+
 class CPosixWriteFile : public IWriteFile {
 public:
     explicit CPosixWriteFile(int fd) : m_fd(fd) {}
@@ -71,8 +83,14 @@ public:
         off_t pos = ::lseek(m_fd.Get(), 0, SEEK_CUR);
         return pos >= 0 && ::ftruncate(m_fd.Get(), pos) == 0;
     }
-    bool Commit() override {
-        if (::fsync(m_fd.Get()) != 0) return false;
+    bool SetTimes(uint32_t dosTime, int64_t unixTime, bool haveUnixTime) override {
+        struct timespec times[2];
+        times[0].tv_sec = times[1].tv_sec = haveUnixTime ? time_t(unixTime) : DosToUnix(dosTime);
+        times[0].tv_nsec = times[1].tv_nsec = 0;
+        return ::futimens(m_fd.Get(), times) == 0;
+    }
+    bool Commit(bool durable) override {
+        if (durable && ::fsync(m_fd.Get()) != 0) return false;
         return ::close(m_fd.Release()) == 0;
     }
 
@@ -122,8 +140,9 @@ public:
         return true;
     }
 
-    bool Replace(const std::string& from, const std::string& to) override {
+    bool Replace(const std::string& from, const std::string& to, bool durable) override {
         if (::rename(from.c_str(), to.c_str()) != 0) return false;
+        if (!durable) return true;
         // Make the new name durable: sync the folder that holds it.
         std::string folder = ParentPath(to);
         CFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -141,21 +160,7 @@ public:
 
     bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) override {
         struct timespec times[2];
-        time_t t;
-        if (haveUnixTime) {
-            t = time_t(unixTime);
-        } else {
-            struct tm local {};
-            local.tm_year = int((dosTime >> 25) & 0x7F) + 80;
-            local.tm_mon = int((dosTime >> 21) & 0x0F) - 1;
-            local.tm_mday = int((dosTime >> 16) & 0x1F);
-            local.tm_hour = int((dosTime >> 11) & 0x1F);
-            local.tm_min = int((dosTime >> 5) & 0x3F);
-            local.tm_sec = int(dosTime & 0x1F) * 2;
-            local.tm_isdst = -1;
-            t = mktime(&local);
-        }
-        times[0].tv_sec = times[1].tv_sec = t;
+        times[0].tv_sec = times[1].tv_sec = haveUnixTime ? time_t(unixTime) : DosToUnix(dosTime);
         times[0].tv_nsec = times[1].tv_nsec = 0;
         return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
     }

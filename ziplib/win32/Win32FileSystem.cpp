@@ -89,6 +89,17 @@ private:
     uint64_t m_size;
 };
 
+bool FileTimeOf(uint32_t dosTime, int64_t unixTime, bool haveUnixTime, FILETIME& ft) {
+    if (haveUnixTime) {
+        uint64_t t = uint64_t(unixTime + 11644473600LL) * 10000000ULL;
+        ft.dwLowDateTime = DWORD(t);
+        ft.dwHighDateTime = DWORD(t >> 32);
+        return true;
+    }
+    FILETIME local;
+    return DosDateTimeToFileTime(WORD(dosTime >> 16), WORD(dosTime), &local) && LocalFileTimeToFileTime(&local, &ft);
+}
+
 class CWinWriteFile : public IWriteFile {
 public:
     explicit CWinWriteFile(HANDLE h) : m_h(h) {}
@@ -108,7 +119,14 @@ public:
         return SetFilePointerEx(m_h.Get(), li, nullptr, FILE_BEGIN) != 0;
     }
     bool Truncate() override { return SetEndOfFile(m_h.Get()) != 0; }
-    bool Commit() override { return FlushFileBuffers(m_h.Get()) && m_h.Close(); }
+    bool SetTimes(uint32_t dosTime, int64_t unixTime, bool haveUnixTime) override {
+        FILETIME ft;
+        return FileTimeOf(dosTime, unixTime, haveUnixTime, ft) && SetFileTime(m_h.Get(), nullptr, nullptr, &ft);
+    }
+    bool Commit(bool durable) override {
+        if (durable && !FlushFileBuffers(m_h.Get())) return false;
+        return m_h.Close();
+    }
 
 private:
     CHandle m_h;
@@ -160,23 +178,15 @@ public:
         info.dosTime = DosTimeOf(data.ftLastWriteTime);
         info.unixTime = UnixTimeOf(data.ftLastWriteTime);
         info.attributes = data.dwFileAttributes & 0x3F;
-        info.fileId = uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
-        info.fileId ^= uint64_t(data.ftCreationTime.dwLowDateTime) << 7;
-        if (!info.isDirectory) {
-            HANDLE h = CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
-            if (h != INVALID_HANDLE_VALUE) {
-                BY_HANDLE_FILE_INFORMATION bh;
-                if (GetFileInformationByHandle(h, &bh))
-                    info.fileId = (uint64_t(bh.nFileIndexHigh) << 32 | bh.nFileIndexLow) ^ uint64_t(bh.dwVolumeSerialNumber) << 40;
-                CloseHandle(h);
-            }
-        }
+        // Identity without opening the file (which costs as much again): the
+        // creation time, which a file replaced by another never shares.
+        info.fileId = (uint64_t(data.ftCreationTime.dwHighDateTime) << 32 | data.ftCreationTime.dwLowDateTime) ^ info.size;
         return true;
     }
 
-    bool Replace(const std::string& from, const std::string& to) override {
-        return MoveFileExW(PathW(from).c_str(), PathW(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    bool Replace(const std::string& from, const std::string& to, bool durable) override {
+        return MoveFileExW(PathW(from).c_str(), PathW(to).c_str(),
+                           MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0)) != 0;
     }
 
     bool Remove(const std::string& path) override { return DeleteFileW(PathW(path).c_str()) != 0; }
@@ -190,15 +200,7 @@ public:
 
     bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) override {
         FILETIME ft;
-        if (haveUnixTime) {
-            uint64_t t = uint64_t(unixTime + 11644473600LL) * 10000000ULL;
-            ft.dwLowDateTime = DWORD(t);
-            ft.dwHighDateTime = DWORD(t >> 32);
-        } else {
-            FILETIME local;
-            if (!DosDateTimeToFileTime(WORD(dosTime >> 16), WORD(dosTime), &local) || !LocalFileTimeToFileTime(&local, &ft))
-                return false;
-        }
+        if (!FileTimeOf(dosTime, unixTime, haveUnixTime, ft)) return false;
         CHandle h(CreateFileW(PathW(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr));
         return h.Valid() && SetFileTime(h.Get(), nullptr, nullptr, &ft);
