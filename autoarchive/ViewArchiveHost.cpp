@@ -85,7 +85,10 @@ unsigned long long CViewArchiveHost::FileSize(const std::string& path) {
 ZipOutcome CViewArchiveHost::ZipFiles(const std::string& archive, const std::string& fileList, int operation) {
     CZipEngine engine(m_view.Handle());
     ZipOutcome outcome;
-    outcome.written = engine.ZipFiles(archive, fileList, operation) == 1;
+    engine.ZipFiles(archive, fileList, operation);
+    // Done, or done with some files that could not be read: the archive holds the others.
+    outcome.written = engine.LastResult() == kZipResultOk || engine.LastResult() == kZipResultIncomplete;
+    outcome.notArchived = gZipShared.unreadableFiles;
     return outcome;
 }
 

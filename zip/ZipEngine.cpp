@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-ZipEngineShared g_zipShared;
+ZipEngineShared gZipShared;
 
 namespace {
 
@@ -26,8 +26,8 @@ void CutWord(char* text, const char* word) {
 CZipEngine::CZipEngine() {
     std::memset(&m_entryInfo, 0, sizeof m_entryInfo);
     m_progressWindow = GetActiveWindow();
-    g_zipShared.progressWindow = m_progressWindow;
-    g_zipShared.abort = 0;
+    gZipShared.progressWindow = m_progressWindow;
+    gZipShared.abort = 0;
     ResetUnzipCommand();
     ResetZipCommand();
 }
@@ -35,20 +35,20 @@ CZipEngine::CZipEngine() {
 CZipEngine::CZipEngine(HWND parent) : CZipEngine() {
     if (parent != nullptr) {
         m_progressWindow = parent;
-        g_zipShared.progressWindow = parent;
+        gZipShared.progressWindow = parent;
     }
 }
 
 HWND CZipEngine::SetProgressWindow(HWND window) {
     if (window != nullptr) {
         m_progressWindow = window;
-        g_zipShared.progressWindow = window;
+        gZipShared.progressWindow = window;
     }
     return window;
 }
 
 int CZipEngine::AbortZipOperation() {
-    g_zipShared.abort = 1;
+    gZipShared.abort = 1;
     return 1;
 }
 
@@ -85,7 +85,7 @@ int CZipEngine::ApplyUnzipOptions(int bits) {
     m_unzip.noFolderNames = (bits & kUnzipNoFolderNames) ? 1 : 0;
     m_unzip.overwrite = (bits & kUnzipOverwrite) ? 1 : 0;
     m_unzip.quiet = (bits & kUnzipQuiet) ? 1 : 0;
-    g_zipShared.renameByNumbering = (bits & kUnzipRenameByNumber) ? 1 : 0;
+    gZipShared.renameByNumbering = (bits & kUnzipRenameByNumber) ? 1 : 0;
     m_unzip.allFiles = (bits & kUnzipAllFiles) ? 1 : 0;
     return bits;
 }
@@ -108,10 +108,10 @@ int CZipEngine::ListArchive(std::string archive, std::string /*ignored*/, int in
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.function = kUnzipFunctionCount;
         dunzip(&m_unzip);
-        g_zipShared.lastCount = m_unzip.count;
+        gZipShared.lastCount = m_unzip.count;
         return m_unzip.count;
     }
-    if (index >= 0 && index <= g_zipShared.lastCount) {
+    if (index >= 0 && index <= gZipShared.lastCount) {
         ResetUnzipCommand();
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.index = index;
@@ -172,21 +172,24 @@ int CZipEngine::ZipFiles(std::string archive, std::string fileSpec, int operatio
     m_zip.archive = archive.c_str();
     m_zip.fileList = fileSpec.c_str();
     if (operation & kZipJobAdd) ApplyZipOptions(operation);
-    return dzip(&m_zip) == 0 ? 1 : 0;
+    gZipShared.unreadableFiles.clear();
+    m_lastResult = dzip(&m_zip);
+    return m_lastResult == 0 ? 1 : 0;
 }
 
 int CALLBACK CZipEngine::ProgressCallback(const char* text, int percent, void* /*user*/) {
-    SendMessageA(g_zipShared.progressWindow, kWmZipProgress, WPARAM(percent), LPARAM(text));
-    return g_zipShared.abort ? 1 : 0;
+    SendMessageA(gZipShared.progressWindow, kWmZipProgress, WPARAM(percent), LPARAM(text));
+    return gZipShared.abort ? 1 : 0;
 }
 
 int CALLBACK CZipEngine::ItemStatusCallback(const char* text, int percent, void* /*user*/) {
-    SendMessageA(g_zipShared.progressWindow, kWmZipItem, WPARAM(percent), LPARAM(text));
-    return g_zipShared.abort ? 1 : 0;
+    SendMessageA(gZipShared.progressWindow, kWmZipItem, WPARAM(percent), LPARAM(text));
+    return gZipShared.abort ? 1 : 0;
 }
 
-int CALLBACK CZipEngine::MessageCallback(int /*code*/, unsigned /*style*/, int /*reserved*/, int /*size*/, char* text,
-                                         const char* /*file*/, void* /*user*/) {
+int CALLBACK CZipEngine::MessageCallback(int code, unsigned /*style*/, int /*reserved*/, int /*size*/, char* text,
+                                         const char* file, void* /*user*/) {
+    if (code == kZipMsgCannotReadFile && file != nullptr) gZipShared.unreadableFiles.emplace_back(file);
     if (text != nullptr) {
         CutWord(text, "DynaZIP");
         CutWord(text, "DynaZip");
@@ -195,7 +198,7 @@ int CALLBACK CZipEngine::MessageCallback(int /*code*/, unsigned /*style*/, int /
 }
 
 int CALLBACK CZipEngine::RenameCallback(char* name, void* /*user*/) {
-    if (!g_zipShared.renameByNumbering || name == nullptr) return 0;
+    if (!gZipShared.renameByNumbering || name == nullptr) return 0;
     if (!FileExists(name)) return 0;
     std::string path(name);
     size_t dot = path.rfind('.');

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ziplib/dll/ZipRecords.h"
 
@@ -40,8 +41,11 @@ struct ZipEngineShared {
     int abort = 0;
     int renameByNumbering = 0;
     int lastCount = 0;
+    // Files the last zip job could not read (locked or vanished), as the
+    // library named them in its messages.
+    std::vector<std::string> unreadableFiles;
 };
-extern ZipEngineShared g_zipShared;
+extern ZipEngineShared gZipShared;
 
 class CZipEngine {
 public:
@@ -64,6 +68,9 @@ public:
     const UnzipCommand& UnzipRecord() const { return m_unzip; }
     const ZipCommand& ZipRecord() const { return m_zip; }
     const std::string& ArchiveName() const { return m_archiveName; }
+    // What the library returned for the last zip job (0 done, 1 done but some
+    // files could not be read, others failed).
+    int LastResult() const { return m_lastResult; }
     HWND ProgressWindow() const { return m_progressWindow; }
 
     // The callbacks installed in both records.
@@ -79,6 +86,7 @@ private:
     ZipCommand m_zip;
     std::string m_archiveName;
     HWND m_progressWindow = nullptr;
+    int m_lastResult = 0;
 
 public:
     // Set by callers before an extraction or a zip job (empty = none).

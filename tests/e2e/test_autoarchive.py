@@ -172,6 +172,24 @@ class AutoArchive(tb.ScenarioTest):
         self.wait_run_finished()
         self.assertEqual(self.s.ini_value("Settings", "ExcludeTypes"), ".TMP;.XYZ;")
 
+    def test_a_locked_file_does_not_stop_the_run_and_stays_due(self):
+        frame = self.start_watching()
+        self.write("free.txt", "archived now")
+        locked = self.write(os.path.join("DOCS", "locked.doc"), "held open by its program")
+        self.s.driver.call("lock", "T:\\DOCS\\locked.doc")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        self.assertEqual(self.wait_for_archive(), ["free.txt"])
+        self.wait_run_finished()
+        self.assertEqual(self.s.read_ini()["Changes"]["Dir1"], "T:\\DOCS")
+        # Once the program lets go of it, the next run takes it.
+        self.s.driver.call("unlock")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        self.s.wait_until(lambda: "DOCS/locked.doc" in (self.zip_names() or []), timeout=60,
+                          what="the file held open before")
+        with zipfile.ZipFile(self.archive_path()) as z:
+            self.assertEqual(z.read("DOCS/locked.doc"), b"held open by its program")
+        self.assertTrue(os.path.exists(locked))
+
     def test_neither_location_writable_keeps_the_files_due(self):
         frame = self.start_watching(LocationDir="Q:\\nowhere", LocationDirAlt="Q:\\nowhere either")
         self.write("root.txt", "must not be lost")

@@ -29,6 +29,8 @@
 //   children <hwnd>                  child window ids, classes and texts
 //   descendant <hwnd> <id>           the first window below hwnd with that control id -> hwnd
 //   parent <hwnd>                    the parent window -> hwnd
+//   lock <path>                      open a file with no sharing, as a program holding it would
+//   unlock                           close the files opened by lock
 //   windows                          top-level windows: hwnd, class, title, visible
 //   msgbox                           hwnd and text of the first message box on screen
 //   quit
@@ -173,6 +175,7 @@ BOOL CALLBACK FindDescendant(HWND hwnd, LPARAM lParam) {
 }
 
 std::vector<HANDLE> g_processes;
+std::vector<HANDLE> g_locked;
 
 HANDLE ProcessById(DWORD id) {
     for (HANDLE h : g_processes)
@@ -370,6 +373,18 @@ std::string Handle(const std::string& line) {
     if (c == "parent" && need(2)) {
         HWND parent = ::GetParent(Window(w[1]));
         return parent ? "ok " + Hex(parent) : "err none";
+    }
+    if (c == "lock" && need(2)) {
+        HANDLE file = ::CreateFileW(Widen(w[1]).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return "err open " + std::to_string(::GetLastError());
+        g_locked.push_back(file);
+        return "ok";
+    }
+    if (c == "unlock") {
+        for (HANDLE file : g_locked) ::CloseHandle(file);
+        g_locked.clear();
+        return "ok";
     }
     if (c == "windows") {
         std::string out;

@@ -114,12 +114,12 @@ TEST_CASE("option bits write one switch each") {
         CAPTURE(c.bit);
         CHECK(engine.ApplyUnzipOptions(c.bit) == c.bit);
         for (size_t off : {36u, 40u, 48u, 52u}) CHECK(GetRecordInt(&engine.UnzipRecord(), off) == (off == c.offset ? 1 : 0));
-        CHECK(g_zipShared.renameByNumbering == 0);
+        CHECK(gZipShared.renameByNumbering == 0);
     }
     engine.ApplyUnzipOptions(0x08);
-    CHECK(g_zipShared.renameByNumbering == 1);
+    CHECK(gZipShared.renameByNumbering == 1);
     engine.ApplyUnzipOptions(0);
-    CHECK(g_zipShared.renameByNumbering == 0);
+    CHECK(gZipShared.renameByNumbering == 0);
 
     CHECK(engine.ApplyZipOptions(0) == 0);
     CHECK(GetRecordInt(&engine.ZipRecord(), 76) == 1);   // folder names dropped unless 0x200
@@ -134,7 +134,7 @@ TEST_CASE("listing: count first, steps after it, the same archive does not recou
     const std::string zip = MakeArchive(t);
     CZipEngine engine;
     CHECK(engine.ListArchive(zip, "", -1) == 3);
-    CHECK(g_zipShared.lastCount == 3);
+    CHECK(gZipShared.lastCount == 3);
     CHECK(engine.ListArchive(zip, "", -1) == 1);        // a second call with -1 makes no step
     std::vector<std::string> names;
     for (int i = 0; i < 3; ++i) {
@@ -175,7 +175,7 @@ TEST_CASE("extracting: spec quoting, trailing backslash, index jobs and the earl
     CHECK(Exists(t / "two\\a.txt"));
     CHECK(Exists(t / "two\\deep.txt"));
 
-    ZipEngineShared before = g_zipShared;
+    ZipEngineShared before = gZipShared;
     CZipEngine idle;
     CHECK(idle.ExtractFiles(zip, "", t / "none", -1, 0) == 0);
     CHECK(idle.UnzipRecord().function == 0);
@@ -233,7 +233,7 @@ TEST_CASE("progress messages go to the progress window; an abort stops the job a
     HWND window = ProgressWindow();
     CZipEngine engine(window);
     CHECK(engine.ProgressWindow() == window);
-    CHECK(g_zipShared.progressWindow == window);
+    CHECK(gZipShared.progressWindow == window);
     g_progress = ProgressLog();
     WriteBytes(t / "in\\more.txt", Text(20000, 5));
     CHECK(engine.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipJobAdd | kZipQuiet) == 1);
@@ -253,10 +253,10 @@ TEST_CASE("progress messages go to the progress window; an abort stops the job a
     WriteBytes(t / "in\\other.txt", Text(20000, 6));
     CHECK(engine.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipJobAdd | kZipQuiet) == 0);
     CHECK(ReadBytes(zip) == now);
-    CHECK(g_zipShared.abort == 1);
+    CHECK(gZipShared.abort == 1);
     // The flag stays until the next engine is made.
     CZipEngine next(window);
-    CHECK(g_zipShared.abort == 0);
+    CHECK(gZipShared.abort == 0);
     g_progress = ProgressLog();
     CHECK(next.SetProgressWindow(nullptr) == nullptr);
     CHECK(next.ProgressWindow() == window);
@@ -285,9 +285,9 @@ TEST_CASE("rename by numbering picks the first free .NNN name, only when the fla
     WriteBytes(t / "noext", "1");
     WriteBytes(t / ".profile", "1");
     WriteBytes(t / "dir.v2\\file", "1");
-    g_zipShared.renameByNumbering = 0;
+    gZipShared.renameByNumbering = 0;
     CHECK(rename(t / "report.doc") == t / "report.doc");
-    g_zipShared.renameByNumbering = 1;
+    gZipShared.renameByNumbering = 1;
     CHECK(rename(t / "report.doc") == t / "report.001.doc");
     WriteBytes(t / "report.001.doc", "2");
     CHECK(rename(t / "report.doc") == t / "report.002.doc");
@@ -301,7 +301,7 @@ TEST_CASE("rename by numbering picks the first free .NNN name, only when the fla
         WriteBytes(t / ("report." + std::string(number) + ".doc"), "n");
     }
     CHECK(rename(t / "report.doc") == t / "report.doc");   // all 99 taken
-    g_zipShared.renameByNumbering = 0;
+    gZipShared.renameByNumbering = 0;
 }
 
 TEST_CASE("extracting with rename by numbering keeps both files") {
@@ -321,5 +321,5 @@ TEST_CASE("extracting with rename by numbering keeps both files") {
     CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1, 0x01 | 0x04 | 0x10) == 1);
     CHECK(ReadBytes(t / "out\\a.txt") == "again");
     CHECK(Exists(t / "out\\deep.txt"));
-    g_zipShared.renameByNumbering = 0;
+    gZipShared.renameByNumbering = 0;
 }
