@@ -93,10 +93,11 @@ TEST_CASE("which drives a rebuild walks") {
     CHECK(DriveSelected(settings, "N:\\", DRIVE_REMOTE));
     CHECK_FALSE(DriveSelected(settings, "C:\\", DRIVE_FIXED));
 
-    // The custom selection takes precedence and compares the letter exactly.
+    // The custom selection takes precedence; a letter matches in either case
+    // (the system lists "C:\\", a settings file may say "c").
     settings.Drives = kDrivesCustom | kDrivesAllLocal | kDrivesAllRemote;
     settings.CustomDriveList = "cD";
-    CHECK_FALSE(DriveSelected(settings, "C:\\", DRIVE_FIXED));
+    CHECK(DriveSelected(settings, "C:\\", DRIVE_FIXED));
     CHECK(DriveSelected(settings, "c:\\", DRIVE_FIXED));
     CHECK(DriveSelected(settings, "D:\\", DRIVE_CDROM));
     CHECK_FALSE(DriveSelected(settings, "N:\\", DRIVE_REMOTE));
