@@ -1,5 +1,7 @@
 #include "framework/PropertySheet.h"
 
+#include <algorithm>
+
 #include "framework/Application.h"
 #include "framework/Guard.h"
 
@@ -62,6 +64,27 @@ INT_PTR CALLBACK CPropertyPage::PageProc(HWND hwnd, UINT message, WPARAM wParam,
     return StaticDialogProc(hwnd, message, wParam, lParam);
 }
 
+namespace {
+// Like every dialog of the program, the sheet comes up centred over its owner.
+int CALLBACK CenterSheet(HWND sheet, UINT message, LPARAM) {
+    if (message != PSCB_INITIALIZED) return 0;
+    HWND owner = ::GetWindow(sheet, GW_OWNER);
+    if (!owner || !::IsWindowVisible(owner) || ::IsIconic(owner)) return 0;
+    RECT mine{}, around{}, work{};
+    ::GetWindowRect(sheet, &mine);
+    ::GetWindowRect(owner, &around);
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = mine.right - mine.left;
+    const int height = mine.bottom - mine.top;
+    int x = (around.left + around.right - width) / 2;
+    int y = (around.top + around.bottom - height) / 2;
+    x = std::max(int(work.left), std::min(x, int(work.right) - width));
+    y = std::max(int(work.top), std::min(y, int(work.bottom) - height));
+    ::SetWindowPos(sheet, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+}  // namespace
+
 void CPropertySheet::AddPage(CPropertyPage& page) {
     page.m_sheet = this;
     m_pages.push_back(&page);
@@ -74,7 +97,8 @@ bool CPropertySheet::DoModal(HWND owner) {
 
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof(header);
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | (m_help ? PSH_HASHELP : 0);
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USECALLBACK | (m_help ? PSH_HASHELP : 0);
+    header.pfnCallback = &CenterSheet;
     header.hwndParent = owner;
     header.hInstance = ::GetModuleHandleA(nullptr);
     header.pszCaption = m_caption.c_str();
