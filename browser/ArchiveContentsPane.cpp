@@ -467,52 +467,50 @@ LRESULT CArchiveContentsPane::HeaderProc(HWND hwnd, UINT message, WPARAM wParam,
     return CallOriginal(hwnd, message, wParam, lParam);
 }
 
-LRESULT CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND paneWindow = Handle();
+// What both lists pass on to the pane: left button presses and releases (in
+// pane coordinates, at the height of the headers, so only the divider can be
+// taken from a list) and key presses. True when the message was one of them.
+bool CArchiveContentsPane::ForwardListInput(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-        ::SendMessageA(paneWindow, message, wParam, ToPane(hwnd, lParam, true));
-        break;
+        ::SendMessageA(Handle(), message, wParam, ToPane(list, lParam, true));
+        return true;
+    case WM_KEYDOWN:
+        ::SendMessageA(Handle(), message, wParam, lParam);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (ForwardListInput(hwnd, message, wParam, lParam)) return CallOriginal(hwnd, message, wParam, lParam);
+    HWND pane = Handle();
+    switch (message) {
     case WM_RBUTTONDOWN:
-        ::SendMessageA(paneWindow, WM_LBUTTONDOWN, wParam, ToPane(hwnd, lParam, false));
+        ::SendMessageA(pane, WM_LBUTTONDOWN, wParam, ToPane(hwnd, lParam, false));
         return CallOriginal(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, lParam);
     case WM_RBUTTONUP: {
         // A right click selects the line under the pointer, then shows the menu.
         const LPARAM inPane = ToPane(hwnd, lParam, false);
-        ::SendMessageA(paneWindow, WM_LBUTTONDOWN, MK_LBUTTON, inPane);
+        ::SendMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, inPane);
         CallOriginal(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, lParam);
-        ::SendMessageA(paneWindow, WM_LBUTTONUP, 0, inPane);
+        ::SendMessageA(pane, WM_LBUTTONUP, 0, inPane);
         CallOriginal(hwnd, WM_LBUTTONUP, 0, lParam);
-        ::SendMessageA(paneWindow, WM_RBUTTONUP, wParam, lParam);
+        ::SendMessageA(pane, WM_RBUTTONUP, wParam, lParam);
         return CallOriginal(hwnd, WM_LBUTTONUP, 0, lParam);
     }
-    case WM_KEYDOWN:
-        ::SendMessageA(paneWindow, message, wParam, lParam);
-        break;
     default:
-        break;
+        return CallOriginal(hwnd, message, wParam, lParam);
     }
-    return CallOriginal(hwnd, message, wParam, lParam);
 }
 
 LRESULT CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND paneWindow = Handle();
-    switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        ::SendMessageA(paneWindow, message, wParam, ToPane(hwnd, lParam, true));
-        break;
-    case WM_RBUTTONUP:
+    if (!ForwardListInput(hwnd, message, wParam, lParam) && message == WM_RBUTTONUP) {
         gFileMenuFlag = 1;
-        ::SendMessageA(paneWindow, WM_RBUTTONUP, wParam, lParam);
+        ::SendMessageA(Handle(), WM_RBUTTONUP, wParam, lParam);
         gFileMenuFlag = 0;
-        break;
-    case WM_KEYDOWN:
-        ::SendMessageA(paneWindow, message, wParam, lParam);
-        break;
-    default:
-        break;
     }
     return CallOriginal(hwnd, message, wParam, lParam);
 }

@@ -62,6 +62,7 @@ private:
     LRESULT HeaderProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT ArchiveListProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT FileListProc(HWND, UINT, WPARAM, LPARAM);
+    bool ForwardListInput(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
     LPARAM ToPane(HWND child, LPARAM position, bool zeroY) const;
 
     int m_drag = 0;

@@ -24,6 +24,19 @@ PENDING_DIALOG = "Files that have changed since your last automatic archive."
 IDC_PA_LIST, IDC_PA_LATER, IDC_PA_INCLUDE_FOLDERS = 1062, 2, 1164
 
 
+def prepare_drive(session, folders):
+    """A fresh test drive T: with these folders, and an empty archive folder."""
+    shutil.rmtree(DATA, ignore_errors=True)
+    for folder in folders:
+        os.makedirs(os.path.join(DRIVE, folder), exist_ok=True)
+    os.makedirs(ARCHIVES)
+    link = os.path.join(session.prefix, "dosdevices", LETTER + ":")
+    if os.path.lexists(link):
+        os.remove(link)
+    os.symlink(DRIVE, link)
+    return link
+
+
 def dated_name(when=None):
     when = when or datetime.datetime.now()
     return when.strftime("%B %d %Y.zip")
@@ -32,15 +45,7 @@ def dated_name(when=None):
 class AutoArchive(tb.ScenarioTest):
     def setUp(self):
         super().setUp()
-        shutil.rmtree(DATA, ignore_errors=True)
-        for folder in ["", "DOCS", os.path.join("DOCS", "REPORT"), os.path.join("DOCS", "REPORT", "2026")]:
-            os.makedirs(os.path.join(DRIVE, folder), exist_ok=True)
-        os.makedirs(ARCHIVES)
-        link = os.path.join(self.s.prefix, "dosdevices", LETTER + ":")
-        if os.path.lexists(link):
-            os.remove(link)
-        os.symlink(DRIVE, link)
-        self.addCleanup(os.remove, link)
+        self.addCleanup(os.remove, prepare_drive(self.s, ["", os.path.join("DOCS", "REPORT", "2026")]))
 
     def settings(self, **overrides):
         settings = {"General": 3, "Drives": 4, "CustomDriveList": LETTER, "Prompts": 0x20,
@@ -205,14 +210,7 @@ class AutoArchive(tb.ScenarioTest):
 
 class ShutdownArchive(tb.ScenarioTest):
     def test_session_end_archives_the_changed_files_first(self):
-        shutil.rmtree(DATA, ignore_errors=True)
-        os.makedirs(os.path.join(DRIVE, "DOCS"))
-        os.makedirs(ARCHIVES)
-        link = os.path.join(self.s.prefix, "dosdevices", LETTER + ":")
-        if os.path.lexists(link):
-            os.remove(link)
-        os.symlink(DRIVE, link)
-        self.addCleanup(os.remove, link)
+        self.addCleanup(os.remove, prepare_drive(self.s, ["DOCS"]))
         self.s.write_ini({"Settings": {"General": 3, "Drives": 4, "CustomDriveList": LETTER, "Prompts": 0x20,
                                        "FileTypes": ".TXT;", "LocationDir": tb.windows_path(ARCHIVES)},
                           "Directories": {"Dir1": "T:\\", "Dir2": "T:\\DOCS", "Dir3": ""}})
@@ -237,14 +235,7 @@ class ShutdownWithPrompts(tb.ScenarioTest):
 
     def setUp(self):
         super().setUp()
-        shutil.rmtree(DATA, ignore_errors=True)
-        os.makedirs(os.path.join(DRIVE, "DOCS"))
-        os.makedirs(ARCHIVES)
-        link = os.path.join(self.s.prefix, "dosdevices", LETTER + ":")
-        if os.path.lexists(link):
-            os.remove(link)
-        os.symlink(DRIVE, link)
-        self.addCleanup(os.remove, link)
+        self.addCleanup(os.remove, prepare_drive(self.s, ["DOCS"]))
         self.s.write_ini({"Settings": {"General": 3, "Drives": 4, "CustomDriveList": LETTER, "Prompts": 0x01,
                                        "FileTypes": ".TXT;", "LocationDir": tb.windows_path(ARCHIVES)},
                           "Directories": {"Dir1": "T:\\", "Dir2": "T:\\DOCS", "Dir3": ""}})
