@@ -112,6 +112,7 @@ private:
     bool m_searchAborted = false;
     std::string m_lastScanned;
     FileTicks m_lastArchive = 0;
+    bool m_buildingSince = false;  // a build has read the last archive time for all its scans
 };
 
 }  // namespace tb
