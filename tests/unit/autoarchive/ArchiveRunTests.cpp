@@ -10,6 +10,7 @@
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/PendingArchiveDlg.h"
 #include "doctest/doctest.h"
+#include "tests/unit/TestTime.h"
 #include "framework/Text.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/TestIni.h"
@@ -83,17 +84,6 @@ public:
     void ShowArchive(const std::string& archive) override { shown.push_back(archive); }
 };
 
-time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return std::mktime(&t);
-}
 
 SettingsRecord Monitoring() {
     SettingsRecord s;

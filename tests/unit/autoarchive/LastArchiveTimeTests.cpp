@@ -7,6 +7,7 @@
 
 #include "autoarchive/ChangeListBuilder.h"
 #include "doctest/doctest.h"
+#include "tests/unit/TestTime.h"
 #include "tests/unit/TestIni.h"
 
 using namespace tb;
@@ -35,17 +36,6 @@ SYSTEMTIME LocalCalendar(FileTicks ticks) {
     return calendar;
 }
 
-time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    fields.tm_isdst = -1;
-    return std::mktime(&fields);
-}
 
 }  // namespace
 
