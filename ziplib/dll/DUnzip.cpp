@@ -46,17 +46,10 @@ void FillEntryInfo(void* block, const ZipEntry& e, size_t index) {
     std::memcpy(block, &info, sizeof info);
 }
 
-RecordCallbacks CallbacksOf(const UnzipCommand& cmd, bool quiet) {
-    RecordCallbacks cb;
-    cb.progress = cmd.progress;
-    cb.progressUser = cmd.progressUser;
-    cb.itemStatus = cmd.itemStatus;
-    cb.itemStatusUser = cmd.itemStatusUser;
-    cb.message = cmd.message;
-    cb.messageUser = cmd.messageUser;
+RecordCallbacks UnzipCallbacks(const UnzipCommand& cmd, bool quiet) {
+    RecordCallbacks cb = CallbacksOf(cmd, quiet);
     cb.rename = cmd.rename;
     cb.renameUser = cmd.renameUser;
-    cb.quiet = quiet;
     return cb;
 }
 
@@ -71,7 +64,7 @@ int Unzip(void* record) {
     switch (cmd.function) {
     case kUnzipFunctionCount: {
         // Listing never shows message boxes: a broken archive lists as empty.
-        CRecordEvents events(CallbacksOf(cmd, true));
+        CRecordEvents events(UnzipCallbacks(cmd, true));
         uint64_t count = 0;
         std::string why;
         ZipResult r;
@@ -129,7 +122,7 @@ int Unzip(void* record) {
             std::string why;
             if (g_cache.Get(fs, archive, directory, why) != kZipOk) directory.reset();
         }
-        CRecordEvents events(CallbacksOf(cmd, options.quiet));
+        CRecordEvents events(UnzipCallbacks(cmd, options.quiet));
         CExtractJob job(fs, &PlatformCrypto(), events);
         return job.Run(options, directory);
     }

@@ -40,15 +40,7 @@ int Zip(void* record) {
     options.threads = cmd.threads > 0 ? unsigned(cmd.threads) : 0;
     options.bufferSize = size_t(cmd.bufferKiB > 0 ? cmd.bufferKiB : 64) * 1024;
 
-    RecordCallbacks cb;
-    cb.progress = cmd.progress;
-    cb.progressUser = cmd.progressUser;
-    cb.itemStatus = cmd.itemStatus;
-    cb.itemStatusUser = cmd.itemStatusUser;
-    cb.message = cmd.message;
-    cb.messageUser = cmd.messageUser;
-    cb.quiet = cmd.quiet != 0;
-    CRecordEvents events(cb);
+    CRecordEvents events(CallbacksOf(cmd, cmd.quiet != 0));
     CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), events);
     return job.Run(options);
 }

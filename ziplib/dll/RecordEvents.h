@@ -19,6 +19,21 @@ struct RecordCallbacks {
     bool quiet = false;        // no message boxes, questions answered No
 };
 
+// The callbacks both command records carry, in their slots of either record.
+// Only extraction renames, so `dunzip` adds the rename slot itself.
+template <typename Record>
+RecordCallbacks CallbacksOf(const Record& record, bool quiet) {
+    RecordCallbacks cb;
+    cb.progress = record.progress;
+    cb.progressUser = record.progressUser;
+    cb.itemStatus = record.itemStatus;
+    cb.itemStatusUser = record.itemStatusUser;
+    cb.message = record.message;
+    cb.messageUser = record.messageUser;
+    cb.quiet = quiet;
+    return cb;
+}
+
 class CRecordEvents : public IJobEvents {
 public:
     explicit CRecordEvents(const RecordCallbacks& callbacks) : m_cb(callbacks) {}
