@@ -1,37 +1,36 @@
 #include "sfx/ScriptFile.h"
 
-#include <memory>
+#include <windows.h>
 
-#include "core/Io.h"
+#include "framework/Handles.h"
 #include "sfx/AdfactryApi.h"
+#include "sfx/WideText.h"
 
 namespace tb::sfx {
 
 namespace {
-constexpr uint64_t kMaxScriptSize = 16u << 20;
+constexpr DWORD kMaxScriptSize = 16u << 20;
 }
 
 bool LoadScript(const std::string& path, CScript& script) {
-    std::unique_ptr<zl::IReadFile> file = zl::PlatformFileSystem().OpenRead(path);
-    if (!file || file->Size() > kMaxScriptSize) return false;
-    std::string text(size_t(file->Size()), '\0');
-    if (!text.empty() && file->ReadAt(0, &text[0], text.size()) != int64_t(text.size())) return false;
+    UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxScriptSize) return false;
+    std::string text(size_t(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!text.empty() && (!::ReadFile(file.Get(), &text[0], DWORD(text.size()), &got, nullptr) || got != text.size()))
+        return false;
     std::string why;
     return script.Parse(text, why);
 }
 
+// Written in place: the script is a scratch file of one build, rewritten by
+// every call, and a program builds one script after the other.
 bool SaveScript(const std::string& path, const CScript& script) {
-    zl::IFileSystem& fs = zl::PlatformFileSystem();
     const std::string text = script.Serialize();
-    // Written beside it and moved over it, so a failed write keeps the old script.
-    const std::string temp = path + ".new~";
-    fs.Remove(temp);
-    std::unique_ptr<zl::IWriteFile> file = fs.CreateNew(temp);
-    bool ok = file && file->Write(text.data(), text.size()) && file->Commit(false);
-    file.reset();
-    ok = ok && fs.Replace(temp, path, false);
-    if (!ok) fs.Remove(temp);
-    return ok;
+    UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.Get(), text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
 }
 
 int UpdateScript(const std::string& path, const std::function<void(CScript&)>& change) {
