@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/Shell.h"
 #include "sfx/AdfactryApi.h"
 
 namespace {
@@ -72,13 +73,7 @@ int Set(ISelfExtractBuilder& b, const std::string& script, const Property& p, co
 
 }  // namespace
 
-CAdfactryLibrary::CAdfactryLibrary() {
-    char path[MAX_PATH * 2];
-    DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, n < sizeof path ? n : 0);
-    folder.resize(folder.find_last_of('\\') + 1);
-    Load(folder + tb::sfx::kAdfactryDll);
-}
+CAdfactryLibrary::CAdfactryLibrary() { Load(tb::ProgramFolder() + tb::sfx::kAdfactryDll); }
 
 CAdfactryLibrary::CAdfactryLibrary(const std::string& path) { Load(path); }
 
