@@ -17,9 +17,12 @@ namespace tb::sfx {
 
 namespace {
 
-constexpr UINT kWmProgress = WM_APP + 1;
 constexpr UINT kWmAskOverwrite = WM_APP + 2;
 constexpr UINT kWmDone = WM_APP + 3;
+// The progress screen shows how far the extraction is on a timer: posted
+// messages would come before the screen's own painting every time.
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT kProgressTimerMs = 100;
 
 // Windows shows "\n" as a line break only after "\r".
 std::wstring LineBreaks(const std::wstring& text) {
@@ -234,8 +237,8 @@ private:
 };
 
 // The progress screen as the extraction's host: the extraction runs on a
-// thread of its own, reports through posted messages and asks its questions
-// through sent ones, so they are asked on the screen's thread.
+// thread of its own and leaves its progress for the screen's timer; its
+// questions are sent to the screen, so they are asked on the screen's thread.
 class CProgressScreen : public CScreen, public IExtractionHost {
 public:
     CProgressScreen(const CStubTexts& texts, const std::function<Outcome(IExtractionHost&)>& work)
@@ -247,12 +250,9 @@ public:
     const Outcome& Result() const { return m_outcome; }
 
     bool Progress(const std::string& file, int percent) override {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_file = file;
-            m_percent = percent;
-        }
-        if (!m_posted.exchange(true)) ::PostMessageW(m_hwnd, kWmProgress, 0, 0);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_file = file;
+        m_percent = percent;
         return !m_cancel;
     }
     Answer AskOverwrite(const std::string& path, bool readOnly) override {
@@ -262,6 +262,7 @@ public:
 private:
     void OnInit() override {
         ::SendMessageW(Item(IDC_PROGRESS), PBM_SETRANGE32, 0, 100);
+        ::SetTimer(m_hwnd, kProgressTimer, kProgressTimerMs, nullptr);
         m_thread = std::thread([this] {
             try {
                 m_outcome = m_work(*this);
@@ -281,8 +282,8 @@ private:
     }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
         switch (message) {
-        case kWmProgress: {
-            m_posted = false;
+        case WM_TIMER: {
+            if (wParam != kProgressTimer) return false;
             std::string file;
             int percent;
             {
@@ -290,7 +291,8 @@ private:
                 file = m_file;
                 percent = m_percent;
             }
-            SetItemText(IDC_ITEM, Widen(file));
+            if (file != m_shownFile) SetItemText(IDC_ITEM, Widen(file));
+            m_shownFile = file;
             ::SendMessageW(Item(IDC_PROGRESS), PBM_SETPOS, WPARAM(percent), 0);
             return true;
         }
@@ -298,6 +300,7 @@ private:
             result = INT_PTR(AskOverwriteBox(m_hwnd, m_texts, *reinterpret_cast<const std::string*>(lParam), wParam != 0));
             return true;
         case kWmDone:
+            ::KillTimer(m_hwnd, kProgressTimer);
             m_thread.join();
             ::EndDialog(m_hwnd, IDOK);
             return true;
@@ -314,7 +317,7 @@ private:
     std::mutex m_mutex;
     std::string m_file;
     int m_percent = 0;
-    std::atomic<bool> m_posted{false};
+    std::string m_shownFile;
     std::atomic<bool> m_cancel{false};
 };
 
