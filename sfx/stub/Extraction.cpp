@@ -184,8 +184,16 @@ Outcome PrepareFolder(const std::string& folder) {
     std::wstring path = Widen(folder);
     while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
     if (path.empty()) return Fail(kStubPathError, ids::kPathError, "no folder");
-    // Every missing folder from the top down.
-    for (size_t at = path.find_first_of(L"\\/", 3); ; at = path.find_first_of(L"\\/", at + 1)) {
+    // Every missing folder from the top down, below the drive ("C:\\") or the
+    // share ("\\\\server\\share\\").
+    size_t first = 3;
+    if (path.compare(0, 2, L"\\\\") == 0) {
+        const size_t server = path.find_first_of(L"\\/", 2);
+        const size_t share = server == std::wstring::npos ? server : path.find_first_of(L"\\/", server + 1);
+        if (share == std::wstring::npos) return Outcome();   // the share itself
+        first = share + 1;
+    }
+    for (size_t at = path.find_first_of(L"\\/", first); ; at = path.find_first_of(L"\\/", at + 1)) {
         const std::wstring part = path.substr(0, at);
         const DWORD attributes = ::GetFileAttributesW(part.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {
