@@ -21,49 +21,25 @@ FileSelection Parse(const std::string& buffer) { return ParseFileSelection(buffe
 using Texts = std::vector<std::string>;
 }  // namespace
 
-TEST_CASE("the file name buffer: one path, or a folder and names") {
-    SUBCASE("one file") {
-        const FileSelection one = Parse(std::string("C:\\work\\Report.doc\0\0", 20));
-        CHECK(one.folder == "C:\\work");
-        CHECK(one.names == Texts{"Report.doc"});
-        CHECK(one.Paths() == Texts{"C:\\work\\Report.doc"});
-    }
-    SUBCASE("one file in a root folder keeps the root's backslash, once") {
-        const FileSelection root = Parse(std::string("D:\\a.txt\0\0", 10));
-        CHECK(root.folder == "D:\\");
-        CHECK(root.Paths() == Texts{"D:\\a.txt"});
-    }
-    SUBCASE("several files: the folder first, then the names in the dialog's order") {
-        const FileSelection many = Parse(std::string("C:\\My Files\0b.txt\0a long name.doc\0c\0\0", 37));
-        CHECK(many.folder == "C:\\My Files");
-        CHECK(many.names == Texts{"b.txt", "a long name.doc", "c"});
-        CHECK(many.Paths() == Texts{"C:\\My Files\\b.txt", "C:\\My Files\\a long name.doc", "C:\\My Files\\c"});
-    }
-    SUBCASE("several files in a root folder") {
-        CHECK(Parse(std::string("C:\\\0x.zip\0y.zip\0\0", 17)).Paths() == Texts{"C:\\x.zip", "C:\\y.zip"});
-    }
-    SUBCASE("nothing, and a list cut short by the end of the buffer") {
-        CHECK(Parse(std::string("\0\0", 2)).names.empty());
-        CHECK(Parse("").names.empty());
-        const std::string full("C:\\d\0one\0tw", 11);  // no terminating NUL at all
-        const FileSelection cut = Parse(full);
-        CHECK(cut.folder == "C:\\d");
-        CHECK(cut.names == Texts{"one", "tw"});
-    }
-    SUBCASE("a bare name without a folder") {
-        const FileSelection bare = Parse(std::string("name.txt\0", 9));
-        CHECK(bare.folder.empty());
-        CHECK(bare.Paths() == Texts{"name.txt"});
-    }
-}
+TEST_CASE("the file name buffer: one path, or a folder and names; filters") {
+    const FileSelection one = Parse(std::string("C:\\work\\Report.doc\0\0", 20));
+    CHECK(one.folder == "C:\\work");
+    CHECK(one.Paths() == Texts{"C:\\work\\Report.doc"});
+    // A root folder keeps its backslash, once.
+    CHECK(Parse(std::string("D:\\a.txt\0\0", 10)).folder == "D:\\");
+    CHECK(Parse(std::string("D:\\a.txt\0\0", 10)).Paths() == Texts{"D:\\a.txt"});
+    CHECK(Parse(std::string("C:\\\0x.zip\0y.zip\0\0", 17)).Paths() == Texts{"C:\\x.zip", "C:\\y.zip"});
+    // Several files: the folder first, then the names in the dialog's order.
+    const FileSelection many = Parse(std::string("C:\\My Files\0b.txt\0a long name.doc\0\0", 35));
+    CHECK(many.folder == "C:\\My Files");
+    CHECK(many.Paths() == Texts{"C:\\My Files\\b.txt", "C:\\My Files\\a long name.doc"});
+    // Nothing, and a list cut short by the end of the buffer.
+    CHECK(Parse(std::string("\0\0", 2)).names.empty());
+    CHECK(Parse(std::string("C:\\d\0one\0tw", 11)).names == Texts{"one", "tw"});
 
-TEST_CASE("filters in the bar form become the dialog's NUL-separated list") {
     CHECK(FilterFromBars("Zip (*.zip)|*.zip|All Files (*.*)|*.*||") ==
           std::string("Zip (*.zip)\0*.zip\0All Files (*.*)\0*.*\0\0", 39));
     CHECK(FilterFromBars("(All files *.*)|*.*") == std::string("(All files *.*)\0*.*\0\0", 21));
-    CHECK(JoinPath("C:\\a", "b") == "C:\\a\\b");
-    CHECK(JoinPath("C:\\", "b") == "C:\\b");
-    CHECK(JoinPath("", "b") == "b");
 }
 
 namespace {
