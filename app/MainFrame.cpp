@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/EndRequest.h"
 #include "app/Globals.h"
 #include "app/OpenNamedArchive.h"
 #include "app/Profile.h"
@@ -51,6 +52,8 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         OnHandOver(ATOM(w));
         return 0;
     });
+    // Setup and the uninstaller end the program this way.
+    Map().OnMessage(WM_TB_END_PROGRAM, [this](WPARAM, LPARAM) -> LRESULT { return HandleEndRequest(Handle()); });
     Map().OnMessage(WM_TB_TRAY, [this](WPARAM, LPARAM l) -> LRESULT {
         OnTrayNotify(l);
         return 0;

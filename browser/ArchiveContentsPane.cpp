@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "app/Globals.h"
+#include "browser/EmptyListHint.h"
 #include "browser/FileIcons.h"
 #include "browser/TallyboxView.h"
 #include "editor/PasswordDlg.h"
@@ -168,6 +169,10 @@ void CArchiveContentsPane::ShowLines(HWND list, const char* line) {
     CListBox box(list);
     box.Reset();
     box.Add(line);
+}
+
+void CArchiveContentsPane::RefreshEmptyListHint() {
+    if (CListBox(FileList()).Count() == 0) ::InvalidateRect(FileList(), nullptr, TRUE);
 }
 
 void CArchiveContentsPane::SetStatus(const std::string& text) {
@@ -487,6 +492,10 @@ LRESULT CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wP
 }
 
 LRESULT CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && CListBox(hwnd).Count() == 0) {
+        PaintEmptyList(hwnd, EmptyFileListHint(gSettings));
+        return 0;
+    }
     if (!ForwardListInput(hwnd, message, wParam, lParam) && message == WM_RBUTTONUP) {
         gFileMenuFlag = 1;
         ::SendMessageA(Handle(), WM_RBUTTONUP, wParam, lParam);

@@ -221,6 +221,7 @@ void CTallyboxView::OpenSettings() {
     gSettings = gWorkingSettings;
     WriteSettings(gSettings);
     RequestRebuildAndRestart();
+    m_pane.RefreshEmptyListHint();
 }
 
 void CTallyboxView::PauseMonitor() { m_monitor->Pause(); }

@@ -37,9 +37,20 @@ def wine_env(prefix):
     env["WINEPREFIX"] = prefix
     env["WINEARCH"] = "win32"
     env["WINEDEBUG"] = "-all"
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    # No .NET or HTML add-on questions; no menu entries on the Linux desktop
+    # for shortcuts that installers make.
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemenubuilder.exe=d"
     env["TB_DIST_WIN"] = windows_path(DIST)
     return env
+
+
+def version():
+    """The version the build gives every binary and package (its generated Version.h)."""
+    with open(os.path.join(BUILD, "generated", "Version.h")) as f:
+        for line in f:
+            if line.startswith("#define TB_VERSION_TEXT "):
+                return line.split('"')[1]
+    raise AssertionError("no TB_VERSION_TEXT in the build's Version.h")
 
 
 def ensure_prefix(prefix):
@@ -187,6 +198,13 @@ class Session:
         self.pids.append(pid)
         return pid
 
+    def exec(self, command_line, plain_user=False):
+        """Starts any program by its command line, as Windows starts a shortcut or a
+        Run entry; plain_user: without administrator rights. Returns the process id."""
+        pid = int(self.driver.call("exec-user" if plain_user else "exec", command_line))
+        self.pids.append(pid)
+        return pid
+
     def run(self, *arguments):
         """Starts the program and waits for it to end; returns its exit code."""
         command = " ".join('"{}"'.format(a) if (" " in a and not a.startswith('"')) else a for a in arguments)
@@ -288,6 +306,22 @@ class Session:
         path = os.path.join(SHOTS, name + ".png")
         subprocess.run(["import", "-window", "root", path], check=True, env=self.env)
         return path
+
+    def distinct_colors(self, hwnd, inset=4, right_inset=None, height=None):
+        """How many colours the screen shows inside a window: its edges left out,
+        on the right what right_inset says (a scroll bar), and only the top
+        `height` pixels when given. 1 for an empty area, more where something is
+        drawn."""
+        left, top, right, bottom = self.rect(hwnd)
+        right_inset = inset if right_inset is None else right_inset
+        rows = bottom - top - 2 * inset if height is None else height
+        shot = os.path.join(BUILD, "e2e-colours.png")
+        subprocess.run(["import", "-window", "root", shot], check=True, env=self.env)
+        crop = "{}x{}+{}+{}".format(right - left - inset - right_inset, rows, left + inset, top + inset)
+        out = subprocess.run(["convert", shot, "-crop", crop, "+repage", "-format", "%k", "info:"],
+                             check=True, capture_output=True, text=True).stdout
+        os.remove(shot)
+        return int(out.strip())
 
     def close(self):
         self.driver.close()

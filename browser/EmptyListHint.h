@@ -1,0 +1,21 @@
+#pragma once
+// The text an empty list of the main window shows in place of lines, so that
+// a first start tells the user what to do.
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/Settings.h"
+
+namespace tb {
+
+// What the empty file list says: that automatic archiving is off and how to
+// turn it on, while monitoring is off (as in a fresh settings file); else "".
+std::string EmptyFileListHint(const SettingsRecord& settings);
+
+// Paints a list box that has no lines (its WM_PAINT): the background and,
+// when `hint` is not empty, the hint in grey, wrapped to the list's width.
+void PaintEmptyList(HWND list, const std::string& hint);
+
+}  // namespace tb
