@@ -100,6 +100,7 @@ inline std::vector<std::string> TreeFiles(const std::string& folder) {
 struct Recorded {
     zl::MessageCode code;
     std::string text;
+    uint32_t systemCode;
 };
 
 class CRecordingEvents : public zl::IJobEvents {
@@ -113,8 +114,8 @@ public:
         items.push_back(text);
         return true;
     }
-    zl::Answer Message(zl::MessageCode code, const std::string& text, const std::string&, bool question) override {
-        messages.push_back({code, text});
+    zl::Answer Message(const zl::ZipError& problem, bool question) override {
+        messages.push_back({problem.code, problem.text, problem.systemCode});
         return question ? answer : zl::Answer::Ok;
     }
     void Rename(std::string& path) override {
@@ -136,6 +137,15 @@ public:
     std::vector<std::string> renames;
     std::vector<Recorded> messages;
 };
+
+// Format limits of zero: every entry, size and offset takes the ZIP64 layout.
+inline zl::ZipLimits AllZip64() {
+    zl::ZipLimits limits;
+    limits.field32 = 0;
+    limits.count16 = 0;
+    limits.newFile = 0;
+    return limits;
+}
 
 // Reads an archive's directory with the core.
 inline bool ReadArchive(const std::string& path, zl::ZipDirectory& dir) {

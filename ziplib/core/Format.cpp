@@ -311,8 +311,37 @@ bool ReadLocalSpan(IReadFile& file, const ZipDirectory& dir, size_t index, Local
     return true;
 }
 
-std::string CentralRecord(const ZipEntry& e, uint64_t offset) {
-    const bool bigSize = e.size >= 0xFFFFFFFF, bigPacked = e.compressedSize >= 0xFFFFFFFF, bigOffset = offset >= 0xFFFFFFFF;
+std::string LocalRecord(const ZipEntry& e, bool zip64, const std::string& localExtra) {
+    CByteWriter w;
+    w.U32(kLocalSig);
+    w.U16(e.versionNeeded);
+    w.U16(e.flags);
+    w.U16(e.method);
+    w.U16(uint16_t(e.dosTime & 0xFFFF));
+    w.U16(uint16_t(e.dosTime >> 16));
+    w.U32(e.crc);
+    w.U32(zip64 ? 0xFFFFFFFF : uint32_t(e.compressedSize));
+    w.U32(zip64 ? 0xFFFFFFFF : uint32_t(e.size));
+    w.U16(uint16_t(e.rawName.size()));
+    std::string extra;
+    if (zip64) {
+        CByteWriter z;
+        z.U16(0x0001);
+        z.U16(16);
+        z.U64(e.size);
+        z.U64(e.compressedSize);
+        extra = z.Data();
+    }
+    extra += localExtra;
+    w.U16(uint16_t(extra.size()));
+    w.Bytes(e.rawName);
+    w.Bytes(extra);
+    return std::move(w.Data());
+}
+
+std::string CentralRecord(const ZipEntry& e, uint64_t offset, const ZipLimits& limits) {
+    const bool bigSize = e.size >= limits.field32, bigPacked = e.compressedSize >= limits.field32,
+               bigOffset = offset >= limits.field32;
     std::string extra;
     if (bigSize || bigPacked || bigOffset) {
         CByteWriter z;
@@ -351,9 +380,13 @@ std::string CentralRecord(const ZipEntry& e, uint64_t offset) {
     return std::move(w.Data());
 }
 
-std::string EndRecords(uint64_t entries, uint64_t cdStart, uint64_t cdSize, const std::string& comment) {
+std::string EndRecords(uint64_t entries, uint64_t cdStart, uint64_t cdSize, const std::string& comment,
+                       const ZipLimits& limits) {
     CByteWriter w;
-    const bool zip64 = entries >= 0xFFFF || cdStart >= 0xFFFFFFFF || cdSize >= 0xFFFFFFFF;
+    const bool manyEntries = entries >= limits.count16;
+    const bool bigStart = cdStart >= limits.field32;
+    const bool bigSize = cdSize >= limits.field32;
+    const bool zip64 = manyEntries || bigStart || bigSize;
     if (zip64) {
         const uint64_t z64Pos = cdStart + cdSize;
         w.U32(kZip64EndSig);
@@ -374,10 +407,10 @@ std::string EndRecords(uint64_t entries, uint64_t cdStart, uint64_t cdSize, cons
     w.U32(kEndSig);
     w.U16(0);
     w.U16(0);
-    w.U16(entries >= 0xFFFF ? 0xFFFF : uint16_t(entries));
-    w.U16(entries >= 0xFFFF ? 0xFFFF : uint16_t(entries));
-    w.U32(cdSize >= 0xFFFFFFFF ? 0xFFFFFFFF : uint32_t(cdSize));
-    w.U32(cdStart >= 0xFFFFFFFF ? 0xFFFFFFFF : uint32_t(cdStart));
+    w.U16(manyEntries ? 0xFFFF : uint16_t(entries));
+    w.U16(manyEntries ? 0xFFFF : uint16_t(entries));
+    w.U32(bigSize ? 0xFFFFFFFF : uint32_t(cdSize));
+    w.U32(bigStart ? 0xFFFFFFFF : uint32_t(cdStart));
     std::string c = comment.substr(0, 0xFFFF);
     w.U16(uint16_t(c.size()));
     w.Bytes(c);

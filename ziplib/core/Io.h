@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "Events.h"
+
 namespace zl {
 
 struct FileInfo {
@@ -62,9 +64,32 @@ public:
     virtual bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) = 0;
     virtual bool List(const std::string& folder, std::vector<DirEntry>& entries) = 0;
     virtual std::string CurrentDirectory() = 0;
-    // Text of the last system error, for messages.
+    // The last system error of this thread: its code (errno, GetLastError) and its text.
+    virtual uint32_t LastErrorCode() = 0;
     virtual std::string LastErrorText() = 0;
 };
+
+// A problem the system's last error caused: its code, and "<what>: <its text>".
+inline ZipError SystemProblem(IFileSystem& fs, ZipResult result, MessageCode code, const std::string& what,
+                              const std::string& file) {
+    ZipError e;
+    e.result = result;
+    e.code = code;
+    e.systemCode = fs.LastErrorCode();
+    e.text = what + ": " + fs.LastErrorText();
+    e.file = file;
+    return e;
+}
+
+// A problem of the archive or of a job's input, with no system error behind it.
+inline ZipError Problem(ZipResult result, MessageCode code, const std::string& text, const std::string& file) {
+    ZipError e;
+    e.result = result;
+    e.code = code;
+    e.text = text;
+    e.file = file;
+    return e;
+}
 
 // The platform's file system (POSIX natively, Win32 in the DLLs).
 IFileSystem& PlatformFileSystem();

@@ -75,12 +75,14 @@ int Unzip(void* record) {
         int stored = count > 0x7FFFFFFF ? 0x7FFFFFFF : int(count);
         std::memcpy(static_cast<char*>(record) + offsetof(UnzipCommand, count), &stored, sizeof stored);
         if (r != kZipOk)
-            events.Message(r == kZipCannotOpen ? kMsgCannotOpenArchive : kMsgBadArchive, std::string(archive) + ": " + why, archive, false);
+            events.Message(Problem(r, r == kZipCannotOpen ? kMsgCannotOpenArchive : kMsgBadArchive, std::string(archive) + ": " + why,
+                                   archive),
+                           false);
         return r;
     }
     case kUnzipFunctionNext:
     case kUnzipFunctionByIndex: {
-        if (cmd.entryInfo == nullptr || IsBadWritePtr(cmd.entryInfo, sizeof(ZipEntryInfo))) return kZipResultBadRecord;
+        if (!RecordPointerUsable(cmd.entryInfo)) return kZipResultBadRecord;
         if (cmd.function == kUnzipFunctionByIndex && cmd.index < 0) return kZipResultBadRecord;
         std::lock_guard<std::mutex> lock(g_cacheMutex);
         const ZipEntry* entry = nullptr;

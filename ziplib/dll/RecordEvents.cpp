@@ -1,5 +1,6 @@
 #include "RecordEvents.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -17,17 +18,21 @@ std::wstring Widen(const std::string& text) {
 
 }  // namespace
 
+bool RecordPointerUsable(const void* pointer) {
+    // The lowest 64 KiB of a Windows process are never mapped: small integers
+    // passed where a pointer belongs are refused like null.
+    return reinterpret_cast<uintptr_t>(pointer) >= 0x10000;
+}
+
 bool RecordLooksValid(const void* record, int size) {
-    if (record == nullptr || IsBadReadPtr(record, UINT_PTR(size)) || IsBadWritePtr(const_cast<void*>(record), UINT_PTR(size)))
-        return false;
+    if (!RecordPointerUsable(record)) return false;
     int stated;
     std::memcpy(&stated, record, sizeof stated);
     return stated == size;
 }
 
 const char* RecordText(const char* text, const char* fallback) {
-    if (text == nullptr || IsBadStringPtrA(text, 1 << 20)) return fallback;
-    return text;
+    return RecordPointerUsable(text) ? text : fallback;
 }
 
 bool CRecordEvents::Progress(const std::string& text, int percent) {
@@ -38,16 +43,18 @@ bool CRecordEvents::ItemStatus(const std::string& text, int percent) {
     return m_cb.itemStatus == nullptr || m_cb.itemStatus(text.c_str(), percent, m_cb.itemStatusUser) == 0;
 }
 
-Answer CRecordEvents::Message(MessageCode code, const std::string& text, const std::string& file, bool question) {
+Answer CRecordEvents::Message(const ZipError& problem, bool question) {
+    const MessageCode code = problem.code;
     char buffer[kZipMessageBufferSize];
-    std::strncpy(buffer, text.c_str(), sizeof buffer - 1);
+    std::strncpy(buffer, problem.text.c_str(), sizeof buffer - 1);
     buffer[sizeof buffer - 1] = '\0';
     const unsigned style = question ? MB_YESNOCANCEL | MB_ICONQUESTION
                          : (code == kMsgNoMatch || code == kMsgDuplicateName) ? MB_OK | MB_ICONINFORMATION
                                                                                 : MB_OK | MB_ICONWARNING;
     int answer = 0;
     if (m_cb.message) {
-        answer = m_cb.message(int(code), style, 0, int(sizeof buffer), buffer, file.c_str(), m_cb.messageUser);
+        answer = m_cb.message(int(code), style, int(problem.systemCode), int(sizeof buffer), buffer, problem.file.c_str(),
+                              m_cb.messageUser);
         buffer[sizeof buffer - 1] = '\0';
     }
     if (answer != IDOK && answer != IDYES && answer != IDNO && answer != IDCANCEL) {

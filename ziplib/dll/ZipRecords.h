@@ -3,7 +3,9 @@
 // packed, little-endian command record per call, 32-bit pointers, the Windows
 // calling convention for the functions and for every callback. Any program that
 // fills a record at these offsets works with the DLLs. Bytes not named here are
-// reserved and must be 0. Text is UTF-8 (the program runs with the UTF-8 code page).
+// reserved and must be 0. A pointer below 0x10000 counts as null; the record's
+// size field is trusted to tell its real size. Text is UTF-8 (the program runs
+// with the UTF-8 code page).
 
 #include <windows.h>
 
@@ -16,10 +18,10 @@ typedef int(CALLBACK* ZipProgressCallback)(const char* text, int percent, void* 
 // Rename: called with the full path of a file about to be created, in a writable
 // buffer of kZipRenameBufferSize bytes; the callee may rewrite it. Returns 0.
 typedef int(CALLBACK* ZipRenameCallback)(char* name, void* user);
-// Message: (code, style, reserved, text buffer size, text, file, user data).
+// Message: (code, style, system error, text buffer size, text, file, user data).
 //  code     what happened (the kZipMsg... values below)
 //  style    the MB_... flags of the message box the library would show
-//  reserved 0
+//  system   the Windows error code behind the message (GetLastError), 0 when none
 //  size     size of the text buffer in bytes
 //  text     the message, writable; the library shows what the callee leaves there
 //  file     the file or entry concerned (may be empty)
@@ -31,6 +33,25 @@ typedef int(CALLBACK* ZipMessageCallback)(int code, unsigned style, int reserved
                                           const char* file, void* user);
 
 enum { kZipRenameBufferSize = 2048, kZipMessageBufferSize = 1024 };
+
+// The option words of the program's ZIP engine, one bit per record field it
+// sets: the unzip options of an extraction, and the zip operation word (one job
+// bit, plus options that only the add job applies).
+enum : int {
+    kUnzipOptNoFolderNames = 0x01,    // unzip record offset 48 = 1
+    kUnzipOptOverwrite = 0x02,        // offset 36 = 1
+    kUnzipOptQuiet = 0x04,            // offset 40 = 1
+    kUnzipOptRenameByNumber = 0x08,   // the engine's rename callback gives existing names numbers
+    kUnzipOptAllFiles = 0x10,         // offset 52 = 1 (with the file spec "*.*")
+};
+enum : int {
+    kZipOpAdd = 0x20,                 // function 4
+    kZipOpFreshen = 0x40,             // function 3, when 0x20 and 0x80 are clear
+    kZipOpDelete = 0x80,              // function 2, when 0x20 is clear
+    kZipOptKeepFolders = 0x200,       // clear: zip record offset 76 (no folder names) = 1
+    kZipOptEncrypt = 0x400,           // offset 140 = 1
+    kZipOptQuiet = 0x800,             // offset 44 = 1
+};
 
 // Functions of `dunzip`.
 enum { kUnzipFunctionNext = 2, kUnzipFunctionCount = 3, kUnzipFunctionByIndex = 7, kUnzipFunctionExtract = 8 };

@@ -186,6 +186,7 @@ public:
         return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
     }
 
+    uint32_t LastErrorCode() override { return uint32_t(errno); }
     std::string LastErrorText() override { return std::strerror(errno); }
 };
 

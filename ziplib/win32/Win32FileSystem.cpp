@@ -231,6 +231,8 @@ public:
         return n ? Narrow(buffer, n) : std::string(".");
     }
 
+    uint32_t LastErrorCode() override { return GetLastError(); }
+
     std::string LastErrorText() override {
         DWORD code = GetLastError();
         wchar_t* text = nullptr;

@@ -14,7 +14,7 @@ namespace {
 
 struct CallbackLog {
     std::vector<std::string> progress, items, messages, renames;
-    std::vector<int> codes;
+    std::vector<int> codes, systemCodes;
     std::vector<void*> users;
     int abortAfter = 0;       // stop the job at this progress call (0 = never)
     int answer = 0;           // message callback answer
@@ -35,6 +35,7 @@ int CALLBACK OnItem(const char* text, int percent, void* user) {
 }
 int CALLBACK OnMessage(int code, unsigned style, int reserved, int size, char* text, const char* file, void* user) {
     g_log.codes.push_back(code);
+    g_log.systemCodes.push_back(reserved);
     g_log.messages.push_back(text);
     g_log.users.push_back(user);
     if (size > 10) std::strcpy(text, "rewritten");
@@ -172,6 +173,24 @@ TEST_CASE("a wrong record size, a null record or a missing pointer gives a non-z
     z.Ptr(12, "\"x\"");
     z.Int(4, 1);
     CHECK(dzip(z.Data()) == kZipResultBadRecord);       // unknown function
+}
+
+TEST_CASE("a message carries the system's error code beside the library's") {
+    CTempFolder t;
+    MakeInput(t);
+    g_log = CallbackLog();
+    // The archive's folder does not exist: the temporary file cannot be created.
+    CHECK(RawZip(kZipFunctionAdd, t / "no such folder\\x.zip", "\"" + t / "in\\a.txt" + "\"", false) == kZipResultWriteError);
+    REQUIRE(g_log.codes.size() == 1);
+    CHECK(g_log.codes[0] == kZipMsgCannotWrite);
+    CHECK(g_log.systemCodes[0] == ERROR_PATH_NOT_FOUND);
+    // A problem of the archive itself has no system error behind it.
+    WriteBytes(t / "junk.zip", std::string(100, 'j'));
+    g_log = CallbackLog();
+    CHECK(RawZip(kZipFunctionAdd, t / "junk.zip", "\"" + t / "in\\a.txt" + "\"", false) == kZipResultBadArchive);
+    REQUIRE(g_log.codes.size() == 1);
+    CHECK(g_log.codes[0] == kZipMsgBadArchive);
+    CHECK(g_log.systemCodes[0] == 0);
 }
 
 TEST_CASE("count, next entry and entry by index fill the information block at its offsets") {
