@@ -68,6 +68,7 @@ struct ZipEntry {
     bool haveUnixTime = false;
     int64_t unixTime = 0;
     bool zip64 = false;        // the central record had a ZIP64 field
+    uint64_t recordLimit = 0;  // where the next entry's record (or the central directory) starts
 
     bool IsEncrypted() const { return (flags & kFlagEncrypted) != 0; }
     bool IsDirectory() const;
@@ -79,6 +80,7 @@ struct ZipDirectory {
     uint64_t dataEnd = 0;          // where entry data ends (start of central directory)
     uint64_t baseOffset = 0;       // bytes in front of the archive (self-extractor)
     std::string comment;
+    std::string endRecord;         // the file's last bytes: the end records and the comment
 };
 
 // Reads the central directory. `why` receives a short reason on failure.

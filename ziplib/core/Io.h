@@ -18,6 +18,7 @@ struct FileInfo {
     bool isDirectory = false;
     uint32_t dosTime = 0;      // local time packed as MS-DOS date (high word) and time
     int64_t unixTime = 0;      // seconds since 1970 (UTC)
+    uint64_t writeTime = 0;    // last write at the file system's full precision (100 ns or 1 ns units)
     uint32_t attributes = 0;   // MS-DOS attribute bits (0x01 read-only, 0x10 folder, ...)
     uint64_t fileId = 0;       // identity of the file on its volume (0 when unknown)
 };

@@ -133,6 +133,7 @@ public:
         info.size = S_ISDIR(st.st_mode) ? 0 : uint64_t(st.st_size);
         info.isDirectory = S_ISDIR(st.st_mode);
         info.unixTime = st.st_mtime;
+        info.writeTime = uint64_t(st.st_mtim.tv_sec) * 1000000000u + uint64_t(st.st_mtim.tv_nsec);
         info.dosTime = ToDosTime(st.st_mtime);
         info.attributes = info.isDirectory ? 0x10 : 0x20;
         if (!(st.st_mode & S_IWUSR)) info.attributes |= 0x01;

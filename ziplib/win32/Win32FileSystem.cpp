@@ -177,6 +177,7 @@ public:
         info.size = info.isDirectory ? 0 : (uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
         info.dosTime = DosTimeOf(data.ftLastWriteTime);
         info.unixTime = UnixTimeOf(data.ftLastWriteTime);
+        info.writeTime = uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
         info.attributes = data.dwFileAttributes & 0x3F;
         // Identity without opening the file (which costs as much again): the
         // creation time, which a file replaced by another never shares.
