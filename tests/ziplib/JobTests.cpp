@@ -17,6 +17,7 @@ ZipResult Add(const std::string& archive, std::vector<std::string> names, CRecor
               const std::string& password = "", unsigned threads = 0, UpdateMode mode = UpdateMode::Add) {
     UpdateOptions o;
     o.mode = mode;
+    o.wildcards = mode == UpdateMode::Delete;   // these tests delete by pattern
     o.archive = archive;
     o.names = std::move(names);
     o.keepFolders = keepFolders;

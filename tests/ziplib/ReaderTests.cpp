@@ -258,3 +258,40 @@ TEST_CASE("the listing cache sees an archive rewritten in place to the same size
     CHECK(e->name == "two.txt");
     CHECK(cache.Parses() == 2);
 }
+
+TEST_CASE("stored names with '*' and '?' are deleted and extracted by their exact names") {
+    CScratch s;
+    CZipBytes z;
+    for (const char* name : {"a*.txt", "ab.txt", "a?.txt", "ac.txt"}) z.Add(name, std::string("content of ") + name);
+    WriteFile(s / "names.zip", z.Build());
+
+    ExtractOptions x;
+    x.archive = s / "names.zip";
+    x.destination = s / "x";
+    x.quiet = true;
+    x.patterns = {"a*.txt"};
+    CRecordingEvents ev;
+    CExtractJob extract(PlatformFileSystem(), &PlatformCrypto(), ev);
+    CHECK(extract.Run(x) == kZipOk);
+    CHECK(TreeFiles(s / "x") == std::vector<std::string>{"a_.txt"});
+    CHECK(ReadFile(s / "x/a_.txt") == "content of a*.txt");
+    // Asked for as a pattern, the same name takes all four.
+    x.destination = s / "all";
+    x.wildcards = true;
+    CHECK(extract.Run(x) == kZipOk);
+    CHECK(TreeFiles(s / "all").size() == 3);   // a*.txt and a?.txt both land on a_.txt
+
+    UpdateOptions d;
+    d.mode = UpdateMode::Delete;
+    d.archive = s / "names.zip";
+    d.names = {"a*.txt", "a?.txt"};
+    CRecordingEvents del;
+    CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), del);
+    CHECK(job.Run(d) == kZipOk);
+    CHECK_FALSE(del.HasMessage(kMsgNoMatch));
+    ZipDirectory dir;
+    REQUIRE(ReadArchive(d.archive, dir));
+    REQUIRE(dir.entries.size() == 2);
+    CHECK(dir.entries[0].name == "ab.txt");
+    CHECK(dir.entries[1].name == "ac.txt");
+}

@@ -247,7 +247,7 @@ private:
         for (size_t i = 0; i < m_dir.entries.size(); ++i) {
             bool match = m_options.patterns.empty();
             for (size_t p = 0; p < m_options.patterns.size(); ++p) {
-                if (WildcardMatch(m_options.patterns[p], m_dir.entries[i].name)) {
+                if (NameSelects(m_options.patterns[p], m_dir.entries[i].name, m_options.wildcards)) {
                     match = true;
                     used[p] = true;
                 }

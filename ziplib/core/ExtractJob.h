@@ -16,7 +16,8 @@ namespace zl {
 struct ExtractOptions {
     std::string archive;
     std::string destination;              // folder; created when missing
-    std::vector<std::string> patterns;    // names or wildcards; empty = all
+    std::vector<std::string> patterns;    // entry names; empty = all
+    bool wildcards = false;               // the names are wildcard patterns (else they match exactly)
     long index = -1;                      // >= 0: only this entry (patterns ignored)
     bool keepFolders = true;              // false: every file lands in the destination itself
     bool overwrite = false;               // replace existing files without asking

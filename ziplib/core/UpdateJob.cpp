@@ -195,8 +195,7 @@ ZipResult CUpdateJob::Plan(const UpdateOptions& options, const ZipDirectory& old
             bool drop = false;
             for (size_t p = 0; p < options.names.size(); ++p) {
                 const std::string& pattern = options.names[p];
-                if (WildcardMatch(pattern, old.entries[i].name) ||
-                    (old.entries[i].IsDirectory() && NameKey(pattern + "/") == NameKey(old.entries[i].name))) {
+                if (NameSelects(pattern, old.entries[i].name, options.wildcards)) {
                     drop = true;
                     used[p] = true;
                 }

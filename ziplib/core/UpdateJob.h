@@ -22,7 +22,9 @@ enum class UpdateMode { Add, Freshen, Delete };
 struct UpdateOptions {
     UpdateMode mode = UpdateMode::Add;
     std::string archive;
-    std::vector<std::string> names;   // files or folders (add, freshen) or entry names (delete); wildcards allowed
+    std::vector<std::string> names;   // files or folders (add, freshen; a wildcard in the last part
+                                      // lists the folder) or entry names (delete)
+    bool wildcards = false;           // delete: the names are wildcard patterns (else they match exactly)
     int level = 6;                    // 0 stores, 1..9 deflate
     bool keepFolders = true;          // store folder names (false: file names only)
     bool replaceExisting = true;      // add: replace entries of the same name (false: keep them)

@@ -108,6 +108,7 @@ int Unzip(void* record) {
         options.patterns = ParseFileList(spec);
         if (options.patterns.size() == 1 && (options.patterns[0] == "*.*" || options.patterns[0] == "*"))
             options.patterns.clear();
+        options.wildcards = cmd.wildcards != 0;
         options.index = cmd.index;
         options.keepFolders = cmd.noFolderNames == 0;
         options.overwrite = cmd.overwrite != 0;

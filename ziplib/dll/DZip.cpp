@@ -34,6 +34,7 @@ int Zip(void* record) {
     options.keepFolders = cmd.noFolderNames == 0;
     options.replaceExisting = cmd.replaceExisting != 0;
     options.recurse = cmd.recurseFolders != 0;
+    options.wildcards = cmd.wildcards != 0;
     options.encrypt = cmd.encrypt != 0;
     const char* password = RecordText(cmd.password, "");
     options.password = password;

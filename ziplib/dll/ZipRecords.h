@@ -53,6 +53,14 @@ enum : int {
     kZipOptQuiet = 0x800,             // offset 44 = 1
 };
 
+// Names and patterns. Entry names in an unzip file spec and in a delete list
+// select entries exactly: case and '/' or '\' do not matter, a folder entry is
+// also selected by its name without the trailing '/', and '*' or '?' in a name
+// are plain characters (stored names may hold them). A name is a pattern only
+// when the caller asks for patterns (unzip offset 44, zip offset 48 = 1): then
+// '*' matches any run of characters, folder separators included, and '?' one
+// character. The file spec "*.*" (or "*") on its own always means every entry.
+
 // Functions of `dunzip`.
 enum { kUnzipFunctionNext = 2, kUnzipFunctionCount = 3, kUnzipFunctionByIndex = 7, kUnzipFunctionExtract = 8 };
 // Functions of `dzip`: 4 add (replacing entries of the same name), 2 delete,
@@ -67,13 +75,14 @@ struct UnzipCommand {
     int function;                      //   4  3 count, 2 next entry, 7 entry by index, 8 extract
     const char* archive;               //   8
     void* entryInfo;                   //  12  ZipEntryInfo filled by 2 and 7
-    const char* fileSpec;              //  16  quoted names / wildcards separated by blanks; "*.*" = all
+    const char* fileSpec;              //  16  entry names, quoted, separated by blanks; "*.*" alone = all
+                                       //      (see "Names and patterns" above)
     int index;                         //  20  entry index for 7, and for 8 (>= 0: just that entry); -1
     const char* destination;           //  24  folder for 8
     char reserved28[8];                //  28
     int overwrite;                     //  36  1: replace existing files without asking
     int quiet;                         //  40  1: never show a message box or ask; existing files are skipped
-    char reserved44[4];                //  44
+    int wildcards;                     //  44  1: the names of the file spec are wildcard patterns
     int noFolderNames;                 //  48  1: files land in the destination itself (default 1)
     int allFiles;                      //  52  1: folder entries of the archive create their (empty) folders (default 1)
     int restoreTimes;                  //  56  1: extracted files get the entry's time (default 1)
@@ -99,7 +108,9 @@ struct ZipCommand {
     int size;                          //   0  188
     int function;                      //   4  4 add, 2 delete, 3 freshen
     const char* archive;               //   8
-    const char* fileList;              //  12  names in double quotes separated by blanks; wildcards allowed
+    const char* fileList;              //  12  names in double quotes separated by blanks: files and folders
+                                       //      to add (a wildcard in the last part lists that folder), or
+                                       //      entry names to delete (see "Names and patterns" above)
     ZipProgressCallback progress;      //  16
     void* progressUser;                //  20
     ZipProgressCallback itemStatus;    //  24
@@ -107,7 +118,8 @@ struct ZipCommand {
     char reserved32[8];                //  32
     int level;                         //  40  compression level 0 (store) .. 9; 5
     int quiet;                         //  44  1: never show a message box
-    char reserved48[28];               //  48
+    int wildcards;                     //  48  delete: 1 when the names of the list are wildcard patterns
+    char reserved52[24];               //  52
     int noFolderNames;                 //  76  1: store file names without their folders
     char reserved80[40];               //  80
     int replaceExisting;               // 120  1: add replaces entries of the same name (0 keeps them); 1
@@ -196,6 +208,7 @@ static_assert(sizeof(ZipCommand) == 188, "zip command record");
 static_assert(sizeof(ZipEntryInfo) == 310, "entry information block");
 static_assert(offsetof(UnzipCommand, entryInfo) == 12 && offsetof(UnzipCommand, destination) == 24, "unzip offsets");
 static_assert(offsetof(UnzipCommand, overwrite) == 36 && offsetof(UnzipCommand, quiet) == 40, "unzip offsets");
+static_assert(offsetof(UnzipCommand, wildcards) == 44 && offsetof(ZipCommand, wildcards) == 48, "pattern switches");
 static_assert(offsetof(UnzipCommand, noFolderNames) == 48 && offsetof(UnzipCommand, restoreTimes) == 56, "unzip offsets");
 static_assert(offsetof(UnzipCommand, itemStatus) == 60 && offsetof(UnzipCommand, progress) == 68, "unzip offsets");
 static_assert(offsetof(UnzipCommand, count) == 76 && offsetof(UnzipCommand, passwordGiven) == 92, "unzip offsets");

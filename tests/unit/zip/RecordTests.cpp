@@ -78,7 +78,7 @@ int RawZip(int function, const std::string& archive, const std::string& list, bo
 struct UnzipArgs {
     std::string archive, spec = "*.*", destination, password;
     int function = kUnzipFunctionExtract, index = -1;
-    int overwrite = 0, quiet = 1, noFolderNames = 0, allFiles = 1;
+    int overwrite = 0, quiet = 1, noFolderNames = 0, allFiles = 1, wildcards = 0;
     bool rename = false, passwordGiven = false;
 };
 
@@ -92,6 +92,7 @@ int RawUnzip(const UnzipArgs& a, CRawRecord& r, ZipEntryInfo* info = nullptr) {
     r.Ptr(24, a.destination.empty() ? nullptr : a.destination.c_str());
     r.Int(36, a.overwrite);
     r.Int(40, a.quiet);
+    r.Int(44, a.wildcards);
     r.Int(48, a.noFolderNames);
     r.Int(52, a.allFiles);
     r.Int(56, 1);
@@ -324,6 +325,7 @@ TEST_CASE("extract switches: folder names, overwrite, quiet, file spec, index, r
     a.rename = true;
     a.overwrite = 0;
     a.spec = "in/b?c.txt";
+    a.wildcards = 1;
     REQUIRE(Extract(a) == 0);
     REQUIRE(g_log.renames.size() == 1);
     CHECK(g_log.renames[0] == t / "out\\b c.txt");
@@ -417,4 +419,30 @@ TEST_CASE("non-ASCII names are stored as UTF-8 with bit 11 and come back") {
     x.destination = t / "x";
     REQUIRE(Extract(x) == 0);
     CHECK(ReadBytes(t / ("x\\" + name)) == "unicode");
+}
+
+TEST_CASE("device names are extracted with a leading '_'; listed names match exactly unless offset 44 asks for patterns") {
+    CTempFolder t;
+    const std::string zip = t / "dev.zip";
+    REQUIRE(WriteBytes(zip, StoredArchive({{"CONOUT$", "not the console"}, {"com0.txt", "not a port"}, {"a*.txt", "a star"},
+                                           {"ab.txt", "ab"}})));
+    UnzipArgs x;
+    x.archive = zip;
+    x.destination = t / "x";
+    REQUIRE(Extract(x) == 0);
+    CHECK(ReadBytes(t / "x\\_CONOUT$") == "not the console");
+    CHECK(ReadBytes(t / "x\\_com0.txt") == "not a port");
+    CHECK_FALSE(Exists(t / "x\\com0.txt"));
+
+    // "a?.txt" is a name, not a pattern: nothing matches it.
+    x.destination = t / "y";
+    x.spec = "\"a?.txt\"";
+    CHECK(Extract(x) == kZipResultIncomplete);
+    CHECK_FALSE(Exists(t / "y\\ab.txt"));
+    x.wildcards = 1;
+    REQUIRE(Extract(x) == 0);
+    CHECK(ReadBytes(t / "y\\ab.txt") == "ab");
+    // Deleting by a name that looks like a pattern deletes nothing else.
+    REQUIRE(RawZip(kZipFunctionDelete, zip, "\"a*.txt\"", false) == 0);
+    CHECK(Names(zip) == std::vector<std::string>{"CONOUT$", "com0.txt", "ab.txt"});
 }
