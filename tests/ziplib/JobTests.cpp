@@ -403,6 +403,7 @@ public:
     bool Stat(const std::string& p, FileInfo& i) override { return m_fs.Stat(p, i); }
     bool Replace(const std::string& a, const std::string& b, bool d) override { return m_fs.Replace(a, b, d); }
     bool Remove(const std::string& p) override { return m_fs.Remove(p); }
+    bool RemoveIfUnused(const std::string& p) override { return m_fs.RemoveIfUnused(p); }
     bool MakeDirectory(const std::string& p) override { return m_fs.MakeDirectory(p); }
     bool SetTimes(const std::string& p, uint32_t d, int64_t u, bool h) override { return m_fs.SetTimes(p, d, u, h); }
     bool List(const std::string& f, std::vector<DirEntry>& e) override { return m_fs.List(f, e); }

@@ -2,12 +2,23 @@
 
 #include <algorithm>
 
+#include "Names.h"
+
 namespace zl {
 
 namespace {
 
 // Our temporary name for a new version of `archive`: "<archive>.tbz<n>~".
 std::string TempArchiveName(const std::string& archive, int n) { return archive + ".tbz" + std::to_string(n) + "~"; }
+
+// Whether `name` is one of our temporary names for the archive named `archiveName`.
+bool IsOurTempName(const std::string& name, const std::string& archiveName) {
+    const std::string prefix = archiveName + ".tbz";
+    if (name.size() < prefix.size() + 2 || NameKey(name.substr(0, prefix.size())) != NameKey(prefix) || name.back() != '~')
+        return false;
+    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 1);
+    return !digits.empty() && digits.size() <= 3 && digits.find_first_not_of("0123456789") == std::string::npos;
+}
 
 }  // namespace
 
@@ -20,7 +31,18 @@ CArchiveWriter::~CArchiveWriter() {
     if (!m_committed) Rollback();
 }
 
+void CArchiveWriter::RemoveStaleTemps() {
+    const size_t cut = m_target.find_last_of("/\\");
+    const std::string folder = cut == std::string::npos ? std::string() : m_target.substr(0, cut + 1);
+    const std::string name = cut == std::string::npos ? m_target : m_target.substr(cut + 1);
+    std::vector<DirEntry> entries;
+    if (!m_fs.List(folder.empty() ? m_fs.CurrentDirectory() : folder, entries)) return;
+    for (const DirEntry& e : entries)
+        if (!e.isDirectory && IsOurTempName(e.name, name)) m_fs.RemoveIfUnused(folder + e.name);
+}
+
 bool CArchiveWriter::Open(ZipError& error) {
+    RemoveStaleTemps();
     for (int n = 0; n < 1000 && !m_file; ++n) {
         m_temp = TempArchiveName(m_target, n);
         FileInfo info;

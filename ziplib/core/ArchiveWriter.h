@@ -23,7 +23,8 @@ public:
     CArchiveWriter(const CArchiveWriter&) = delete;
     CArchiveWriter& operator=(const CArchiveWriter&) = delete;
 
-    // Creates the temporary file; false fills `error`.
+    // Creates the temporary file, after removing the ones killed jobs left
+    // for this archive (those no other job holds); false fills `error`.
     bool Open(ZipError& error);
     const std::string& TempPath() const { return m_temp; }
     const ZipLimits& Limits() const { return m_limits; }
@@ -50,6 +51,7 @@ public:
 
 private:
     bool Flush();
+    void RemoveStaleTemps();
 
     IFileSystem& m_fs;
     std::string m_target;

@@ -26,13 +26,18 @@ int Percent(uint64_t done, uint64_t total) {
     return int(done * 100 / total);
 }
 
-std::string TempNameFor(IFileSystem& fs, const std::string& path) {
-    FileInfo info;
-    for (int n = 0; n < 1000; ++n) {
-        std::string candidate = path + ".tbx" + std::to_string(n) + "~";
-        if (!fs.Stat(candidate, info)) return candidate;
+// A new file beside `path` under our temporary name "<path>.tbx<n>~"; one a
+// killed job left there (and no job holds) is removed and its name taken.
+std::unique_ptr<IWriteFile> CreateTempFor(IFileSystem& fs, const std::string& path, std::string& temp) {
+    for (int n = 0; n < 100; ++n) {
+        temp = path + ".tbx" + std::to_string(n) + "~";
+        if (auto file = fs.CreateNew(temp)) return file;
+        FileInfo info;
+        if (!fs.Stat(temp, info)) return nullptr;   // not there, yet not created: the folder refuses
+        if (!info.isDirectory && fs.RemoveIfUnused(temp))
+            if (auto file = fs.CreateNew(temp)) return file;
     }
-    return path + ".tbx~";
+    return nullptr;
 }
 
 }  // namespace
@@ -70,12 +75,10 @@ ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, 
                           entry.name + ": " + reader.Why(), entry.name);
         return r;
     }
-    // A file that is replaced is written beside it first, so a failure keeps the
-    // old one; a new file is written in place and removed on failure.
-    FileInfo existing;
-    const bool replacing = m_fs.Stat(path, existing);
-    std::string temp = replacing ? TempNameFor(m_fs, path) : path;
-    std::unique_ptr<IWriteFile> out = m_fs.CreateNew(temp);
+    // Written beside its final name and renamed when complete: a failure, or a
+    // killed process, never leaves a partial file (or a replaced one) under it.
+    std::string temp;
+    std::unique_ptr<IWriteFile> out = CreateTempFor(m_fs, path, temp);
     auto writeProblem = [&](const char* what) {
         problem = SystemProblem(m_fs, kZipWriteError, kMsgCannotWrite, what + path, path);
         return kZipWriteError;
@@ -107,7 +110,7 @@ ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, 
                               entry.name + ": " + reader.Why(), entry.name);
         return r;
     }
-    if (replacing && !m_fs.Replace(temp, path, false)) {
+    if (!m_fs.Replace(temp, path, false)) {
         writeProblem("Cannot write ");
         m_fs.Remove(temp);
         return kZipWriteError;
@@ -283,16 +286,14 @@ private:
             return true;
         }
         std::string path = JoinPath(m_options.destination, relative, m_sep);
-        if (entry.IsDirectory()) {
-            ExtractFolderEntry(path);
-            return true;
-        }
+        if (entry.IsDirectory()) return ExtractFolderEntry(path);
         Target target = ResolveTarget(path);
         if (target == Target::Stop) return false;
         if (target == Target::Skip) {
             m_done += entry.compressedSize;
             return true;
         }
+        if (!LetFolderWorkLand(ParentPath(path))) return false;
         if (!m_job.MakeFolders(ParentPath(path))) {
             Fail(SystemProblem(m_job.m_fs, kZipWriteError, kMsgCannotWrite, "Cannot create the folder for " + path, path));
             m_done += entry.compressedSize;
@@ -303,9 +304,25 @@ private:
     }
 
     // A folder entry makes its (maybe empty) folder when folder names are kept.
-    void ExtractFolderEntry(const std::string& path) {
-        if (m_options.keepFolders && m_options.restoreFolders && !m_job.MakeFolders(path))
+    bool ExtractFolderEntry(const std::string& path) {
+        if (!m_options.keepFolders || !m_options.restoreFolders) return true;
+        if (!LetFolderWorkLand(path)) return false;
+        if (!m_job.MakeFolders(path))
             Fail(SystemProblem(m_job.m_fs, kZipWriteError, kMsgCannotWrite, "Cannot create the folder " + path, path));
+        return true;
+    }
+
+    // Whether a file of an earlier entry is still being written to `path`.
+    bool InFlight(const std::string& path) const { return m_pool && m_dispatched.count(NameKey(path)) != 0; }
+
+    // A folder about to be made where an earlier entry's file is still in
+    // flight (a file "a/b" before a folder "a/b/"): that file lands first, so
+    // archive order decides, as on one thread. False when the job is to stop.
+    bool LetFolderWorkLand(const std::string& folder) {
+        if (!m_pool || m_dispatched.empty()) return true;
+        for (std::string p = folder; p.size() > m_options.destination.size(); p = ParentPath(p))
+            if (InFlight(p)) return Drain();
+        return true;
     }
 
     enum class Target { Write, Skip, Stop };
@@ -313,9 +330,17 @@ private:
     // Where the file goes: the caller may rename it first; an existing file
     // is replaced, kept, or asked about.
     Target ResolveTarget(std::string& path) {
+        // The caller's renaming (numbering) looks at the files on disk: the
+        // files of earlier entries still in flight must land first, so that
+        // every collision is seen as on one thread.
+        const std::string wanted = path;
+        if (InFlight(path) && !Drain()) return Target::Stop;
         m_job.m_events.Rename(path);
-        // The same name twice: let the first one land before looking.
-        if (m_pool && m_dispatched.count(NameKey(path)) && !Drain()) return Target::Stop;
+        if (path != wanted && InFlight(path)) {
+            if (!Drain()) return Target::Stop;
+            path = wanted;
+            m_job.m_events.Rename(path);
+        }
         FileInfo existing;
         if (!m_job.m_fs.Stat(path, existing)) return Target::Write;
         if (existing.isDirectory) {
@@ -370,6 +395,7 @@ private:
     bool Collect(bool wait) {
         for (CPool::Work& w : m_pool->Collect(wait)) {
             const ZipEntry& e = m_dir.entries[w.index];
+            m_dispatched.erase(NameKey(w.path));
             if (w.result == kZipOk) {
                 ++m_job.m_written;
             } else {

@@ -55,8 +55,11 @@ public:
     virtual ~IFileSystem() = default;
     virtual char Separator() const = 0;
     virtual std::unique_ptr<IReadFile> OpenRead(const std::string& path) = 0;
-    // Creates a new file; fails when it exists already.
+    // Creates a new file; fails when it exists already. The file stays locked
+    // against RemoveIfUnused while it is open.
     virtual std::unique_ptr<IWriteFile> CreateNew(const std::string& path) = 0;
+    // Removes a file that no job has open (a temporary file a killed job left).
+    virtual bool RemoveIfUnused(const std::string& path) = 0;
     virtual bool Stat(const std::string& path, FileInfo& info) = 0;
     // Moves `from` over `to` in one step, replacing `to`; durably when asked.
     virtual bool Replace(const std::string& from, const std::string& to, bool durable = true) = 0;

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,7 +125,14 @@ public:
     std::unique_ptr<IWriteFile> CreateNew(const std::string& path) override {
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0) return nullptr;
+        ::flock(fd, LOCK_EX | LOCK_NB);   // held until closed: the file is in use
         return std::unique_ptr<IWriteFile>(new CPosixWriteFile(fd));
+    }
+
+    bool RemoveIfUnused(const std::string& path) override {
+        CFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (fd.Get() < 0 || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return false;
+        return ::unlink(path.c_str()) == 0;
     }
 
     bool Stat(const std::string& path, FileInfo& info) override {

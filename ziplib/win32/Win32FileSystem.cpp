@@ -192,6 +192,9 @@ public:
 
     bool Remove(const std::string& path) override { return DeleteFileW(PathW(path).c_str()) != 0; }
 
+    // A file another job has open was created without sharing: Windows refuses to delete it.
+    bool RemoveIfUnused(const std::string& path) override { return Remove(path); }
+
     bool MakeDirectory(const std::string& path) override {
         std::wstring w = PathW(path);
         if (CreateDirectoryW(w.c_str(), nullptr)) return true;
