@@ -34,6 +34,7 @@ public:
     bool Replace(const std::string& a, const std::string& b, bool d) override { return m_fs.Replace(a, b, d); }
     bool Remove(const std::string& p) override { return m_fs.Remove(p); }
     bool MakeDirectory(const std::string& p) override { return m_fs.MakeDirectory(p); }
+    bool CanHold(const std::string& p) override { return m_fs.CanHold(p); }
     bool SetTimes(const std::string& p, uint32_t d, int64_t u, bool h) override { return m_fs.SetTimes(p, d, u, h); }
     bool List(const std::string& f, std::vector<DirEntry>& e) override { return m_fs.List(f, e); }
     std::string CurrentDirectory() override { return m_fs.CurrentDirectory(); }
@@ -217,4 +218,54 @@ TEST_CASE("a killed update's temporary file is removed by the next update; one a
     CHECK_FALSE(Exists(s / "arc.zip.tbz0~"));
     CHECK(Exists(s / "arc.zip.tbz7~"));
     CHECK(TreeFiles(s.Path()) == std::vector<std::string>{"arc.zip", "arc.zip.tbz7~", "in/a.txt", "in/b.txt", "in/big.bin"});
+}
+
+namespace {
+
+// Counts the folder operations (and the bytes of path they are handed).
+class CCountingFolders : public CSlowWorkers {
+public:
+    bool Stat(const std::string& p, FileInfo& i) override {
+        Count(p);
+        return CSlowWorkers::Stat(p, i);
+    }
+    bool MakeDirectory(const std::string& p) override {
+        Count(p);
+        return CSlowWorkers::MakeDirectory(p);
+    }
+    std::unique_ptr<IWriteFile> CreateNew(const std::string& p) override { return PlatformFileSystem().CreateNew(p); }
+    size_t operations = 0;
+
+private:
+    void Count(const std::string&) { ++operations; }
+};
+
+}  // namespace
+
+TEST_CASE("a deep folder name: one folder operation per level, and a name too long for the system is refused first") {
+    CScratch s;
+    std::string deep;
+    for (int i = 0; i < 1500; ++i) deep += "d/";
+    CZipBytes z;
+    z.Add(deep + "f.txt", "deep");
+    z.Add("top.txt", "top");
+    WriteFile(s / "deep.zip", z.Build());
+    CCountingFolders fs;
+    CRecordingEvents ev;
+    CHECK(ExtractWith(fs, s / "deep.zip", s / "x", 1, ev) == kZipOk);
+    CHECK(ReadFile(s / ("x/" + deep + "f.txt")) == "deep");
+    CHECK(fs.operations <= 1500 + 16);   // one per level, plus a few for the destination and the files
+
+    std::string tooDeep;
+    for (int i = 0; i < 3000; ++i) tooDeep += "d/";
+    CZipBytes t;
+    t.Add(tooDeep + "f.txt", "too deep");
+    t.Add("top.txt", "top");
+    WriteFile(s / "toodeep.zip", t.Build());
+    CCountingFolders fs2;
+    CRecordingEvents ev2;
+    CHECK(ExtractWith(fs2, s / "toodeep.zip", s / "y", 1, ev2) == kZipIncomplete);
+    CHECK(ev2.HasMessage(kMsgUnsafeName));
+    CHECK(TreeFiles(s / "y") == std::vector<std::string>{"top.txt"});
+    CHECK(fs2.operations <= 16);   // nothing was tried for the long name
 }

@@ -405,6 +405,7 @@ public:
     bool Remove(const std::string& p) override { return m_fs.Remove(p); }
     bool RemoveIfUnused(const std::string& p) override { return m_fs.RemoveIfUnused(p); }
     bool MakeDirectory(const std::string& p) override { return m_fs.MakeDirectory(p); }
+    bool CanHold(const std::string& p) override { return m_fs.CanHold(p); }
     bool SetTimes(const std::string& p, uint32_t d, int64_t u, bool h) override { return m_fs.SetTimes(p, d, u, h); }
     bool List(const std::string& f, std::vector<DirEntry>& e) override { return m_fs.List(f, e); }
     std::string CurrentDirectory() override { return m_fs.CurrentDirectory(); }

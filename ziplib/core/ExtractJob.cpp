@@ -63,6 +63,26 @@ bool CExtractJob::MakeFolders(const std::string& folder) {
     return true;
 }
 
+bool CExtractJob::MakeFoldersBelow(const std::string& base, const std::string& folder) {
+    if (folder == m_lastFolder || folder == base) return true;
+    // Start below the folder made last when it is on the way, else below the base.
+    std::string path = base;
+    const std::string& last = m_lastFolder;
+    if (last.size() > base.size() && folder.size() > last.size() && folder.compare(0, last.size(), last) == 0 &&
+        (folder[last.size()] == '/' || folder[last.size()] == '\\'))
+        path = last;
+    // One walk down: each level once, one growing path, no recursion.
+    size_t at = path.size();
+    while (at < folder.size()) {
+        const size_t next = folder.find_first_of("/\\", at + 1);
+        path.append(folder, at, (next == std::string::npos ? folder.size() : next) - at);
+        at = next == std::string::npos ? folder.size() : next;
+        if (!m_fs.MakeDirectory(path)) return false;
+    }
+    m_lastFolder = folder;
+    return true;
+}
+
 ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, size_t index, const std::string& path,
                                       const ExtractOptions& options, std::vector<uint8_t>& buffer,
                                       const std::function<bool(uint64_t)>& progress, ZipError& problem) {
@@ -266,7 +286,8 @@ private:
     bool PrepareDestination() {
         const std::string& d = m_options.destination;
         const bool trailing = d.size() > 1 && (d.back() == '\\' || d.back() == '/');
-        if (m_job.MakeFolders(trailing ? d.substr(0, d.size() - 1) : d)) return true;
+        m_base = trailing ? d.substr(0, d.size() - 1) : d;
+        if (m_job.MakeFolders(m_base)) return true;
         m_job.Report(SystemProblem(m_job.m_fs, kZipWriteError, kMsgCannotWrite, "Cannot create the folder " + d, d));
         return false;
     }
@@ -286,6 +307,14 @@ private:
             return true;
         }
         std::string path = JoinPath(m_options.destination, relative, m_sep);
+        // A name the system cannot hold is refused before any folder is made.
+        if (!m_job.m_fs.CanHold(path)) {
+            Fail(Problem(kZipIncomplete, kMsgUnsafeName, "Skipped " + entry.name.substr(0, 200) +
+                                                             (entry.name.size() > 200 ? "...: " : ": ") +
+                                                             "the name is too long for this system", entry.name));
+            m_done += entry.compressedSize;
+            return true;
+        }
         if (entry.IsDirectory()) return ExtractFolderEntry(path);
         Target target = ResolveTarget(path);
         if (target == Target::Stop) return false;
@@ -294,7 +323,7 @@ private:
             return true;
         }
         if (!LetFolderWorkLand(ParentPath(path))) return false;
-        if (!m_job.MakeFolders(ParentPath(path))) {
+        if (!m_job.MakeFoldersBelow(m_base, ParentPath(path))) {
             Fail(SystemProblem(m_job.m_fs, kZipWriteError, kMsgCannotWrite, "Cannot create the folder for " + path, path));
             m_done += entry.compressedSize;
             return true;
@@ -307,7 +336,7 @@ private:
     bool ExtractFolderEntry(const std::string& path) {
         if (!m_options.keepFolders || !m_options.restoreFolders) return true;
         if (!LetFolderWorkLand(path)) return false;
-        if (!m_job.MakeFolders(path))
+        if (!m_job.MakeFoldersBelow(m_base, path))
             Fail(SystemProblem(m_job.m_fs, kZipWriteError, kMsgCannotWrite, "Cannot create the folder " + path, path));
         return true;
     }
@@ -434,6 +463,7 @@ private:
     IReadFile& m_file;
     const ZipDirectory& m_dir;
     const char m_sep;
+    std::string m_base;   // the destination folder without a trailing separator
     ZipResult m_result = kZipOk;
     uint64_t m_total = 0, m_done = 0;
     std::unique_ptr<CPool> m_pool;

@@ -48,7 +48,10 @@ private:
     ZipResult WriteEntryFile(IReadFile& file, const ZipDirectory& directory, size_t index, const std::string& path,
                              const ExtractOptions& options, std::vector<uint8_t>& buffer,
                              const std::function<bool(uint64_t)>& progress, ZipError& problem);
+    // Makes a folder and its missing parents (the destination).
     bool MakeFolders(const std::string& folder);
+    // Makes the folders of an entry's path below `base`, which exists.
+    bool MakeFoldersBelow(const std::string& base, const std::string& folder);
     void Report(const ZipError& problem);
 
     IFileSystem& m_fs;

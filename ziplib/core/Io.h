@@ -65,6 +65,9 @@ public:
     virtual bool Replace(const std::string& from, const std::string& to, bool durable = true) = 0;
     virtual bool Remove(const std::string& path) = 0;
     virtual bool MakeDirectory(const std::string& path) = 0;   // one level; true when it exists
+    // Whether the system can hold a file of this path at all (its length, and
+    // the length of each of its parts).
+    virtual bool CanHold(const std::string& path) = 0;
     virtual bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) = 0;
     virtual bool List(const std::string& folder, std::vector<DirEntry>& entries) = 0;
     virtual std::string CurrentDirectory() = 0;

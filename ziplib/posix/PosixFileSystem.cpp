@@ -1,5 +1,6 @@
 // The ZIP core's file system on POSIX systems (the native build).
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -165,6 +166,16 @@ public:
         if (::mkdir(path.c_str(), 0755) == 0) return true;
         struct stat st;
         return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+
+    bool CanHold(const std::string& path) override {
+        if (path.size() >= PATH_MAX) return false;
+        size_t part = 0;
+        for (char c : path) {
+            part = c == '/' ? 0 : part + 1;
+            if (part > NAME_MAX) return false;
+        }
+        return true;
     }
 
     bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) override {

@@ -202,6 +202,19 @@ public:
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
+    // The longest path Windows takes (with the "\\?\" prefix) is 32,767 UTF-16
+    // units, and each part 255.
+    bool CanHold(const std::string& path) override {
+        const std::wstring w = PathW(path);
+        if (w.size() >= 32767) return false;
+        size_t part = 0;
+        for (wchar_t c : w) {
+            part = c == L'\\' ? 0 : part + 1;
+            if (part > 255) return false;
+        }
+        return true;
+    }
+
     bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) override {
         FILETIME ft;
         if (!FileTimeOf(dosTime, unixTime, haveUnixTime, ft)) return false;
