@@ -54,6 +54,12 @@ bool RecordPointerUsable(const void* pointer);
 // A text pointer of a record: null (or a small integer) gives `fallback`.
 const char* RecordText(const char* text, const char* fallback = nullptr);
 
+// Record text is in the process's ANSI code page (UTF-8 where the program's
+// manifest sets it); the library works in UTF-8. `limit` cuts the record text
+// at a whole character.
+std::string RecordToUtf8(const char* text);
+std::string Utf8ToRecord(const std::string& text, size_t limit = size_t(-1));
+
 // The library's results and message codes are the DLL's, value for value.
 constexpr int kLibraryCodes[][2] = {
     {kZipOk, kZipResultOk}, {kZipIncomplete, kZipResultIncomplete}, {kZipBadRecord, kZipResultBadRecord},

@@ -4,8 +4,11 @@
 // calling convention for the functions and for every callback. Any program that
 // fills a record at these offsets works with the DLLs. Bytes not named here are
 // reserved and must be 0. A pointer below 0x10000 counts as null; the record's
-// size field is trusted to tell its real size. Text is UTF-8 (the program runs
-// with the UTF-8 code page).
+// size field is trusted to tell its real size. Text (paths, lists, passwords,
+// names in the entry information block, callback texts) is in the process's
+// ANSI code page: UTF-8 where the manifest's UTF-8 code page is honoured
+// (Windows 10 1903 and later), the system's code page before. Names the code
+// page cannot show come back with '?'; files on disk keep their real names.
 
 #include <windows.h>
 
@@ -147,7 +150,7 @@ struct ZipEntryInfo {
     unsigned short compressedSizeHigh; //  16  compressed size, bits 32..47
     unsigned short zipFlags;           //  18  the entry's general purpose flags
     char dateTime[18];                 //  20  "MM-DD-YY HH:MM", NUL-terminated
-    char path[260];                    //  38  stored name (UTF-8, '/' separators), NUL-terminated; cut when longer
+    char path[260];                    //  38  stored name ('/' separators), NUL-terminated; cut when longer
     unsigned flags;                    // 298  0x8000 encrypted; low byte: MS-DOS attributes (0x10 folder);
                                        //      0x10000 AES; 0x20000 ZIP64; 0x40000 name cut to fit
     unsigned index;                    // 302  position of the entry in the archive, from 0
