@@ -21,9 +21,6 @@ public:
 
     CShutdownInterceptor& Shutdown() { return m_shutdown; }
 
-protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
 private:
     int OnCreate();
     void OnSize(UINT type, int width, int height);
@@ -50,7 +47,6 @@ private:
     int m_lastWidth = 0;
     int m_lastHeight = 0;
     bool m_shownOnce = false;
-    UINT m_taskbarCreated = 0;
 };
 
 // Process-wide count of size messages since the last framework layout.
