@@ -14,6 +14,8 @@ endif()
 set(TB_VERSION_QUAD "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${TB_VERSION_PATCH}.0")
 
 set(TB_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+# Every target may include Version.h (and resource scripts find the manifests).
+include_directories(${TB_GENERATED_DIR})
 configure_file(${CMAKE_CURRENT_LIST_DIR}/Version.h.in ${TB_GENERATED_DIR}/Version.h @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/Version.nsh.in ${TB_GENERATED_DIR}/Version.nsh @ONLY)
 # The programs' manifests name the version too; their resource scripts find
