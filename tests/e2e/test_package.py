@@ -156,6 +156,12 @@ class PackageScenario(unittest.TestCase):
         self.assertTrue(os.path.isfile(self.unix(target)), target)
         return target, self.s.exec('"{}" {}'.format(target, arguments).strip())
 
+    def forget_placement(self):
+        settings = self.s.read_ini()
+        for key in ("FrameLeft", "FrameTop", "FrameRight", "FrameBottom"):
+            settings.setdefault("Settings", {}).pop(key, None)
+        self.s.write_ini(settings)
+
     def ended_the_terminate_way(self):
         """The frame writes its placement only when it is destroyed; a kill writes nothing."""
         return all(self.s.ini_value("Settings", key) for key in ("FrameLeft", "FrameTop", "FrameRight", "FrameBottom"))
@@ -251,8 +257,18 @@ class SetupForAllUsers(PackageScenario):
         with zipfile.ZipFile(archive) as z:
             self.assertEqual(sorted(z.namelist()), ["DOCS/report.doc", "notes.txt"])
             self.assertIsNone(z.testzip())
-        self.s.terminate(frame)
+
+        # Setup run again over the running program (an update): it ends the
+        # program the way Terminate does, and starts it again, hidden.
+        self.forget_placement()
+        self.assertEqual(self.install("/S"), 0)
         self.assertEqual(self.s.wait_exit(pid), 0)
+        self.assertTrue(self.ended_the_terminate_way())
+        frame = self.s.main_window()
+        time.sleep(1.0)
+        self.assertFalse(self.s.visible(frame))
+        self.s.terminate(frame)
+        self.s.wait_until(lambda: not self.s.window_exists(tb.WINDOW_CLASS), what="the program to end")
 
         # The Run entry starts it hidden, in the notification area.
         pid = self.s.exec(run_entry)
@@ -262,10 +278,7 @@ class SetupForAllUsers(PackageScenario):
 
         # The silent uninstaller ends it the way Terminate does, removes what
         # setup installed and keeps the settings file and the archives.
-        settings = self.s.read_ini()
-        for key in ("FrameLeft", "FrameTop", "FrameRight", "FrameBottom"):
-            settings["Settings"].pop(key, None)
-        self.s.write_ini(settings)
+        self.forget_placement()
         self.uninstall(folder)
         self.assertEqual(self.s.wait_exit(pid), 0)
         self.assertFalse(self.s.window_exists(tb.WINDOW_CLASS))
@@ -281,10 +294,10 @@ class SetupForAllUsers(PackageScenario):
 
 
 class SetupForOneUser(PackageScenario):
-    """A user who is not an administrator installs for himself alone."""
+    """A user who is not an administrator installs for themselves alone."""
     prefix_name = "wineprefix-setup-user"
 
-    def test_a_plain_user_installs_into_his_own_folders(self):
+    def test_a_plain_user_installs_into_their_own_folders(self):
         self.s.write_ini(None)
         self.assertEqual(self.install("/S", plain_user=True), 0)
         folder = self.user_folder()
@@ -331,7 +344,9 @@ class SetupByHand(PackageScenario):
         return self.s.driver.try_call("descendant", window, control_id) is not None
 
     def next_button(self, window):
-        return self.s.text(window, 1)
+        """The text of the Next/Install/Finish/Close button, "" while it is disabled
+        (the uninstaller shows "Close" greyed while it works)."""
+        return self.s.text(window, 1) if self.s.driver.call("enabled", window, 1) == "1" else ""
 
     def shot(self, name):
         time.sleep(0.4)  # let the page finish painting
