@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 
 namespace tb {
 
@@ -16,9 +16,5 @@ extern SettingsRecord gSettings;
 extern SettingsRecord gWorkingSettings;
 // The one view of the main frame; null before it is built and after it is gone.
 extern CTallyboxView* gView;
-// Full paths of the files changed since the last automatic archive.
-extern std::vector<std::string> gPendingList;
-// Full paths found by the last folder search.
-extern std::vector<std::string> gSearchResults;
 
 }  // namespace tb

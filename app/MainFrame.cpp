@@ -2,7 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/OpenNamedArchive.h"
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "app/SessionEnd.h"
 #include "app/TallyboxApp.h"
 #include "app/TrayIcon.h"

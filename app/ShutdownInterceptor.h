@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 
 namespace tb {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "framework/Application.h"
 
 namespace tb {

@@ -4,13 +4,12 @@
 
 #include <algorithm>
 
-#include "app/Globals.h"
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/PendingArchiveDlg.h"
-#include "framework/Handles.h"
+#include "framework/DirectoryWalker.h"
 #include "framework/Text.h"
-#include "monitor/NumberedList.h"
+#include "common/NumberedList.h"
 
 namespace tb {
 
@@ -26,22 +25,10 @@ enum : int {
 };
 
 // Anything in `folder` (and, with `subtree`, below it) written after `since`?
-bool ChangedSince(const std::string& folder, FileTicks since, bool subtree, int depth = 0) {
-    if (depth > 64) return false;
-    WIN32_FIND_DATAA entry{};
-    std::string base = folder;
-    if (!base.empty() && base.back() == '\\') base.pop_back();
-    UniqueFind find(::FindFirstFileA((base + "\\*.*").c_str(), &entry));
-    if (!find) return false;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        if (TicksOf(entry.ftLastWriteTime) > since) return true;
-        if (subtree && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-            ChangedSince(base + "\\" + name, since, true, depth + 1))
-            return true;
-    } while (::FindNextFileA(find.Get(), &entry));
+bool ChangedSince(const std::string& folder, FileTicks since, bool subtree) {
+    CDirectoryWalker walk(folder, {subtree ? CDirectoryWalker::kWholeTree : 0});
+    for (WalkEntry entry; walk.Next(entry);)
+        if (TicksOf(entry.lastWrite) > since) return true;
     return false;
 }
 
@@ -79,10 +66,7 @@ std::string DatedArchiveName(const std::tm& local) {
     return Format("%s %02d %04d.zip", kMonths[month], local.tm_mday, local.tm_year + 1900);
 }
 
-std::string ArchivePath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '\\') return folder + name;
-    return folder + "\\" + name;
-}
+std::string ArchivePath(const std::string& folder, const std::string& name) { return JoinPath(folder, name); }
 
 std::string QuotedFileList(const std::vector<std::string>& paths) {
     std::string list;
@@ -132,8 +116,7 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
     const unsigned long long listTakenTicks = m_host.NowTicks();
     const std::vector<std::string> scanned = ReadChangeRecordList();
     m_host.ResumeMonitor();
-    m_host.BuildChangeList();
-    const std::vector<std::string> pending = gPendingList;
+    const std::vector<std::string> pending = m_host.BuildChangeList();
 
     m_pass.StartRun();
     const auto sizeOf = [this](const std::string& path) { return m_host.FileSize(path); };

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "autoarchive/Classification.h"
 
 namespace tb {
@@ -31,8 +31,8 @@ public:
     // Change tracking.
     virtual void PauseMonitor() = 0;
     virtual void ResumeMonitor() = 0;
-    // Fills gPendingList from the change records; returns the number of entries.
-    virtual int BuildChangeList() = 0;
+    // The pending list built from the change records.
+    virtual std::vector<std::string> BuildChangeList() = 0;
     virtual bool DirectoryChanged() = 0;
     virtual void ClearDirectoryChanged() = 0;
     // Request(1) to the directory-list worker, timer 28 and the restart flag.

@@ -35,7 +35,10 @@ unsigned long long CViewArchiveHost::NowTicks() {
 }
 void CViewArchiveHost::PauseMonitor() { m_view.PauseMonitor(); }
 void CViewArchiveHost::ResumeMonitor() { m_view.ResumeMonitor(); }
-int CViewArchiveHost::BuildChangeList() { return m_view.ChangeList().BuildChangeList(); }
+std::vector<std::string> CViewArchiveHost::BuildChangeList() {
+    m_view.ChangeList().BuildChangeList();
+    return m_view.ChangeList().PendingList();
+}
 bool CViewArchiveHost::DirectoryChanged() { return m_view.ChangeList().DirectoryChanged() != 0; }
 void CViewArchiveHost::ClearDirectoryChanged() { m_view.ChangeList().ClearDirectoryChanged(); }
 void CViewArchiveHost::RequestRebuildAndRestart() { m_view.RequestRebuildAndRestart(); }

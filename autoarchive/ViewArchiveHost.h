@@ -18,7 +18,7 @@ public:
     unsigned long long NowTicks() override;
     void PauseMonitor() override;
     void ResumeMonitor() override;
-    int BuildChangeList() override;
+    std::vector<std::string> BuildChangeList() override;
     bool DirectoryChanged() override;
     void ClearDirectoryChanged() override;
     void RequestRebuildAndRestart() override;

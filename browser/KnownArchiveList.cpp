@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
-#include "monitor/NumberedList.h"
+#include "common/NumberedList.h"
 
 namespace tb {
 

@@ -1,7 +1,7 @@
 #include "browser/TallyboxView.h"
 
 #include "app/Globals.h"
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "autoarchive/ArchiveRun.h"
 #include "autoarchive/ViewArchiveHost.h"
 #include "browser/BrowserOperations.h"
@@ -23,11 +23,11 @@ constexpr int kMaxExtractSelection = 1000;
 constexpr char kHelpIndex[] = "hlpindex.html";
 }  // namespace
 
-CTallyboxView::CTallyboxView() : m_changeList(*this) {
+CTallyboxView::CTallyboxView() : m_changeList(*this, gSettings) {
     // The settings first: both background objects take their copy of them.
     ReadSettings(gSettings);
-    m_worker = std::make_unique<CDirectoryListWorker>();
-    m_monitor = std::make_unique<CChangeMonitor>();
+    m_worker = std::make_unique<CDirectoryListWorker>(gSettings);
+    m_monitor = std::make_unique<CChangeMonitor>(gSettings);
     gView = this;
     m_layout.Read();
     m_archiveTabs = InitialArchiveTabStops(m_layout);

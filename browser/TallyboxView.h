@@ -11,7 +11,7 @@
 #include "autoarchive/Schedule.h"
 #include "browser/ArchiveContentsPane.h"
 #include "browser/KnownArchiveList.h"
-#include "browser/KnownArchiveSink.h"
+#include "autoarchive/KnownArchiveSink.h"
 #include "browser/PaneLayout.h"
 #include "framework/View.h"
 

@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "app/ShutdownInterceptor.h"
 #include "doctest/doctest.h"
 

@@ -3,7 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "app/OpenNamedArchive.h"
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "app/TallyboxApp.h"
 #include "doctest/doctest.h"
 

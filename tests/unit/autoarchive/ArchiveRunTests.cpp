@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "autoarchive/ArchiveRun.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/PendingArchiveDlg.h"
@@ -45,10 +44,9 @@ public:
     unsigned long long NowTicks() override { return TicksFromTime(now) + 5000000ULL; }
     void PauseMonitor() override { ++pauses; }
     void ResumeMonitor() override { ++resumes; }
-    int BuildChangeList() override {
-        gPendingList = pending;
+    std::vector<std::string> BuildChangeList() override {
         now += 5;  // listing takes a while
-        return int(pending.size());
+        return pending;
     }
     bool DirectoryChanged() override { return directoryChanged; }
     void ClearDirectoryChanged() override { directoryChanged = false; }

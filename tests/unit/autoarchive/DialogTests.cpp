@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "autoarchive/FileSizeLimitDlg.h"
 #include "autoarchive/ProgressDlg.h"
 #include "doctest/doctest.h"

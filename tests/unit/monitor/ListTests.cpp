@@ -5,7 +5,7 @@
 
 #include "doctest/doctest.h"
 #include "monitor/ChangeMonitor.h"
-#include "monitor/NumberedList.h"
+#include "common/NumberedList.h"
 #include "tests/unit/ListReader.h"
 #include "tests/unit/TestIni.h"
 
