@@ -3,7 +3,5 @@
 namespace tb {
 
 SettingsRecord gSettings;
-SettingsRecord gWorkingSettings;
-CTallyboxView* gView = nullptr;
 
 }  // namespace tb

@@ -7,6 +7,7 @@
 #include "common/Profile.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/PendingArchiveDlg.h"
+#include "zip/ZipOptions.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Text.h"
 #include "common/NumberedList.h"
@@ -17,12 +18,6 @@ namespace {
 
 constexpr int kMaxChangeRecords = 5000;
 constexpr char kRunError[] = "An error occured during this operation.";
-
-enum : int {
-    kZipAdd = 0x20,
-    kZipKeepFolders = 0x200,
-    kZipQuiet = 0x800,
-};
 
 // Anything in `folder` (and, with `subtree`, below it) written after `since`?
 bool ChangedSince(const std::string& folder, FileTicks since, bool subtree) {
@@ -102,10 +97,12 @@ void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long l
     CIniSection(kChangesSection).Write(assignments);
 }
 
-int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
+int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     m_writtenArchive.clear();
     m_failed = false;
-    if ((automatic & 0x01) && !(settings.General & kGeneralMonitor)) return 1;
+    const bool automatic = trigger != ArchiveTrigger::Command;
+    const bool atShutdown = trigger == ArchiveTrigger::Shutdown;
+    if (automatic && !(settings.General & kGeneralMonitor)) return 1;
 
     // Every change seen so far goes into the change records; what they hold
     // now is what this run scans. The moment is taken before the list is
@@ -133,28 +130,28 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
         WriteSettings(settings);
 
         if (!(settings.Prompts & kPromptPending)) break;
-        const int mode = (reason & 0x08) ? CPendingArchiveDlg::kShutdownMode : 0;
-        const int answer = m_host.ShowPendingDialog(m_pass.m_archive, m_pass.m_skipped, mode);
-        if (answer == CPendingArchiveDlg::kEditSettings) {
+        const int mode = atShutdown ? CPendingArchiveDlg::kShutdownMode : 0;
+        const PendingAnswer answer = m_host.ShowPendingDialog(m_pass.m_archive, m_pass.m_skipped, mode);
+        if (answer == kPendingEditSettings) {
             m_host.OpenSettings();
             continue;
         }
-        if (answer == 4) {
+        if (answer == kPendingCustomArchive) {
             m_host.OpenEditorWithPending();
             return 0;
         }
-        if (answer == 3) {
+        if (answer == kPendingRunArchiver) {
             m_host.ShowMainWindow();
             return 0;
         }
-        if (answer == 2) return 0;
-        if (answer == CPendingArchiveDlg::kShutdownWithoutArchiving) return 1;
-        if (answer == CPendingArchiveDlg::kExitAndResetPending) {
+        if (answer == kPendingLater) return 0;
+        if (answer == kPendingShutdownWithoutArchiving) return 1;
+        if (answer == kPendingExitAndReset) {
             // The files listed are not offered again; the dialog emptied the records.
             WriteLastArchiveTime(listTaken);
             return 0;
         }
-        break;
+        break;  // "Archive Now"
     }
     saveFolderNames = ReadIniInt(kSettingsSection, "PendSaveFolderNames", 1);
 
@@ -168,17 +165,18 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
     int options = 0;
     if (saveFolderNames != 0) options |= kZipKeepFolders;
     if (!(settings.Prompts & kPromptPending)) options |= kZipQuiet;
+    options |= kZipJobAdd;
 
     bool written = true;  // nothing to write counts as done
     std::string shown = primary;
     ZipOutcome outcome;
     if (!fileList.empty()) {
-        outcome = m_host.ZipFiles(primary, fileList, options | kZipAdd);
+        outcome = m_host.ZipFiles(primary, fileList, options);
         written = outcome.written;
         if (!written) {
             m_failed = true;
             if (!settings.LocationDirAlt.empty()) {
-                outcome = m_host.ZipFiles(alternate, fileList, options | kZipAdd);
+                outcome = m_host.ZipFiles(alternate, fileList, options);
                 written = outcome.written;
                 if (written) shown = alternate;
             }
@@ -200,7 +198,7 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
         m_host.ResumeMonitor();
     }
     WriteSettings(settings);
-    if (m_host.DirectoryChanged() || !(reason & 0x08)) {
+    if (m_host.DirectoryChanged() || !atShutdown) {
         m_host.ClearDirectoryChanged();
         m_host.RequestRebuildAndRestart();
     }

@@ -31,7 +31,7 @@ public:
     std::vector<std::string> pending;
     std::vector<int> zipResults;  // per call; missing = success
     std::vector<ZipCall> zips;
-    std::vector<int> pendingAnswers;
+    std::vector<PendingAnswer> pendingAnswers;
     int learnCalls = 0;
     int learnChangesOnce = 0;
     int pauses = 0, resumes = 0, rebuilds = 0, settingsOpened = 0, editors = 0, mainShown = 0, dialogs = 0;
@@ -62,9 +62,10 @@ public:
         return 0;
     }
     OversizeAnswer AskOversize(const std::string&, unsigned long long) override { return {}; }
-    int ShowPendingDialog(const std::vector<std::string>&, const std::vector<std::string>&, int mode) override {
+    PendingAnswer ShowPendingDialog(const std::vector<std::string>&, const std::vector<std::string>&,
+                                    int mode) override {
         modeSeen = mode;
-        return pendingAnswers.empty() ? 1 : pendingAnswers[size_t(dialogs++)];
+        return pendingAnswers.empty() ? kPendingArchiveNow : pendingAnswers[size_t(dialogs++)];
     }
     void OpenEditorWithPending() override { ++editors; }
     void ShowMainWindow() override { ++mainShown; }
@@ -118,11 +119,11 @@ TEST_CASE("a timed or shut-down run does nothing while monitoring is off") {
     SettingsRecord s = Monitoring();
     s.General = 0;
     CAutoArchiveRun run(host);
-    CHECK(run.Run(1, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Schedule, s) == 1);
     CHECK(host.pauses == 0);
     CHECK(host.zips.empty());
     host.pending = {"C:\\x.txt"};
-    CHECK(run.Run(0, 0, s) == 1);  // the toolbar command still runs
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);  // the toolbar command still runs
     CHECK(host.zips.size() == 1);
 }
 
@@ -141,7 +142,7 @@ TEST_CASE("a run archives into the dated archive and records when the list was t
     TestFolder::SetTime(folder.File("busy\\new.txt", "x"), 2030);
 
     CAutoArchiveRun run(host);
-    CHECK(run.Run(0, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
     REQUIRE(host.zips.size() == 1);
     CHECK(host.zips[0].archive == "C:\\Auto Archives\\December 07 2026.zip");
     CHECK(host.zips[0].list == "\"C:\\docs\\a.txt\" \"C:\\docs\\b.txt\"");
@@ -166,7 +167,7 @@ TEST_CASE("options: folder names from the pending dialog's setting, quiet withou
     s.Prompts = kPromptPending;
     WriteIntKey(kSettingsSection, "PendSaveFolderNames", 0);
     CAutoArchiveRun run(host);
-    run.Run(0, 0, s);
+    run.Run(ArchiveTrigger::Command, s);
     REQUIRE(host.zips.size() == 1);
     CHECK(host.zips[0].operation == 0x20);
 }
@@ -182,7 +183,7 @@ TEST_CASE("a failed primary location falls back to the alternate") {
     SettingsRecord s = Monitoring();
     s.Prompts = kPromptPending;
     CAutoArchiveRun run(host);
-    CHECK(run.Run(0, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
     REQUIRE(host.zips.size() == 2);
     CHECK(host.zips[1].archive == "D:\\Alt\\January 02 2026.zip");
     CHECK(host.errors == std::vector<std::string>{"An error occured during this operation."});
@@ -201,7 +202,7 @@ TEST_CASE("with neither location written the files stay due") {
     host.zipResults = {0, 0};
     SettingsRecord s = Monitoring();  // silent: no message
     CAutoArchiveRun run(host);
-    CHECK(run.Run(1, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Schedule, s) == 1);
     CHECK(host.zips.size() == 2);
     CHECK(host.errors.empty());
     CHECK(ini.Value("Settings", "LastArchiveTime") == "01,01,2026,00,00,00");
@@ -222,7 +223,7 @@ TEST_CASE("a file that could not be read stays due for the next run") {
     host.notArchived = {locked, folder.Path("docs\\vanished.txt")};
     SettingsRecord s = Monitoring();
     CAutoArchiveRun run(host);
-    CHECK(run.Run(0, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
     CHECK(host.zips.size() == 1);  // written: no second location
     // A second before the locked file was written (1 June 2020, noon).
     CHECK(ini.Value("Settings", "LastArchiveTime") == "01,06,2020,11,59,59");
@@ -240,38 +241,38 @@ TEST_CASE("the pending dialog's answers") {
     s.Prompts = kPromptPending;
     CAutoArchiveRun run(host);
     SUBCASE("Later archives nothing and reports 0") {
-        host.pendingAnswers = {2};
-        CHECK(run.Run(1, 0, s) == 0);
+        host.pendingAnswers = {kPendingLater};
+        CHECK(run.Run(ArchiveTrigger::Schedule, s) == 0);
         CHECK(host.zips.empty());
         CHECK(ini.Value("Settings", "LastArchiveTime").empty());
     }
     SUBCASE("Shutdown Without Archiving reports 1") {
-        host.pendingAnswers = {CPendingArchiveDlg::kShutdownWithoutArchiving};
-        CHECK(run.Run(1, 8, s) == 1);
+        host.pendingAnswers = {kPendingShutdownWithoutArchiving};
+        CHECK(run.Run(ArchiveTrigger::Shutdown, s) == 1);
         CHECK(host.modeSeen == CPendingArchiveDlg::kShutdownMode);
         CHECK(host.zips.empty());
     }
     SUBCASE("Run Archiver shows the main window") {
-        host.pendingAnswers = {3};
-        CHECK(run.Run(0, 0, s) == 0);
+        host.pendingAnswers = {kPendingRunArchiver};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 0);
         CHECK(host.mainShown == 1);
         CHECK(host.modeSeen == 0);
     }
     SUBCASE("Custom Archive opens the editor with the pending files") {
-        host.pendingAnswers = {4};
-        CHECK(run.Run(0, 0, s) == 0);
+        host.pendingAnswers = {kPendingCustomArchive};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 0);
         CHECK(host.editors == 1);
     }
     SUBCASE("Edit Settings shows the settings and asks again") {
-        host.pendingAnswers = {CPendingArchiveDlg::kEditSettings, 1};
-        CHECK(run.Run(0, 0, s) == 1);
+        host.pendingAnswers = {kPendingEditSettings, kPendingArchiveNow};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
         CHECK(host.settingsOpened == 1);
         CHECK(host.dialogs == 2);
         CHECK(host.zips.size() == 1);
     }
     SUBCASE("Exit and Reset Pending List records the time the list was taken") {
-        host.pendingAnswers = {CPendingArchiveDlg::kExitAndResetPending};
-        CHECK(run.Run(0, 0, s) == 0);
+        host.pendingAnswers = {kPendingExitAndReset};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 0);
         CHECK(host.zips.empty());
         CHECK(ini.Value("Settings", "LastArchiveTime") == "06,05,2026,07,08,09");
     }
@@ -284,7 +285,7 @@ TEST_CASE("a learned type sorts the pending files again") {
     host.learnChangesOnce = 1;
     SettingsRecord s = Monitoring();
     CAutoArchiveRun run(host);
-    run.Run(0, 0, s);
+    run.Run(ArchiveTrigger::Command, s);
     CHECK(host.learnCalls == 2);
     REQUIRE(host.zips.size() == 1);
     CHECK(host.zips[0].list == "\"C:\\a.txt\" \"C:\\b.xyz\"");
@@ -295,10 +296,10 @@ TEST_CASE("after a shut-down run without changed folders the directory list is n
     FakeHost host;
     SettingsRecord s = Monitoring();
     CAutoArchiveRun run(host);
-    run.Run(1, 8, s);
+    run.Run(ArchiveTrigger::Shutdown, s);
     CHECK(host.rebuilds == 0);
     host.directoryChanged = true;
-    run.Run(1, 8, s);
+    run.Run(ArchiveTrigger::Shutdown, s);
     CHECK(host.rebuilds == 1);
     CHECK_FALSE(host.directoryChanged);
 }
