@@ -28,7 +28,8 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         OnSize(UINT(w), LOWORD(l), HIWORD(l));
         return 0;
     });
-    Map().OnMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) -> LRESULT {
+    Map().OnMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM l) -> LRESULT {
+        m_shutdown.NoteQuery(l);
         return m_shutdown.QueryEnd(gSettings);
     });
     Map().OnMessage(WM_ENDSESSION, [this](WPARAM w, LPARAM) -> LRESULT {
@@ -45,6 +46,20 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         OnDestroy();
         return 0;
     });
+    Map().OnMessage(WM_TB_OPEN_NAMED, [this](WPARAM w, LPARAM) -> LRESULT {
+        OnHandOver(ATOM(w));
+        return 0;
+    });
+    Map().OnMessage(WM_TB_TRAY, [this](WPARAM, LPARAM l) -> LRESULT {
+        OnTrayNotify(l);
+        return 0;
+    });
+    // The shell restarted: the notification area lost our icon.
+    if (const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated"))
+        Map().OnMessage(taskbarCreated, [this](WPARAM, LPARAM) -> LRESULT {
+            CTrayIcon::Add(Handle());
+            return 0;
+        });
     Map().OnCommand(ID_APP_EXIT, [this] { Terminate(); });
     Map().OnCommand(ID_HIDE_WINDOW, [this] { Show(SW_HIDE); });
     Map().OnCommand(ID_BACKUP_ARCHIVES, [this] { OpenBackupDialog(Handle()); });
@@ -67,7 +82,6 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
 }
 
 bool CMainFrame::CreateFrame() {
-    m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
     return Create(0, kWindowClass, "File Archiver by Corvane", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                   CW_USEDEFAULT, CW_USEDEFAULT, 500, 400, nullptr,
                   ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) != nullptr;
@@ -169,28 +183,6 @@ void CMainFrame::OnHandOver(ATOM atom) {
 }
 
 void CMainFrame::OpenHelp() { ShellOpen(Handle(), ProgramFolder() + kHelpIndex); }
-
-LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_QUERYENDSESSION:
-        m_shutdown.NoteQuery(lParam);
-        break;
-    case WM_TB_OPEN_NAMED:
-        OnHandOver(ATOM(wParam));
-        return 0;
-    case WM_TB_TRAY:
-        OnTrayNotify(lParam);
-        return 0;
-    default:
-        if (message == m_taskbarCreated && m_taskbarCreated != 0) {
-            // The shell restarted: the notification area lost our icon.
-            CTrayIcon::Add(Handle());
-            return 0;
-        }
-        break;
-    }
-    return CFrameWindow::WindowProc(message, wParam, lParam);
-}
 
 bool CMainFrame::CanArchive() const { return m_archiving != nullptr; }
 

@@ -26,9 +26,6 @@ public:
 
     CShutdownInterceptor& Shutdown() { return m_shutdown; }
 
-protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
 private:
     int OnCreate();
     void OnSize(UINT type, int width, int height);
@@ -58,7 +55,6 @@ private:
     int m_lastHeight = 0;
     bool m_shownOnce = false;
     int m_sizeMessages = 0;  // size messages since the toolbar and status bar last followed
-    UINT m_taskbarCreated = 0;
 };
 
 }  // namespace tb

@@ -66,9 +66,9 @@ BOOL CTallyboxApp::HandOverToRunningCopy(HWND running) {
 
 bool CTallyboxApp::RegisterFrameClass() {
     HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM));
-    return CWindowImpl::RegisterDefaultClass(CMainFrame::kWindowClass, CS_DBLCLKS, icon,
-                                             ::LoadCursor(nullptr, IDC_ARROW),
-                                             HBRUSH(COLOR_WINDOW + 1)) != 0;
+    return CWindowImpl::RegisterWindowClass(CMainFrame::kWindowClass, CS_DBLCLKS, icon,
+                                            ::LoadCursor(nullptr, IDC_ARROW),
+                                            HBRUSH(COLOR_WINDOW + 1)) != 0;
 }
 
 BOOL CTallyboxApp::InitInstance() {

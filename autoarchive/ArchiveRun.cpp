@@ -7,7 +7,7 @@
 #include "common/Profile.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/PendingArchiveDlg.h"
-#include "zip/ZipOptions.h"
+#include "ziplib/dll/ZipRecords.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Text.h"
 #include "common/NumberedList.h"
@@ -163,9 +163,9 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     const std::string primary = ArchivePath(settings.LocationDir, name);
     const std::string alternate = ArchivePath(settings.LocationDirAlt, name);
     int options = 0;
-    if (saveFolderNames != 0) options |= kZipKeepFolders;
-    if (!(settings.Prompts & kPromptPending)) options |= kZipQuiet;
-    options |= kZipJobAdd;
+    if (saveFolderNames != 0) options |= kZipOptKeepFolders;
+    if (!(settings.Prompts & kPromptPending)) options |= kZipOptQuiet;
+    options |= kZipOpAdd;
 
     bool written = true;  // nothing to write counts as done
     std::string shown = primary;

@@ -1,46 +1,15 @@
 #pragma once
-// CProgressDlg (dialog 146, "File Archiver"): the modeless progress window of
-// long work done on the user-interface thread, with a text line, a progress
-// bar and "Abort Operation". The work calls Update once per step; Update lets
-// one waiting message of the dialog through, which is how a click on the
-// button reaches it while the thread is busy. The text line is painted by a
-// 50 ms timer, so it changes at most twenty times a second however often
-// Update is called.
+// CProgressDlg (dialog 146, "File Archiver"): the program's progress window
+// with its text line, progress bar and "Abort Operation", for any long work
+// on the user-interface thread (see framework/ProgressDialog.h).
 
-#include <string>
-
-#include "framework/Dialog.h"
+#include "framework/ProgressDialog.h"
 
 namespace tb {
 
-class CProgressDlg : public CDialog {
+class CProgressDlg : public CProgressDialog {
 public:
     CProgressDlg();
-
-    // Creates the window modeless (it shows itself); false when it could not
-    // be created. The caller destroys it with DestroyModeless when done.
-    bool Create(HWND parent);
-
-    // Moves the bar to `position` (0 to 100; more stays at 100) and stores
-    // `text` for the next timer tick. 1 to go on, 0 once "Abort Operation" has
-    // been pressed.
-    int Update(const std::string& text, int position);
-
-    bool Aborted() const { return m_abort != 0; }
-    int Position() const { return m_position; }
-
-private:
-    BOOL OnInitDialog() override;
-    // Neither Enter nor Escape ends the work or the window.
-    void OnOK() override {}
-    void OnCancel() override {}
-    void ShowStoredText();
-
-    int m_updates = 0;
-    int m_abort = 0;
-    int m_position = 0;
-    std::string m_text;
-    int m_textChanged = 1;
 };
 
 }  // namespace tb

@@ -4,10 +4,10 @@
 #include <windowsx.h>
 
 #include "browser/FileIcons.h"
-#include "browser/TabbedText.h"
 #include "editor/PasswordDlg.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
+#include "framework/RowPainter.h"
 #include "framework/Shell.h"
 #include "framework/Subclass.h"
 #include "framework/Text.h"
@@ -295,7 +295,7 @@ void CArchiveContentsPane::OpenSelectedFile() {
     }
     CZipEngine engine(Handle());
     engine.m_password = password;
-    engine.ExtractFiles(archive, record.fullPath, folder, -1, kUnzipNoFolderNames | kUnzipOverwrite);
+    engine.ExtractFiles(archive, record.fullPath, folder, -1, kUnzipOptNoFolderNames | kUnzipOptOverwrite);
     if (ShellOpen(Handle(), folder + record.name) <= 32) MessageBox("Unable to open file.");
 }
 
@@ -304,40 +304,20 @@ void CArchiveContentsPane::OpenSelectedFile() {
 void CArchiveContentsPane::DrawItem(const DRAWITEMSTRUCT& item) {
     if (item.CtlType != ODT_LISTBOX || int(item.itemID) < 0) return;
     const bool archiveList = item.CtlID == IDC_ARCHIVE_LIST;
-    CListBox list(item.hwndItem);
-    const std::string text = list.GetText(int(item.itemID));
-    HDC dc = item.hDC;
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    const COLORREF oldText = ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    const COLORREF oldBack = ::SetBkColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-
-    const int x = item.rcItem.left;
-    const int y = item.rcItem.top + 2;
-    HICON icon = nullptr;
+    const std::string text = CListBox(item.hwndItem).GetText(int(item.itemID));
+    RowPaint paint{RowText::None, nullptr, nullptr};
     if (text.size() <= 500) {
         if (archiveList) {
-            if (!text.empty()) {
-                DrawTabbedText(dc, x, y, text.c_str(), int(text.size()), m_host.ArchiveTabStops().data());
-                icon = ArchiveIcon();
-            }
+            if (!text.empty()) paint = {RowText::Columns, m_host.ArchiveTabStops().data(), ArchiveIcon()};
         } else {
-            DrawTabbedText(dc, x, y, text.c_str(), int(text.size()), m_host.FileTabStops().data());
+            paint = {RowText::Columns, m_host.FileTabStops().data(), nullptr};
             const bool placeholder = item.itemID == 0 && (StartsWith(text, "\tRetriev") || StartsWith(text, "\tSorting"));
-            if (item.itemID < m_files.size() && !placeholder) icon = LookupFileIcon(IconKey(m_files[item.itemID]));
+            if (item.itemID < m_files.size() && !placeholder) paint.icon = LookupFileIcon(IconKey(m_files[item.itemID]));
         }
     } else if (!text.empty()) {
-        RECT r = item.rcItem;
-        ::DrawTextA(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS);
+        paint.text = RowText::Plain;
     }
-    if (selected) {
-        RECT cell{item.rcItem.left, item.rcItem.top, item.rcItem.left + 19, item.rcItem.bottom};
-        ::FillRect(dc, &cell, ::GetSysColorBrush(COLOR_APPWORKSPACE));
-    }
-    if (icon) ::DrawIconEx(dc, x + 2, item.rcItem.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
-    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &item.rcItem);
-    ::SetTextColor(dc, oldText);
-    ::SetBkColor(dc, oldBack);
+    PaintListRow(item, text, paint);
 }
 
 // ---- divider and column edges ------------------------------------------------------------

@@ -2,11 +2,16 @@
 
 #include "framework/Application.h"
 #include "framework/Guard.h"
+#include "framework/Placement.h"
 
 namespace tb {
 
 const HWND kMainWindowOwner = reinterpret_cast<HWND>(-2);
 
+CDialog::CDialog(UINT templateId) : m_templateId(templateId) {
+    // OnInitDialog is the one way to hear WM_INITDIALOG.
+    m_map.Reserve(WM_INITDIALOG);
+}
 
 CDialog::~CDialog() {
     if (!m_modal && m_hwnd && ::IsWindow(m_hwnd)) DestroyModeless();
@@ -59,30 +64,10 @@ void CDialog::AttachDialog(HWND hwnd) {
 
 INT_PTR CDialog::DialogProc(UINT, WPARAM, LPARAM) { return FALSE; }
 
-void CDialog::CenterOnOwner() {
-    HWND owner = ::GetWindow(m_hwnd, GW_OWNER);
-    if (!owner || !::IsWindowVisible(owner) || ::IsIconic(owner)) return;
-    RECT mine = WindowRect();
-    RECT around{};
-    ::GetWindowRect(owner, &around);
-    RECT work{};
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int width = mine.right - mine.left;
-    int height = mine.bottom - mine.top;
-    int x = (around.left + around.right - width) / 2;
-    int y = (around.top + around.bottom - height) / 2;
-    // Keep the whole dialog on the screen.
-    if (x + width > work.right) x = work.right - width;
-    if (y + height > work.bottom) y = work.bottom - height;
-    if (x < work.left) x = work.left;
-    if (y < work.top) y = work.top;
-    ::SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         // Like every dialog of the program: centred over the window that owns it.
-        if (!(::GetWindowLongA(m_hwnd, GWL_STYLE) & (WS_CHILD | DS_CENTER))) CenterOnOwner();
+        if (!(::GetWindowLongA(m_hwnd, GWL_STYLE) & (WS_CHILD | DS_CENTER))) CenterOverOwner(m_hwnd);
         return OnInitDialog();
     }
     LRESULT result = 0;

@@ -1,8 +1,10 @@
 #pragma once
 // CDialog: a dialog from a template in the program's resources, modal
-// (DoModal) or modeless (CreateModeless). Messages go through the message map
-// first, then to the virtual handlers; IDOK and IDCANCEL end a modal dialog
-// unless the map or an override says otherwise.
+// (DoModal) or modeless (CreateModeless). WM_INITDIALOG goes to OnInitDialog
+// (a top-level dialog is first centred over its owner); every other message
+// goes through the message map when it has a handler there, else to the
+// virtual handlers: IDOK and IDCANCEL to OnOK and OnCancel, which end a modal
+// dialog, and the rest to DialogProc.
 
 #include "framework/MessageMap.h"
 #include "framework/Window.h"
@@ -14,7 +16,7 @@ extern const HWND kMainWindowOwner;
 
 class CDialog : public CWindow {
 public:
-    explicit CDialog(UINT templateId) : m_templateId(templateId) {}
+    explicit CDialog(UINT templateId);
     virtual ~CDialog();
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
@@ -46,7 +48,6 @@ protected:
     void SetMessageResult(LRESULT result) { ::SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result); }
     // Makes a push button the default one and gives it the focus.
     void SetDefaultButton(int id);
-    void CenterOnOwner();
     virtual void OnDestroyed() {}
 
     static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -11,11 +11,6 @@ bool IsDotEntry(const char* name) {
 }
 }  // namespace
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '\\') return folder + name;
-    return folder + "\\" + name;
-}
-
 CDirectoryWalker::CDirectoryWalker(const std::string& folder, Options options) : m_options(std::move(options)) {
     m_options.maxDepth = std::min(std::max(m_options.maxDepth, 0), kDepthCap);
     m_opened = Open(folder, 0, nullptr);

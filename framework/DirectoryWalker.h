@@ -17,12 +17,9 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "framework/Path.h"
 
 namespace tb {
-
-// `folder` and `name` with one backslash between them; `name` alone when the
-// folder is empty.
-std::string JoinPath(const std::string& folder, const std::string& name);
 
 struct WalkEntry {
     std::string name;   // as listed

@@ -31,7 +31,7 @@ bool CFrameWindow::CreateToolBar(UINT bitmapId, const std::vector<UINT>& command
     m_toolBar = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
                                   WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT |
                                       CCS_TOP | CCS_NODIVIDER,
-                                  0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(UINT_PTR(0xE800)),
+                                  0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(UINT_PTR(kToolBarId)),
                                   ::GetModuleHandleA(nullptr), nullptr);
     if (!m_toolBar) return false;
     ::SendMessageA(m_toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
@@ -71,7 +71,7 @@ bool CFrameWindow::CreateToolBar(UINT bitmapId, const std::vector<UINT>& command
 
 bool CFrameWindow::CreateStatusBar(const std::vector<int>& widths) {
     m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, kReady, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
-                                    0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(UINT_PTR(0xE801)),
+                                    0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(UINT_PTR(kStatusBarId)),
                                     ::GetModuleHandleA(nullptr), nullptr);
     if (!m_statusBar) return false;
     m_statusWidths = widths;
@@ -125,58 +125,64 @@ void CFrameWindow::ShowPrompt(UINT id) {
     SetStatusText(0, prompt.empty() ? kReady : prompt);
 }
 
-LRESULT CFrameWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_COMMAND:
-        if (m_view && m_view->RouteCommand(wParam, lParam)) return 0;
-        if (Map().RouteCommand(wParam, lParam)) return 0;
-        if (CApplication::Instance() && CApplication::Instance()->RouteCommand(wParam, lParam))
-            return 0;
-        return DefaultProc(message, wParam, lParam);
-    case WM_MENUSELECT:
+CFrameWindow::CFrameWindow() {
+    // The frame's own handling, registered like any other so that a derived
+    // frame registering the same message is told at once.
+    Map().OnMessage(WM_MENUSELECT, [this](WPARAM wParam, LPARAM lParam) -> LRESULT {
         if (HIWORD(wParam) == 0xFFFF && lParam == 0)
             ShowPrompt(0);
         else if (!(HIWORD(wParam) & (MF_POPUP | MF_SEPARATOR)))
             ShowPrompt(LOWORD(wParam));
         return 0;
-    case WM_EXITMENULOOP:
+    });
+    Map().OnMessage(WM_EXITMENULOOP, [this](WPARAM wParam, LPARAM lParam) -> LRESULT {
         ShowPrompt(0);
-        break;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->code == TTN_GETDISPINFOA) {
-            auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
-            static std::string tip;
-            tip = CommandTip(UINT(header->idFrom));
-            info->lpszText = const_cast<char*>(tip.c_str());
+        return DefaultProc(WM_EXITMENULOOP, wParam, lParam);
+    });
+    Map().OnNotify(kToolBarId, UINT(NM_CUSTOMDRAW), [this](NMHDR* header) -> LRESULT {
+        // The flat toolbar is transparent: give it the face colour itself,
+        // as the frame does not erase its background.
+        auto* draw = reinterpret_cast<NMTBCUSTOMDRAW*>(header);
+        if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
+            ::FillRect(draw->nmcd.hdc, &draw->nmcd.rc, ::GetSysColorBrush(COLOR_3DFACE));
+        return CDRF_DODEFAULT;
+    });
+    Map().OnNotify(kToolBarId, UINT(TBN_HOTITEMCHANGE), [this](NMHDR* header) -> LRESULT {
+        auto* hot = reinterpret_cast<NMTBHOTITEM*>(header);
+        ShowPrompt((hot->dwFlags & HICF_LEAVING) ? 0 : UINT(hot->idNew));
+        return 0;
+    });
+}
+
+// Commands go down the routing chain; every other message goes to its one
+// handler in the map, or else to the frame's default for it.
+LRESULT CFrameWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) {
+        if (m_view && m_view->RouteCommand(wParam, lParam)) return 0;
+        if (Map().RouteCommand(wParam, lParam)) return 0;
+        if (CApplication::Instance() && CApplication::Instance()->RouteCommand(wParam, lParam))
             return 0;
-        }
-        if (header->code == NM_CUSTOMDRAW && header->hwndFrom == m_toolBar) {
-            // The flat toolbar is transparent: give it the face colour itself,
-            // as the frame does not erase its background.
-            auto* draw = reinterpret_cast<NMTBCUSTOMDRAW*>(lParam);
-            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
-                ::FillRect(draw->nmcd.hdc, &draw->nmcd.rc, ::GetSysColorBrush(COLOR_3DFACE));
-            }
-            return CDRF_DODEFAULT;
-        }
-        if (header->code == TBN_HOTITEMCHANGE && header->hwndFrom == m_toolBar) {
-            auto* hot = reinterpret_cast<NMTBHOTITEM*>(lParam);
-            ShowPrompt((hot->dwFlags & HICF_LEAVING) ? 0 : UINT(hot->idNew));
-            return 0;
-        }
-        break;
-    }
-    default:
-        break;
+        return DefaultProc(message, wParam, lParam);
     }
     LRESULT result = 0;
     bool handled = Map().Route(message, wParam, lParam, result);
     if (message == WM_DESTROY && CApplication::MainWindowHandle() == m_hwnd) ::PostQuitMessage(0);
     if (handled) return result;
-    if (message == WM_SIZE) {
+    switch (message) {
+    case WM_SIZE:
         RecalcLayout();
         return 0;
+    case WM_NOTIFY:
+        // Tool tips of the toolbar buttons: the short name of the command.
+        if (reinterpret_cast<NMHDR*>(lParam)->code == TTN_GETDISPINFOA) {
+            auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+            m_tip = CommandTip(UINT(info->hdr.idFrom));
+            info->lpszText = const_cast<char*>(m_tip.c_str());
+            return 0;
+        }
+        break;
+    default:
+        break;
     }
     return DefaultProc(message, wParam, lParam);
 }

@@ -21,6 +21,10 @@ class CView;
 
 class CFrameWindow : public CWindowImpl {
 public:
+    static constexpr UINT kToolBarId = 0xE800;
+    static constexpr UINT kStatusBarId = 0xE801;
+
+    CFrameWindow();
     CView* View() const { return m_view; }
     void SetView(CView* view) { m_view = view; }
     HWND ToolBar() const { return m_toolBar; }
@@ -53,6 +57,7 @@ private:
     HWND m_statusBar = nullptr;
     std::vector<int> m_statusWidths;
     std::vector<std::string> m_buttonTexts;
+    std::string m_tip;  // the text a tool tip is showing
     UniqueImageList m_toolImages;
 };
 

@@ -3,13 +3,22 @@
 // control notification or timer id, looked up when a message arrives.
 //
 //     Map().OnCommand(ID_APP_ABOUT, [this] { ShowAbout(); });
-//     Map().OnNotify(IDC_LIST, LBN_SELCHANGE, [this] { ListSelected(); });
+//     Map().OnControl(IDC_LIST, LBN_SELCHANGE, [this] { ListSelected(); });
 //     Map().OnMessage(WM_SIZE, [this](WPARAM w, LPARAM l) { ...; return 0; });
+//
+// Every message has one way in. WM_COMMAND goes only through OnCommand and
+// OnControl, WM_NOTIFY only through OnNotify, and WM_TIMER either through
+// OnTimer (by id) or through one OnMessage(WM_TIMER) for all timers, never
+// both. Registering the same thing twice, or a second way to the same
+// message, throws std::logic_error at once: a handler never silently replaces
+// another. A window class reserves the messages it handles itself, so that
+// registering one of them fails the same way instead of never being called.
 
 #include <windows.h>
 
 #include <functional>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace tb {
@@ -20,14 +29,16 @@ public:
     using CommandHandler = std::function<void()>;
     using NotifyHandler = std::function<LRESULT(NMHDR*)>;
 
-    void OnMessage(UINT message, MessageHandler handler) { m_messages[message] = std::move(handler); }
+    void OnMessage(UINT message, MessageHandler handler);
     // A menu item, accelerator, or a button click (BN_CLICKED) with this id.
-    void OnCommand(UINT id, CommandHandler handler) { m_commands[id] = std::move(handler); }
+    void OnCommand(UINT id, CommandHandler handler);
     // A control notification sent through WM_COMMAND (LBN_SELCHANGE, EN_CHANGE, ...).
-    void OnControl(UINT id, UINT code, CommandHandler handler) { m_controls[{id, code}] = std::move(handler); }
+    void OnControl(UINT id, UINT code, CommandHandler handler);
     // A WM_NOTIFY notification from the control with this id.
-    void OnNotify(UINT id, UINT code, NotifyHandler handler) { m_notifies[{id, code}] = std::move(handler); }
-    void OnTimer(UINT_PTR id, CommandHandler handler) { m_timers[id] = std::move(handler); }
+    void OnNotify(UINT id, UINT code, NotifyHandler handler);
+    void OnTimer(UINT_PTR id, CommandHandler handler);
+    // The window class handles `message` itself; registering it is an error.
+    void Reserve(UINT message);
 
     bool HasCommand(UINT id) const { return m_commands.count(id) != 0; }
 
@@ -42,6 +53,7 @@ private:
     std::map<std::pair<UINT, UINT>, CommandHandler> m_controls;
     std::map<std::pair<UINT, UINT>, NotifyHandler> m_notifies;
     std::map<UINT_PTR, CommandHandler> m_timers;
+    std::set<UINT> m_reserved;
 };
 
 }  // namespace tb

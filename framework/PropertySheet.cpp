@@ -1,9 +1,8 @@
 #include "framework/PropertySheet.h"
 
-#include <algorithm>
-
 #include "framework/Application.h"
 #include "framework/Guard.h"
+#include "framework/Placement.h"
 
 namespace tb {
 
@@ -32,8 +31,8 @@ INT_PTR CPropertyPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SetMessageResult(0);
         return TRUE;
     case PSN_KILLACTIVE:
-        OnKillActive();
-        SetMessageResult(FALSE);  // the user may always leave
+        // TRUE keeps the user on the page, with everything on it as it is.
+        SetMessageResult(OnKillActive() ? FALSE : TRUE);
         return TRUE;
     case PSN_APPLY:
         OnApply();
@@ -67,20 +66,7 @@ INT_PTR CALLBACK CPropertyPage::PageProc(HWND hwnd, UINT message, WPARAM wParam,
 namespace {
 // Like every dialog of the program, the sheet comes up centred over its owner.
 int CALLBACK CenterSheet(HWND sheet, UINT message, LPARAM) {
-    if (message != PSCB_INITIALIZED) return 0;
-    HWND owner = ::GetWindow(sheet, GW_OWNER);
-    if (!owner || !::IsWindowVisible(owner) || ::IsIconic(owner)) return 0;
-    RECT mine{}, around{}, work{};
-    ::GetWindowRect(sheet, &mine);
-    ::GetWindowRect(owner, &around);
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = mine.right - mine.left;
-    const int height = mine.bottom - mine.top;
-    int x = (around.left + around.right - width) / 2;
-    int y = (around.top + around.bottom - height) / 2;
-    x = std::max(int(work.left), std::min(x, int(work.right) - width));
-    y = std::max(int(work.top), std::min(y, int(work.bottom) - height));
-    ::SetWindowPos(sheet, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (message == PSCB_INITIALIZED) CenterOverOwner(sheet);
     return 0;
 }
 }  // namespace

@@ -2,7 +2,7 @@
 // Property sheets on the common controls' own sheet: CPropertySheet collects
 // CPropertyPage objects and shows them modally. A page is a CDialog whose
 // template is the page; it hears when it becomes active, when it is left
-// (OnKillActive), on OK (OnApply) and on Cancel (OnReset).
+// (OnKillActive, which may refuse), on OK (OnApply) and on Cancel (OnReset).
 
 #include <windows.h>
 #include <commctrl.h>
@@ -29,8 +29,11 @@ public:
 protected:
     friend class CPropertySheet;
     virtual void OnSetActive() {}
-    // The page is being left for another page, or the sheet is closing with OK.
-    virtual void OnKillActive() {}
+    // The page is being left for another page, or the sheet is closing with
+    // OK. False refuses: the user stays on the page, which keeps what the
+    // user typed (the page tells the user why first), and OK does not close
+    // the sheet.
+    virtual bool OnKillActive() { return true; }
     // OK was pressed; sent to every page that was created.
     virtual void OnApply() {}
     virtual void OnReset() {}

@@ -9,9 +9,9 @@ const char kViewClass[] = "TbViewWindow";
 }
 
 bool CView::CreateView(CFrameWindow& frame) {
-    static ATOM registered = RegisterDefaultClass(kViewClass, CS_DBLCLKS, nullptr,
-                                                  ::LoadCursor(nullptr, IDC_ARROW),
-                                                  HBRUSH(COLOR_WINDOW + 1));
+    static ATOM registered = RegisterWindowClass(kViewClass, CS_DBLCLKS, nullptr,
+                                                 ::LoadCursor(nullptr, IDC_ARROW),
+                                                 HBRUSH(COLOR_WINDOW + 1));
     (void)registered;
     m_frame = &frame;
     RECT r = frame.ClientRect();

@@ -99,9 +99,24 @@ public:
     void Select(int index, bool select) const { Send(LB_SETSEL, select ? TRUE : FALSE, LPARAM(index)); }
     // Selected lines of a multiple-selection list, at most `limit`.
     std::vector<int> SelectedItems(int limit) const;
-    // First line that begins with `prefix` (the list's own case-insensitive search).
+    // Every selected line of a multiple-selection list, in order.
+    std::vector<int> SelectedIndices() const { return SelectedItems(SelCount()); }
+    // How many lines are selected in a multiple-selection list (0 when none).
+    int SelCount() const {
+        const LRESULT count = Send(LB_GETSELCOUNT);
+        return count == LB_ERR ? 0 : int(count);
+    }
+    // The line shown at the top, and scrolling a line to the top.
+    int TopIndex() const { return int(Send(LB_GETTOPINDEX)); }
+    void SetTopIndex(int index) const { Send(LB_SETTOPINDEX, WPARAM(index)); }
+    // First line after `after` (-1: from the start, wrapping round) that
+    // begins with `prefix`, or that is exactly `text`; both ignore case.
+    // LB_ERR when there is none.
     int FindPrefix(const std::string& prefix, int after = -1) const {
         return int(Send(LB_FINDSTRING, WPARAM(after), LPARAM(prefix.c_str())));
+    }
+    int FindExact(const std::string& text, int after = -1) const {
+        return int(Send(LB_FINDSTRINGEXACT, WPARAM(after), LPARAM(text.c_str())));
     }
     void SetTabStops(const int* stops, int count) const { Send(LB_SETTABSTOPS, WPARAM(count), LPARAM(stops)); }
     void SetItemHeight(int height) const { Send(LB_SETITEMHEIGHT, 0, MAKELPARAM(height, 0)); }

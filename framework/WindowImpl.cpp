@@ -4,20 +4,13 @@
 
 namespace tb {
 
-namespace {
 // The object of a window lives in its GWLP_USERDATA: window properties would
 // cost a round trip to the window server on every message under Wine.
-thread_local CWindowImpl* t_creating = nullptr;
-thread_local HHOOK t_hook = nullptr;
-}  // namespace
 
 CWindowImpl::~CWindowImpl() {
     // The window outlives its object only when the object is destroyed first;
-    // hand the window back to its class procedure so no message reaches us.
-    if (m_hwnd && ::IsWindow(m_hwnd) && FromHandle(m_hwnd) == this) {
-        ::SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, LONG_PTR(m_classProc));
-        ::SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
-    }
+    // hand the window back to the start procedure so no message reaches us.
+    if (m_hwnd && ::IsWindow(m_hwnd) && FromHandle(m_hwnd) == this) Detach();
 }
 
 CWindowImpl* CWindowImpl::FromHandle(HWND hwnd) {
@@ -26,11 +19,11 @@ CWindowImpl* CWindowImpl::FromHandle(HWND hwnd) {
     return reinterpret_cast<CWindowImpl*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
-ATOM CWindowImpl::RegisterDefaultClass(const char* name, UINT style, HICON icon, HCURSOR cursor,
-                                       HBRUSH background) {
+ATOM CWindowImpl::RegisterWindowClass(const char* name, UINT style, HICON icon, HCURSOR cursor,
+                                      HBRUSH background) {
     WNDCLASSA wc{};
     wc.style = style;
-    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.lpfnWndProc = &CWindowImpl::StartProc;
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.hIcon = icon;
     wc.hCursor = cursor;
@@ -42,34 +35,26 @@ ATOM CWindowImpl::RegisterDefaultClass(const char* name, UINT style, HICON icon,
 void CWindowImpl::Attach(HWND hwnd) {
     m_hwnd = hwnd;
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, LONG_PTR(this));
-    m_classProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, LONG_PTR(&CWindowImpl::StaticProc)));
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, LONG_PTR(&CWindowImpl::StaticProc));
 }
 
-LRESULT CALLBACK CWindowImpl::CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && t_creating) {
-        CWindowImpl* self = t_creating;
-        t_creating = nullptr;
-        self->Attach(HWND(wParam));
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+void CWindowImpl::Detach() {
+    ::SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, LONG_PTR(&CWindowImpl::StartProc));
+    ::SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+    m_hwnd = nullptr;
 }
 
 HWND CWindowImpl::Create(DWORD exStyle, const char* className, const char* title, DWORD style,
                          int x, int y, int width, int height, HWND parent, HMENU menuOrId) {
-    t_creating = this;
-    t_hook = ::SetWindowsHookExA(WH_CBT, &CWindowImpl::CreationHook, nullptr, ::GetCurrentThreadId());
     HWND hwnd = ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
                                   menuOrId, ::GetModuleHandleA(nullptr), this);
-    ::UnhookWindowsHookEx(t_hook);
-    t_hook = nullptr;
-    t_creating = nullptr;
+    // A window that failed during WM_NCCREATE or WM_CREATE was destroyed
+    // again, and its WM_NCDESTROY has cleared m_hwnd already.
     if (!hwnd) m_hwnd = nullptr;
     return hwnd;
 }
 
 LRESULT CWindowImpl::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (m_classProc) return ::CallWindowProcA(m_classProc, m_hwnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hwnd, message, wParam, lParam);
 }
 
@@ -79,15 +64,24 @@ LRESULT CWindowImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultProc(message, wParam, lParam);
 }
 
+LRESULT CALLBACK CWindowImpl::StartProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        if (auto* self = static_cast<CWindowImpl*>(create->lpCreateParams)) {
+            self->Attach(hwnd);
+            return StaticProc(hwnd, message, wParam, lParam);
+        }
+    }
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
 LRESULT CALLBACK CWindowImpl::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<CWindowImpl*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
     LRESULT result = Guarded("window procedure", LRESULT(0),
                              [&] { return self->WindowProc(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, LONG_PTR(self->m_classProc));
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->m_hwnd = nullptr;
+        self->Detach();
         self->OnFinalMessage();
     }
     return result;

@@ -71,6 +71,13 @@ void SettingsDrivesPP::Store() {
     else Tell(TooLongMessage("excluded folders", folders.size()));
 }
 
+bool SettingsDrivesPP::CanLeave() {
+    const std::string folders = ExcludedFoldersFromText(ItemText(IDC_DRV_EXCLUDE_LIST));
+    if (FitsSettingsText(folders)) return true;
+    Tell(TooLongMessage("excluded folders", folders.size()));
+    return false;
+}
+
 void SettingsDrivesPP::StoreAndEnable() {
     Store();
     ApplyEnabling();

@@ -25,6 +25,11 @@ public:
     void Load() override;
     void Store() override;
 
+protected:
+    // A folder list the settings file could not give back whole keeps the
+    // user on the page.
+    bool CanLeave() override;
+
 private:
     void StoreAndEnable();
     void ApplyEnabling();

@@ -71,7 +71,11 @@ void CSettingsPage::OnSetActive() {
     m_shownOnce = true;
 }
 
-void CSettingsPage::OnKillActive() { Store(); }
+bool CSettingsPage::OnKillActive() {
+    if (!CanLeave()) return false;
+    Store();
+    return true;
+}
 
 void CSettingsPage::Tell(const std::string& text) {
     if (m_services.tell) m_services.tell(m_hwnd, text);

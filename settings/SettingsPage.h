@@ -3,7 +3,8 @@
 // (the working copy) and holds nothing of its own. It loads its controls from
 // the record when it is created (and again when it is shown after another
 // page had the chance to change the bits it shares), and stores them back when
-// it is left, which includes OK.
+// it is left, which includes OK. A page that cannot keep what the user typed
+// refuses to be left (CanLeave), so the text stays in front of the user.
 //
 // What a page asks of the world outside (message boxes, the folder browser,
 // the file-open dialog, the type list editor) goes through PageServices, so
@@ -82,7 +83,10 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void OnSetActive() override;
-    void OnKillActive() override;
+    bool OnKillActive() override;
+    // Checked before the page is left: false (after telling the user why)
+    // keeps the user on the page with the controls as they are.
+    virtual bool CanLeave() { return true; }
 
     void Tell(const std::string& text);
     std::optional<std::string> BrowseFolder(const std::string& title);

@@ -78,18 +78,18 @@ void CZipEngine::ResetZipCommand() {
 }
 
 int CZipEngine::ApplyUnzipOptions(int bits) {
-    m_unzip.noFolderNames = (bits & kUnzipNoFolderNames) ? 1 : 0;
-    m_unzip.overwrite = (bits & kUnzipOverwrite) ? 1 : 0;
-    m_unzip.quiet = (bits & kUnzipQuiet) ? 1 : 0;
-    m_renameByNumbering = (bits & kUnzipRenameByNumber) ? 1 : 0;
-    m_unzip.allFiles = (bits & kUnzipAllFiles) ? 1 : 0;
+    m_unzip.noFolderNames = (bits & kUnzipOptNoFolderNames) ? 1 : 0;
+    m_unzip.overwrite = (bits & kUnzipOptOverwrite) ? 1 : 0;
+    m_unzip.quiet = (bits & kUnzipOptQuiet) ? 1 : 0;
+    m_renameByNumbering = (bits & kUnzipOptRenameByNumber) ? 1 : 0;
+    m_unzip.allFiles = (bits & kUnzipOptAllFiles) ? 1 : 0;
     return bits;
 }
 
 int CZipEngine::ApplyZipOptions(int bits) {
-    m_zip.noFolderNames = (bits & kZipKeepFolders) ? 0 : 1;
-    m_zip.encrypt = (bits & kZipEncrypt) ? 1 : 0;
-    m_zip.quiet = (bits & kZipQuiet) ? 1 : 0;
+    m_zip.noFolderNames = (bits & kZipOptKeepFolders) ? 0 : 1;
+    m_zip.encrypt = (bits & kZipOptEncrypt) ? 1 : 0;
+    m_zip.quiet = (bits & kZipOptQuiet) ? 1 : 0;
     return bits;
 }
 
@@ -166,18 +166,18 @@ int CZipEngine::ZipFiles(std::string archive, std::string fileSpec, int operatio
     if (archive.empty()) return 0;
     ResetZipCommand();
     m_zip.password = m_password.c_str();
-    if (operation & kZipJobAdd) {
+    if (operation & kZipOpAdd) {
         m_zip.function = kZipFunctionAdd;
-    } else if (operation & kZipJobDelete) {
+    } else if (operation & kZipOpDelete) {
         m_zip.function = kZipFunctionDelete;
-    } else if (operation & kZipJobFunction3) {
+    } else if (operation & kZipOpFreshen) {
         m_zip.function = kZipFunctionFreshen;
     } else {
         return 0;
     }
     m_zip.archive = archive.c_str();
     m_zip.fileList = fileSpec.c_str();
-    if (operation & kZipJobAdd) ApplyZipOptions(operation);
+    if (operation & kZipOpAdd) ApplyZipOptions(operation);
     m_unreadableFiles.clear();
     m_lastResult = dzip(&m_zip);
     return m_lastResult == 0 ? 1 : 0;

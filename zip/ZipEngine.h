@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "zip/ZipOptions.h"
 #include "ziplib/dll/ZipRecords.h"
 
 namespace tb {

@@ -240,6 +240,38 @@ class SettingsSheet(tb.ScenarioTest):
         self.sheet_closed(sheet)
         self.assertEqual(self.s.ini_value("Settings", "Time"), "09:30:PM")
 
+    def test_a_folder_list_too_long_to_keep_holds_the_user_on_the_drives_page(self):
+        _, sheet = self.open_sheet({"Time": "09:30:PM", "Drives": 0x01 | 0x08, "ExcludeDirList": "C:\\One"})
+        page = self.show_page(sheet, 2)
+        folders = "\r\n".join("C:\\Some rather long folder name\\{:04}".format(i) for i in range(140))
+        stored = folders.replace("\r\n", ";;")
+        self.assertGreater(len(stored), 4999)
+        self.s.driver.call("settext", page, 1037, folders)
+        expected = ("The list of excluded folders is too long to be kept: it has {} characters, and the settings "
+                    "file can hold at most 4999.\n\nPlease shorten the list. The previous list is kept.").format(
+                        len(stored))
+        # Another tab: the message, and the user stays on the page with the list as typed.
+        self.s.post(sheet, PSM_SETCURSEL, 3, 0)
+        box, text = self.s.message_box()
+        self.assertEqual(text, expected)
+        self.s.click(box, IDOK)
+        self.s.send(sheet, 0)  # WM_NULL: the tab change has been answered
+        self.assertEqual(self.current_page(sheet), page)
+        self.assertEqual(self.s.text(page, 1037), folders)
+        self.shot("settings-drives-kept-on-page")
+        # OK: the same, and the sheet stays open.
+        self.s.post(sheet, 0x0111, IDOK, 0)  # WM_COMMAND
+        box, text = self.s.message_box()
+        self.assertEqual(text, expected)
+        self.s.click(box, IDOK)
+        self.s.send(sheet, 0)
+        self.assertTrue(self.s.visible(sheet))
+        self.assertEqual(self.s.text(page, 1037), folders)
+        # A list that fits goes through.
+        self.s.driver.call("settext", page, 1037, "C:\\One\r\nC:\\Two")
+        self.close_sheet(sheet, IDOK)
+        self.assertEqual(self.s.ini_value("Settings", "ExcludeDirList"), "C:\\One;;C:\\Two")
+
     def test_type_list_editor_in_both_modes(self):
         _, sheet = self.open_sheet({"Time": "09:30:PM", "FileTypes": ".RTF;.ZZQ;.RT;", "ExcludeTypes": ".TMP;"})
         page = self.show_page(sheet, 3)

@@ -1,6 +1,7 @@
 // The settings pages as real dialogs, created from their templates without the
 // sheet, with the message boxes and the shell's dialogs replaced.
 #include <windows.h>
+#include <prsht.h>
 
 #include <optional>
 #include <string>
@@ -70,6 +71,13 @@ std::vector<std::string> Lines(const CWindow& page, int id) {
 }
 
 bool Enabled(const CWindow& page, int id) { return ::IsWindowEnabled(page.Item(id)) != FALSE; }
+
+// What the sheet asks a page before it is left: TRUE keeps the user on it.
+LONG_PTR AskToLeave(const CWindow& page) {
+    NMHDR header{::GetParent(page.Handle()), 0, UINT(PSN_KILLACTIVE)};
+    ::SendMessageA(page.Handle(), WM_NOTIFY, 0, LPARAM(&header));
+    return ::GetWindowLongPtrA(page.Handle(), DWLP_MSGRESULT);
+}
 
 }  // namespace
 
@@ -216,6 +224,22 @@ TEST_CASE("Drives page: drives, folder lines and the enabling") {
         page.SetItemText(IDC_DRV_EXCLUDE_LIST, std::string(4999, 'x'));
         page.Store();
         CHECK(record.ExcludeDirList.size() == 4999);
+    }
+    SUBCASE("leaving the page with such a list is refused, and the list stays on the page") {
+        Click(page, IDC_DRV_EXCLUDE_DIRS);
+        std::string lines;
+        while (lines.size() < 5000) lines += "C:\\Some rather long folder name\\" + std::to_string(lines.size()) + "\r\n";
+        page.SetItemText(IDC_DRV_EXCLUDE_LIST, lines);
+        CHECK(AskToLeave(page) == TRUE);
+        CHECK(page.ItemText(IDC_DRV_EXCLUDE_LIST) == lines);
+        CHECK(record.ExcludeDirList == "C:\\One;;C:\\Two");
+        REQUIRE(host.messages.size() == 1);
+        CHECK(host.messages[0].find("The list of excluded folders is too long") == 0);
+
+        page.SetItemText(IDC_DRV_EXCLUDE_LIST, "C:\\Three");
+        CHECK(AskToLeave(page) == FALSE);
+        CHECK(record.ExcludeDirList == "C:\\Three");
+        CHECK(host.messages.size() == 1);
     }
 }
 

@@ -62,7 +62,7 @@ std::string MakeArchive(const CTempFolder& t, int extraBits = 0) {
     CZipEngine engine;
     const std::string zip = t / "engine.zip";
     std::string list = "\"" + t / "in\\a.txt" + "\" \"" + t / "in\\b c.txt" + "\" \"" + t / "in\\sub\\deep.txt" + "\"";
-    REQUIRE(engine.ZipFiles(zip, list, kZipJobAdd | kZipQuiet | extraBits) == 1);
+    REQUIRE(engine.ZipFiles(zip, list, kZipOpAdd | kZipOptQuiet | extraBits) == 1);
     return zip;
 }
 
@@ -160,7 +160,7 @@ TEST_CASE("listing: count first, steps after it, the same archive does not recou
     CHECK(engine.CountEntries(zip) == 3);
     WriteBytes(t / "in\\more.txt", "more");
     CZipEngine writer;
-    REQUIRE(writer.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipJobAdd | kZipQuiet) == 1);
+    REQUIRE(writer.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 1);
     CHECK(engine.CountEntries(zip) == 4);
     std::vector<std::string> listed;
     for (int i = 0; i < 4; ++i) listed.push_back(engine.NextEntry(zip).path);
@@ -203,14 +203,14 @@ TEST_CASE("zip jobs: the first job bit chooses, options apply to the add job onl
     const std::string zip = MakeArchive(t);
     CZipEngine engine;
     engine.m_password = "pw";
-    CHECK(engine.ZipFiles(zip, "\"b c.txt\"", kZipJobDelete | kZipEncrypt) == 1);
+    CHECK(engine.ZipFiles(zip, "\"b c.txt\"", kZipOpDelete | kZipOptEncrypt) == 1);
     CHECK(engine.ZipRecord().function == kZipFunctionDelete);
     CHECK(engine.ZipRecord().encrypt == 0);
     CHECK(engine.ZipRecord().noFolderNames == 0);
     CHECK(engine.ListArchive(zip, "", -1) == 2);
 
     WriteBytes(t / "in\\secret.txt", "classified");
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\secret.txt" + "\"", 0x420 | kZipQuiet) == 1);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\secret.txt" + "\"", 0x420 | kZipOptQuiet) == 1);
     CHECK(engine.ZipRecord().function == kZipFunctionAdd);
     CHECK(engine.ZipRecord().encrypt == 1);
     CHECK(engine.ZipRecord().noFolderNames == 1);
@@ -229,9 +229,9 @@ TEST_CASE("zip jobs: the first job bit chooses, options apply to the add job onl
     CHECK(ReadBytes(t / "x\\secret.txt") == "classified");
 
     CHECK(engine.ZipFiles(zip, "\"a.txt\"", 0x200) == 0);     // no job bit
-    CHECK(engine.ZipFiles("", "\"a.txt\"", kZipJobAdd) == 0);
+    CHECK(engine.ZipFiles("", "\"a.txt\"", kZipOpAdd) == 0);
     // Job 0x40 (freshen) is reachable: nothing newer, nothing to do.
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\a.txt" + "\"", kZipJobFunction3 | kZipQuiet) == 0);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\a.txt" + "\"", kZipOpFreshen | kZipOptQuiet) == 0);
     CHECK(engine.ZipRecord().function == kZipFunctionFreshen);
 }
 
@@ -244,7 +244,7 @@ TEST_CASE("progress messages go to the progress window; an abort stops the job a
     CHECK(engine.ProgressWindow() == window);
     g_progress = ProgressLog();
     WriteBytes(t / "in\\more.txt", Text(20000, 5));
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipJobAdd | kZipQuiet) == 1);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 1);
     bool sawItem = false, sawProgress = false;
     for (auto& m : g_progress.messages) {
         if (m.first == WM_TB_ZIP_ITEM && m.second == "more.txt") sawItem = true;
@@ -259,14 +259,14 @@ TEST_CASE("progress messages go to the progress window; an abort stops the job a
     g_progress.engine = &engine;
     g_progress.abortOnFirst = true;
     WriteBytes(t / "in\\other.txt", Text(20000, 6));
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipJobAdd | kZipQuiet) == 0);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 0);
     CHECK(ReadBytes(zip) == now);
     CHECK(engine.AbortRequested());
     // The abort belongs to that engine: another engine's job runs to its end.
     CZipEngine next(window);
     CHECK_FALSE(next.AbortRequested());
     g_progress = ProgressLog();
-    CHECK(next.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipJobAdd | kZipQuiet) == 1);
+    CHECK(next.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 1);
     CHECK(g_progress.percents.back() == 100);
     CHECK(engine.AbortRequested());
     g_progress = ProgressLog();
@@ -300,7 +300,7 @@ TEST_CASE("rename by numbering picks the first free .NNN name, only when the fla
     WriteBytes(t / "dir.v2\\file", "1");
     engine.ApplyUnzipOptions(0);
     CHECK(rename(t / "report.doc") == t / "report.doc");
-    engine.ApplyUnzipOptions(kUnzipRenameByNumber);
+    engine.ApplyUnzipOptions(kUnzipOptRenameByNumber);
     CHECK(rename(t / "report.doc") == t / "report.001.doc");
     WriteBytes(t / "report.001.doc", "2");
     CHECK(rename(t / "report.doc") == t / "report.002.doc");

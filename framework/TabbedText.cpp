@@ -1,4 +1,6 @@
-#include "browser/TabbedText.h"
+#include "framework/TabbedText.h"
+
+#include <string>
 
 namespace tb {
 
