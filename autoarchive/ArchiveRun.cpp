@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-#include "common/Profile.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/PendingArchiveDlg.h"
-#include "ziplib/dll/ZipRecords.h"
+#include "common/NumberedList.h"
+#include "common/Profile.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Text.h"
-#include "common/NumberedList.h"
+#include "ziplib/dll/ZipRecords.h"
 
 namespace tb {
 

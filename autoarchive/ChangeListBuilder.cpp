@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/Profile.h"
 #include "autoarchive/ProgressDlg.h"
+#include "common/NumberedList.h"
+#include "common/Profile.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Shell.h"
 #include "framework/Text.h"
-#include "common/NumberedList.h"
 
 namespace tb {
 

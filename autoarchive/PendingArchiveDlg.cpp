@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "common/Profile.h"
 #include "autoarchive/ChangeListBuilder.h"
+#include "common/Profile.h"
 #include "res/resource.h"
 
 namespace tb {

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "common/NumberedList.h"
 #include "common/Profile.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
-#include "common/NumberedList.h"
 
 namespace tb {
 

@@ -9,12 +9,12 @@
 #include <mutex>
 #include <vector>
 
+#include "common/NumberedList.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Guard.h"
 #include "framework/Handles.h"
 #include "framework/Shell.h"
 #include "framework/Text.h"
-#include "common/NumberedList.h"
 
 namespace tb {
 

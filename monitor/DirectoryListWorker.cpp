@@ -4,12 +4,12 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "common/NumberedList.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Drives.h"
 #include "framework/Guard.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
-#include "common/NumberedList.h"
 
 namespace tb {
 

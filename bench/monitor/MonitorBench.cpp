@@ -13,10 +13,10 @@
 
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/KnownArchiveSink.h"
+#include "common/NumberedList.h"
 #include "common/Profile.h"
 #include "monitor/ChangeMonitor.h"
 #include "monitor/DirectoryListWorker.h"
-#include "common/NumberedList.h"
 
 using namespace tb;
 

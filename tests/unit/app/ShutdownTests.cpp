@@ -1,7 +1,7 @@
 #include <vector>
 
-#include "common/Settings.h"
 #include "app/ShutdownInterceptor.h"
+#include "common/Settings.h"
 #include "doctest/doctest.h"
 
 using namespace tb;

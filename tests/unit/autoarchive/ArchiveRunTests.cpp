@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "common/Profile.h"
 #include "autoarchive/ArchiveRun.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/PendingArchiveDlg.h"
+#include "common/Profile.h"
 #include "doctest/doctest.h"
-#include "tests/unit/TestTime.h"
 #include "framework/Text.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/TestIni.h"
+#include "tests/unit/TestTime.h"
 
 using namespace tb;
 

@@ -8,9 +8,9 @@
 #include "autoarchive/ChangeListBuilder.h"
 #include "doctest/doctest.h"
 #include "res/resource.h"
+#include "tests/unit/autoarchive/ChangeListFixture.h"
 #include "tests/unit/ListReader.h"
 #include "tests/unit/TestLink.h"
-#include "tests/unit/autoarchive/ChangeListFixture.h"
 
 using namespace tb;
 

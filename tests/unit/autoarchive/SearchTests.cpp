@@ -9,8 +9,8 @@
 #include "framework/Shell.h"
 #include "framework/Text.h"
 #include "res/resource.h"
-#include "tests/unit/ListReader.h"
 #include "tests/unit/autoarchive/ChangeListFixture.h"
+#include "tests/unit/ListReader.h"
 
 using namespace tb;
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ZipTestUtil.h"
 #include "zip/ZipEngine.h"
+#include "ZipTestUtil.h"
 
 using namespace tb;
 using namespace zt;
