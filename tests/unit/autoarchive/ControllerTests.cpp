@@ -54,25 +54,32 @@ struct ClockAt {
     ~ClockAt() { SetClockSeam(nullptr); }
 };
 
-SettingsRecord ArchiveAtHalfPastTen(const std::string& folder) {
-    SettingsRecord s;
-    s.General = kGeneralMonitor | kGeneralTimed | kGeneralSpecificTime;
-    s.Time = "10:30:AM";
-    s.Prompts = kPromptSilent;
-    s.LocationDir = folder;
-    return s;
-}
+// A controller started on a window of its own, with a settings file of the
+// test's own and the archive due at 10:30 every day, written into a test folder.
+struct StartedController {
+    explicit StartedController(const char* name) : folder(name) {
+        live.General = kGeneralMonitor | kGeneralTimed | kGeneralSpecificTime;
+        live.Time = "10:30:AM";
+        live.Prompts = kPromptSilent;
+        live.LocationDir = folder.Path("archives");
+        controller.Start(window.Handle(), nullptr);
+    }
+    ~StartedController() { controller.Stop(); }
+
+    TestIni ini;
+    TestFolder folder;
+    SettingsRecord live;
+    FakeView view;
+    TimerWindow window;
+    CAutoArchiveController controller{live, view};
+};
 
 }  // namespace
 
 TEST_CASE("the view's schedule tick runs one scheduled archive at the set time") {
-    TestIni ini;
-    TestFolder folder("controller-schedule");
-    SettingsRecord live = ArchiveAtHalfPastTen(folder.Path("archives"));
-    FakeView view;
-    TimerWindow window;
-    CAutoArchiveController controller(live, view);
-    controller.Start(window.Handle(), nullptr);
+    StartedController started("controller-schedule");
+    CAutoArchiveController& controller = started.controller;
+    const FakeView& view = started.view;
 
     ClockAt clock(LocalTime(2026, 12, 7, 10, 20, 0));
     controller.OnViewTimer(IDT_VIEW_SCHEDULE);
@@ -81,8 +88,8 @@ TEST_CASE("the view's schedule tick runs one scheduled archive at the set time")
     gNow = LocalTime(2026, 12, 7, 10, 31, 0);
     controller.OnViewTimer(IDT_VIEW_SCHEDULE);
     REQUIRE(view.shown.size() == 1);
-    CHECK(view.shown[0] == folder.Path("archives\\December 07 2026.zip"));
-    CHECK(ini.Value("Settings", "LastArchiveTime") == "07,12,2026,10,31,00");
+    CHECK(view.shown[0] == started.folder.Path("archives\\December 07 2026.zip"));
+    CHECK(started.ini.Value("Settings", "LastArchiveTime") == "07,12,2026,10,31,00");
     // The run asked for a rebuild; the next tick restarts the monitor.
     CHECK(controller.MonitorRestartPending());
 
@@ -90,17 +97,12 @@ TEST_CASE("the view's schedule tick runs one scheduled archive at the set time")
     controller.OnViewTimer(IDT_VIEW_MONITOR_RESTART);
     CHECK_FALSE(controller.MonitorRestartPending());
     CHECK(view.shown.size() == 1);  // the same hour: no second archive
-    controller.Stop();
 }
 
 TEST_CASE("the archive editor holds the set-time archive back; the command runs whatever the settings") {
-    TestIni ini;
-    TestFolder folder("controller-editor");
-    SettingsRecord live = ArchiveAtHalfPastTen(folder.Path("archives"));
-    FakeView view;
-    TimerWindow window;
-    CAutoArchiveController controller(live, view);
-    controller.Start(window.Handle(), nullptr);
+    StartedController started("controller-editor");
+    CAutoArchiveController& controller = started.controller;
+    const FakeView& view = started.view;
     ClockAt clock(LocalTime(2026, 12, 7, 10, 45, 0));
 
     controller.SetEditorOpen(true);
@@ -111,10 +113,9 @@ TEST_CASE("the archive editor holds the set-time archive back; the command runs 
     CHECK(view.shown.size() == 1);
 
     // Monitoring off: the schedule and shut-down do nothing, the command runs.
-    live.General = 0;
+    started.live.General = 0;
     CHECK(controller.RunArchive(ArchiveTrigger::Shutdown) == 1);
     CHECK(view.shown.size() == 1);
     CHECK(controller.RunArchive(ArchiveTrigger::Command) == 1);
     CHECK(view.shown.size() == 2);
-    controller.Stop();
 }
