@@ -29,7 +29,7 @@ CAutoArchiveController::~CAutoArchiveController() { Stop(); }
 void CAutoArchiveController::Start(HWND viewWindow, HWND owner) {
     m_viewWindow = viewWindow;
     m_owner = owner;
-    ::SetTimer(m_viewWindow, IDT_VIEW_SCHEDULE, kScheduleTickMs, nullptr);
+    if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_SCHEDULE, kScheduleTickMs, nullptr);
     m_changeList.SetProgressParent(Owner());
 }
 
