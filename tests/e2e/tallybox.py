@@ -154,20 +154,36 @@ class Session:
         with open(self.ini_path, "w", encoding="utf-8", newline="\r\n") as f:
             f.write("\n".join(lines))
 
+    def _ini_text(self):
+        """The text of Vaultly.ini once two reads in a row agree: the program's
+        background thread may be rewriting the file (the directory list) while
+        a scenario reads it."""
+        previous = None
+        for _ in range(100):
+            try:
+                with open(self.ini_path, encoding="utf-8", errors="replace") as f:
+                    text = f.read()
+            except FileNotFoundError:
+                text = None
+            if text == previous:
+                return text
+            previous = text
+            time.sleep(0.02)
+        return previous
+
     def read_ini(self):
         """{section: {key: value}} as the program left the file (keys keep their case)."""
         result = {}
-        if not os.path.exists(self.ini_path):
+        text = self._ini_text()
+        if text is None:
             return result
         section = None
-        with open(self.ini_path, encoding="utf-8", errors="replace") as f:
-            for raw in f:
-                line = raw.rstrip("\r\n")
-                if line.startswith("[") and line.endswith("]"):
-                    section = result.setdefault(line[1:-1], {})
-                elif "=" in line and section is not None:
-                    key, value = line.split("=", 1)
-                    section[key] = value
+        for line in text.splitlines():
+            if line.startswith("[") and line.endswith("]"):
+                section = result.setdefault(line[1:-1], {})
+            elif "=" in line and section is not None:
+                key, value = line.split("=", 1)
+                section[key] = value
         return result
 
     def ini_value(self, section, key, default=None):
