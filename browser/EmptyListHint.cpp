@@ -6,8 +6,8 @@ namespace {
 constexpr int kMargin = 8;
 }  // namespace
 
-std::string EmptyFileListHint(const SettingsRecord& settings) {
-    if (settings.General & kGeneralMonitor) return {};
+std::string EmptyFileListHint(bool automaticArchivingOn) {
+    if (automaticArchivingOn) return {};
     return "Automatic archiving is off.\r\n\r\n"
            "To turn it on, choose Archive Settings in the Archive menu and tick "
            "\"Monitor File Changes\"; then choose the drives to watch and the folder for the archives.";

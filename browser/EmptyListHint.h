@@ -6,13 +6,11 @@
 
 #include <string>
 
-#include "app/Settings.h"
-
 namespace tb {
 
-// What the empty file list says: that automatic archiving is off and how to
-// turn it on, while monitoring is off (as in a fresh settings file); else "".
-std::string EmptyFileListHint(const SettingsRecord& settings);
+// What the empty file list says: while automatic archiving is off (as a fresh
+// settings file leaves it), that it is off and how to turn it on; else "".
+std::string EmptyFileListHint(bool automaticArchivingOn);
 
 // Paints a list box that has no lines (its WM_PAINT): the background and,
 // when `hint` is not empty, the hint in grey, wrapped to the list's width.

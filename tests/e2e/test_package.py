@@ -11,7 +11,6 @@ import shutil
 import struct
 import subprocess
 import sys
-import time
 import unittest
 import zipfile
 
@@ -142,14 +141,16 @@ class PackageScenario(unittest.TestCase):
         pid = self.s.exec(" ".join(['"' + tb.windows_path(SETUP) + '"'] + list(switches)), plain_user=plain_user)
         return self.s.wait_exit(pid, 120000)
 
-    def uninstall(self, folder, plain_user=False):
+    def uninstall(self, folder, root, plain_user=False):
         """Runs the uninstaller silently and waits until it is done: it copies itself
-        away and returns at once, so wait for its registry entry and its own file to go."""
+        away and returns at once, so wait for its own file and then its entry in the
+        list of installed programs (in HKLM or HKCU, `root`), the last thing it removes."""
         uninstaller = os.path.join(folder, "Uninstall.exe")
         windows = "C:\\" + os.path.relpath(uninstaller, self.drive_c).replace("/", "\\")
         self.assertEqual(self.s.wait_exit(self.s.exec('"{}" /S'.format(windows), plain_user=plain_user), 60000), 0)
         self.s.wait_until(lambda: not os.path.exists(uninstaller), timeout=90, what="the uninstaller to finish")
-        time.sleep(1.0)
+        self.s.wait_until(lambda: self.reg_value(root, UNINSTALL_KEY, "DisplayName") is None, timeout=30,
+                          what="the uninstaller's last step")
 
     def start_from_shortcut(self, menu):
         target, arguments = shortcut(os.path.join(menu, "Tallybox.lnk"))
@@ -245,7 +246,7 @@ class SetupForAllUsers(PackageScenario):
         self.assertEqual(target, program)
         frame = self.s.main_window()
         self.s.wait_until(lambda: self.s.visible(frame), what="the installed program's window")
-        time.sleep(2.0)  # the monitor arms its watches
+        self.s.wait_watching()
         with open(os.path.join(drive, "DOCS", "report.doc"), "w") as f:
             f.write("changed today")
         with open(os.path.join(drive, "notes.txt"), "w") as f:
@@ -265,7 +266,7 @@ class SetupForAllUsers(PackageScenario):
         self.assertEqual(self.s.wait_exit(pid), 0)
         self.assertTrue(self.ended_the_terminate_way())
         frame = self.s.main_window()
-        time.sleep(1.0)
+        self.s.sync(frame)  # start-up is over once the window's thread takes messages
         self.assertFalse(self.s.visible(frame))
         self.s.terminate(frame)
         self.s.wait_until(lambda: not self.s.window_exists(tb.WINDOW_CLASS), what="the program to end")
@@ -273,13 +274,13 @@ class SetupForAllUsers(PackageScenario):
         # The Run entry starts it hidden, in the notification area.
         pid = self.s.exec(run_entry)
         frame = self.s.main_window()
-        time.sleep(1.5)
+        self.s.sync(frame)
         self.assertFalse(self.s.visible(frame))
 
         # The silent uninstaller ends it the way Terminate does, removes what
         # setup installed and keeps the settings file and the archives.
         self.forget_placement()
-        self.uninstall(folder)
+        self.uninstall(folder, "HKLM")
         self.assertEqual(self.s.wait_exit(pid), 0)
         self.assertFalse(self.s.window_exists(tb.WINDOW_CLASS))
         self.assertTrue(self.ended_the_terminate_way())
@@ -318,7 +319,7 @@ class SetupForOneUser(PackageScenario):
         frame = self.s.main_window()
         self.s.wait_until(lambda: self.s.visible(frame), what="the program installed for one user")
 
-        self.uninstall(folder, plain_user=True)
+        self.uninstall(folder, "HKCU", plain_user=True)
         self.assertEqual(self.s.wait_exit(pid), 0)
         self.assertTrue(self.ended_the_terminate_way())
         self.assertFalse(os.path.exists(folder))
@@ -332,7 +333,7 @@ class SetupForOneUser(PackageScenario):
         self.assertTrue(os.path.isfile(os.path.join(self.user_folder(), "Tallybox.exe")))
         self.assertIsNone(self.reg_value("HKCU", RUN_KEY, "Tallybox"))
         self.assertIsNone(self.reg_value("HKLM", RUN_KEY, "Tallybox"))
-        self.uninstall(self.user_folder())
+        self.uninstall(self.user_folder(), "HKCU")
         self.assertFalse(os.path.exists(self.user_folder()))
 
 
@@ -348,9 +349,8 @@ class SetupByHand(PackageScenario):
         (the uninstaller shows "Close" greyed while it works)."""
         return self.s.text(window, 1) if self.s.driver.call("enabled", window, 1) == "1" else ""
 
-    def shot(self, name):
-        time.sleep(0.4)  # let the page finish painting
-        self.s.screenshot(name)
+    def shot(self, name, window):
+        self.s.screenshot(name, window)
 
     def test_every_page_then_an_uninstall_that_waits_for_a_busy_program(self):
         self.s.write_ini(None)
@@ -359,24 +359,24 @@ class SetupByHand(PackageScenario):
         self.s.wait_until(lambda: "Welcome to Tallybox" in self.s.driver.call("children", setup),
                           what="the welcome page")
         self.assertIn("installed for all users of this computer", self.s.driver.call("children", setup))
-        self.shot("setup-1-welcome")
+        self.shot("setup-1-welcome", setup)
         self.s.click(setup, 1)
         self.s.wait_until(lambda: self.page_shows(setup, 1032), what="the components page")  # its tree of choices
         self.assertIn("Choose whether Windows starts it for you", self.s.driver.call("children", setup))
-        self.shot("setup-2-components")
+        self.shot("setup-2-components", setup)
         self.s.click(setup, 1)
         self.s.wait_until(lambda: self.page_shows(setup, 1019), what="the folder page")
         folder_edit = self.s.driver.call("descendant", setup, 1019)
         self.assertEqual(self.s.text(folder_edit), "C:\\Program Files\\Tallybox")
-        self.shot("setup-3-folder")
+        self.shot("setup-3-folder", setup)
         self.s.click(setup, 1)  # Install
         self.s.wait_until(lambda: self.next_button(setup) == "&Finish", timeout=60, what="the finish page")
         self.assertIn("Automatic archiving is off until you turn it on", self.s.driver.call("children", setup))
-        self.shot("setup-4-finish")
+        self.shot("setup-4-finish", setup)
         self.s.click(setup, 1)  # Finish, with "Start Tallybox now" ticked
         frame = self.s.main_window()
         self.s.wait_until(lambda: self.s.visible(frame), what="the program the finish page started")
-        self.shot("setup-5-first-start")
+        self.shot("setup-5-first-start", frame)
 
         # The uninstaller, while the program has its About box open.
         self.s.command(frame, ID_APP_ABOUT)
@@ -385,18 +385,18 @@ class SetupByHand(PackageScenario):
         remover = self.s.wait_dialog(UNINSTALL_TITLE)
         self.s.wait_until(lambda: "Your settings (Vaultly.ini) and every archive are kept" in
                           self.s.driver.call("children", remover), what="the confirmation page")
-        self.shot("uninstall-1-confirm")
+        self.shot("uninstall-1-confirm", remover)
         self.s.click(remover, 1)  # Uninstall
         box, text = self.s.message_box(timeout=30)
         self.assertIn("Tallybox is busy", text)
-        self.shot("uninstall-2-busy")
+        self.shot("uninstall-2-busy", box)
         self.assertTrue(os.path.exists(os.path.join(self.all_users_folder(), "Tallybox.exe")))
         self.s.click(about, IDOK)
         self.s.wait_until(lambda: not self.s.window_exists("#32770", "File Archiver by Corvane."),
                           what="the About box to close")
         self.s.click(box, IDRETRY)
         self.s.wait_until(lambda: self.next_button(remover) == "&Close", timeout=60, what="the uninstall to finish")
-        self.shot("uninstall-3-done")
+        self.shot("uninstall-3-done", remover)
         self.assertFalse(self.s.window_exists(tb.WINDOW_CLASS))
         self.assertTrue(self.ended_the_terminate_way())
         self.s.click(remover, 1)
