@@ -5,6 +5,7 @@
 #include "autoarchive/ArchiveRun.h"
 #include "autoarchive/ViewArchiveHost.h"
 #include "browser/BrowserOperations.h"
+#include "browser/ExtractChoices.h"
 #include "editor/EditorOperations.h"
 #include "framework/FrameWindow.h"
 #include "framework/Shell.h"
@@ -64,10 +65,11 @@ CTallyboxView::CTallyboxView() : m_changeList(*this) {
     Map().OnCommand(ID_SORT_BY_NAME, [this] { SortArchivesByName(); });
     Map().OnCommand(ID_SORT_BY_DATE, [this] { SortArchivesByDate(); });
     Map().OnCommand(ID_SORT_BY_LOCATION, [this] { SortArchivesByLocation(); });
-    Map().OnCommand(ID_FIND_ARCHIVES, [this] { OpenFindArchivesDialog(Frame() ? Frame()->Handle() : Handle()); });
+    Map().OnCommand(ID_FIND_ARCHIVES, [this] { FindArchives(); });
+    Map().OnCommand(ID_BACKUP_ARCHIVES, [this] { BackupArchives(); });
     Map().OnCommand(ID_OPEN_SELECTED_FILE, [this] { m_pane.OpenSelectedFile(); });
     Map().OnCommand(ID_MAKE_SELF_EXTRACTING, [this] {
-        OpenSelfExtractDialog(Frame() ? Frame()->Handle() : Handle(), SelectedArchive());
+        OpenSelfExtractDialog(DialogOwner(), SelectedArchive());
     });
     Map().OnCommand(ID_HELP_TOPICS, [this] { ShowHelp(); });
     Map().OnCommand(ID_REMOVE_FROM_LIST, [this] { RemoveSelectedFromList(); });
@@ -84,7 +86,7 @@ CTallyboxView::~CTallyboxView() {
 
 void CTallyboxView::OnInitialUpdate() {
     StartTimer(IDT_VIEW_SCHEDULE, kScheduleTickMs);
-    m_changeList.SetProgressParent(Frame() ? Frame()->Handle() : Handle());
+    m_changeList.SetProgressParent(DialogOwner());
     m_scrollBarWidth = ::GetSystemMetrics(SM_CYVSCROLL);
     m_pane.CreateModeless(Handle());
     m_pane.Show(SW_SHOW);
@@ -187,7 +189,7 @@ void CTallyboxView::RelistSelectedArchive() {
 // ---- commands -----------------------------------------------------------------------
 
 void CTallyboxView::OpenNewArchiveEditor() {
-    OpenArchiveEditor(Frame() ? Frame()->Handle() : Handle(), EditorRequest{});
+    OpenArchiveEditor(DialogOwner(), EditorRequest{});
 }
 
 void CTallyboxView::EditSelectedArchive() {
@@ -199,7 +201,7 @@ void CTallyboxView::EditSelectedArchive() {
     EditorRequest request;
     request.presetArchive = true;
     request.archive = archive;
-    OpenArchiveEditor(Frame() ? Frame()->Handle() : Handle(), request);
+    OpenArchiveEditor(DialogOwner(), request);
     RelistSelectedArchive();
 }
 
@@ -210,14 +212,37 @@ void CTallyboxView::ExtractSelected() {
         return;
     }
     std::vector<FileListRecord> selection = m_pane.SelectedRecords(kMaxExtractSelection);
-    OpenExtractDialog(Frame() ? Frame()->Handle() : Handle(), archive, selection, selection.empty() ? 1 : 2);
+    OpenExtractDialog(DialogOwner(), gSettings, archive, selection,
+                      selection.empty() ? kExtractAllFiles : kExtractSelectedFiles);
+}
+
+HWND CTallyboxView::DialogOwner() const { return Frame() ? Frame()->Handle() : Handle(); }
+
+void CTallyboxView::FindArchives() { OpenFindArchivesDialog(DialogOwner(), gSettings, *this); }
+
+void CTallyboxView::ClearKnownArchives() {
+    m_archives.Clear();
+    RefreshArchiveList();
+}
+
+int CTallyboxView::SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) {
+    return m_changeList.SearchChangedFiles(folder, TicksFromTime(since), withSubfolders);
+}
+
+void CTallyboxView::BackupArchives() {
+    std::vector<std::string> paths;
+    for (const KnownArchive& entry : m_archives.Entries()) {
+        if (entry.path.empty()) break;
+        paths.push_back(entry.path);
+    }
+    OpenBackupDialog(DialogOwner(), paths);
 }
 
 void CTallyboxView::ShowHelp() { ShellOpen(Handle(), ProgramFolder() + kHelpIndex); }
 
 void CTallyboxView::OpenSettings() {
     gWorkingSettings = gSettings;
-    if (!ShowSettingsSheet(Frame() ? Frame()->Handle() : Handle())) return;
+    if (!ShowSettingsSheet(DialogOwner())) return;
     gSettings = gWorkingSettings;
     WriteSettings(gSettings);
     RequestRebuildAndRestart();

@@ -10,6 +10,7 @@
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/Schedule.h"
 #include "browser/ArchiveContentsPane.h"
+#include "browser/FindArchivesDlg.h"
 #include "browser/KnownArchiveList.h"
 #include "browser/KnownArchiveSink.h"
 #include "browser/PaneLayout.h"
@@ -20,7 +21,7 @@ namespace tb {
 class CChangeMonitor;
 class CDirectoryListWorker;
 
-class CTallyboxView : public CView, public IKnownArchiveSink {
+class CTallyboxView : public CView, public IKnownArchiveSink, private IArchiveFinder {
 public:
     CTallyboxView();
     ~CTallyboxView() override;
@@ -77,10 +78,17 @@ protected:
     void OnFinalMessage() override { delete this; }
 
 private:
+    // IArchiveFinder: the find-archives dialog's way to the list and the search.
+    void ClearKnownArchives() override;
+    int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
+
+    HWND DialogOwner() const;
     void OnDestroy();
     void OnScheduleTick(UINT_PTR timer);
     void EditSelectedArchive();
     void ExtractSelected();
+    void FindArchives();
+    void BackupArchives();
     void OpenNewArchiveEditor();
     void ShowHelp();
     void ShowSorting();

@@ -1,5 +1,6 @@
 #include "zip/ZipEngine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -21,6 +22,22 @@ void CutWord(char* text, const char* word) {
     std::memmove(at, at + n, std::strlen(at + n) + 1);
 }
 
+// A file name as the file system compares it (ASCII letters folded).
+std::string NameKey(const std::string& path) {
+    std::string key(path);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        if (c == '/') c = '\\';
+    }
+    return key;
+}
+
+// A name is taken when a file has it, or when it was given to an earlier entry
+// of the running extraction that the library may still be writing.
+bool NameTaken(const std::string& path) {
+    return gZipShared.namesGiven.count(NameKey(path)) != 0 || FileExists(path.c_str());
+}
+
 }  // namespace
 
 CZipEngine::CZipEngine() {
@@ -28,6 +45,8 @@ CZipEngine::CZipEngine() {
     m_progressWindow = GetActiveWindow();
     gZipShared.progressWindow = m_progressWindow;
     gZipShared.abort = 0;
+    gZipShared.collectPasswordProblems = 0;
+    gZipShared.passwordProblems = PasswordProblems();
     ResetUnzipCommand();
     ResetZipCommand();
 }
@@ -45,6 +64,11 @@ HWND CZipEngine::SetProgressWindow(HWND window) {
         gZipShared.progressWindow = window;
     }
     return window;
+}
+
+void CZipEngine::CollectPasswordProblems() {
+    gZipShared.collectPasswordProblems = 1;
+    gZipShared.passwordProblems = PasswordProblems();
 }
 
 int CZipEngine::AbortZipOperation() {
@@ -107,7 +131,7 @@ int CZipEngine::ListArchive(std::string archive, std::string /*ignored*/, int in
         m_archiveName = archive;
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.function = kUnzipFunctionCount;
-        dunzip(&m_unzip);
+        m_lastResult = dunzip(&m_unzip);
         gZipShared.lastCount = m_unzip.count;
         return m_unzip.count;
     }
@@ -153,7 +177,10 @@ int CZipEngine::ExtractFiles(std::string archive, std::string fileSpec, std::str
     m_unzip.destination = destFolder.c_str();
     ApplyUnzipOptions(unzipOptions);
     m_unzip.function = kUnzipFunctionExtract;
-    return dunzip(&m_unzip) == 0 ? 1 : 0;
+    gZipShared.namesGiven.clear();
+    m_lastResult = dunzip(&m_unzip);
+    gZipShared.namesGiven.clear();
+    return m_lastResult == 0 ? 1 : 0;
 }
 
 int CZipEngine::ZipFiles(std::string archive, std::string fileSpec, int operation) {
@@ -190,6 +217,14 @@ int CALLBACK CZipEngine::ItemStatusCallback(const char* text, int percent, void*
 int CALLBACK CZipEngine::MessageCallback(int code, unsigned /*style*/, int /*reserved*/, int /*size*/, char* text,
                                          const char* file, void* /*user*/) {
     if (code == kZipMsgCannotReadFile && file != nullptr) gZipShared.unreadableFiles.emplace_back(file);
+    if (gZipShared.collectPasswordProblems && (code == kZipMsgWrongPassword || code == kZipMsgPasswordNeeded)) {
+        PasswordProblems& problems = gZipShared.passwordProblems;
+        if (code == kZipMsgWrongPassword) problems.wrongPassword = true;
+        const std::string entry = file != nullptr ? file : "";
+        if (std::find(problems.entries.begin(), problems.entries.end(), entry) == problems.entries.end())
+            problems.entries.push_back(entry);
+        return IDOK;  // answered: the caller tells the user once
+    }
     if (text != nullptr) {
         CutWord(text, "DynaZIP");
         CutWord(text, "DynaZip");
@@ -199,8 +234,11 @@ int CALLBACK CZipEngine::MessageCallback(int code, unsigned /*style*/, int /*res
 
 int CALLBACK CZipEngine::RenameCallback(char* name, void* /*user*/) {
     if (!gZipShared.renameByNumbering || name == nullptr) return 0;
-    if (!FileExists(name)) return 0;
     std::string path(name);
+    if (!NameTaken(path)) {
+        gZipShared.namesGiven.insert(NameKey(path));
+        return 0;
+    }
     size_t dot = path.rfind('.');
     // Only a dot of the file name counts; one in a folder name does not.
     size_t separator = path.find_last_of("\\/");
@@ -211,8 +249,9 @@ int CALLBACK CZipEngine::RenameCallback(char* name, void* /*user*/) {
         std::snprintf(number, sizeof number, "%03.0f", double(n));
         std::string candidate = base + "." + number + extension;
         if (candidate.size() >= kZipRenameBufferSize) return 0;
-        if (!FileExists(candidate.c_str())) {
+        if (!NameTaken(candidate)) {
             std::memcpy(name, candidate.c_str(), candidate.size() + 1);
+            gZipShared.namesGiven.insert(NameKey(candidate));
             return 0;
         }
     }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ enum : int {
 constexpr UINT kWmZipProgress = WM_APP + 2;
 constexpr UINT kWmZipItem = WM_APP + 3;
 
+// Entries an extraction left out for want of the right password.
+struct PasswordProblems {
+    bool wrongPassword = false;          // a password was given and did not fit
+    std::vector<std::string> entries;    // as the library named them, each once
+};
+
 // State shared by all engines and read by the callbacks (which get no engine).
 struct ZipEngineShared {
     HWND progressWindow = nullptr;
@@ -44,6 +51,13 @@ struct ZipEngineShared {
     // Files the last zip job could not read (locked or vanished), as the
     // library named them in its messages.
     std::vector<std::string> unreadableFiles;
+    // Set by CollectPasswordProblems: the library's messages about a missing
+    // or wrong password are answered here instead of shown, and gathered.
+    int collectPasswordProblems = 0;
+    PasswordProblems passwordProblems;
+    // Names the rename callback gave out during the running extraction (folded
+    // case): the library may not have created them yet when it asks again.
+    std::set<std::string> namesGiven;
 };
 extern ZipEngineShared gZipShared;
 
@@ -68,9 +82,15 @@ public:
     const UnzipCommand& UnzipRecord() const { return m_unzip; }
     const ZipCommand& ZipRecord() const { return m_zip; }
     const std::string& ArchiveName() const { return m_archiveName; }
-    // What the library returned for the last zip job (0 done, 1 done but some
-    // files could not be read, others failed).
+    // What the library returned for the last count, extraction or zip job
+    // (0 done, 1 done but some files could not be read or entries were left
+    // out, others failed).
     int LastResult() const { return m_lastResult; }
+
+    // From now on the library's messages about a missing or wrong password are
+    // not shown; the entries concerned are gathered for the caller to tell once.
+    void CollectPasswordProblems();
+    const PasswordProblems& PasswordProblemsSeen() const { return gZipShared.passwordProblems; }
     HWND ProgressWindow() const { return m_progressWindow; }
 
     // The callbacks installed in both records.
