@@ -1,5 +1,7 @@
 #include "browser/Extraction.h"
 
+#include <algorithm>
+
 #include "framework/Text.h"
 
 namespace tb {
@@ -58,12 +60,14 @@ bool CExtraction::Cancelled() const { return m_hooks.cancelled && m_hooks.cancel
 std::string CExtraction::PasswordReport() const {
     const PasswordProblems& problems = m_engine.PasswordProblemsSeen();
     if (problems.entries.empty()) return {};
+    // By name: the library may meet them in any order when it works on several threads.
+    std::vector<std::string> names = problems.entries;
+    std::sort(names.begin(), names.end());
     std::string text = problems.wrongPassword
                            ? "The password is not correct. These files were not extracted:"
                            : "These files are password protected and were not extracted without a password:";
-    for (size_t i = 0; i < problems.entries.size() && i < kNamesShown; ++i) text += "\n" + problems.entries[i];
-    if (problems.entries.size() > kNamesShown)
-        text += Format("\n(and %u more)", unsigned(problems.entries.size() - kNamesShown));
+    for (size_t i = 0; i < names.size() && i < kNamesShown; ++i) text += "\n" + names[i];
+    if (names.size() > kNamesShown) text += Format("\n(and %u more)", unsigned(names.size() - kNamesShown));
     return text;
 }
 
