@@ -122,7 +122,10 @@ void CExtractDlg::OnCancel() {
     EndDialog(IDCANCEL);
 }
 
-void CExtractDlg::SetBar(int position) { SendItem(IDC_EX_PROGRESS, PBM_SETPOS, WPARAM(position)); }
+void CExtractDlg::SetBar(int position) {
+    m_lastPercent = position;
+    SendItem(IDC_EX_PROGRESS, PBM_SETPOS, WPARAM(position));
+}
 
 void CExtractDlg::Extract() {
     const int options =
@@ -163,7 +166,10 @@ void CExtractDlg::Extract() {
 }
 
 void CExtractDlg::OnZipProgress(int percent) {
-    if (m_followProgress) SetBar(percent);
+    if (m_followProgress && percent != m_lastPercent) {
+        m_lastPercent = percent;
+        SetBar(percent);
+    }
     LetUserIn();
 }
 

@@ -72,6 +72,7 @@ private:
     bool m_busy = false;
     CExtraction* m_running = nullptr;
     unsigned m_lastLetIn = 0;
+    int m_lastPercent = -1;
 };
 
 }  // namespace tb

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/MessageBoxWatch.h"
 #include "tests/unit/TestArchive.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/TestIni.h"
@@ -60,7 +61,9 @@ public:
     void SetDestination(const std::string& folder) const { Window().SetItemText(IDC_EX_DESTINATION, folder); }
 
     // "Extract File(s)", then the messages until the dialog has gone (it waits a moment first).
+    // A box the library shows by itself fails the test (and is answered).
     bool ExtractAndWait() {
+        MessageBoxWatch watch;
         ::SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         const DWORD start = ::GetTickCount();
         MSG msg;
@@ -71,6 +74,7 @@ public:
             }
             ::Sleep(10);
         }
+        for (const std::string& text : watch.Texts()) FAIL_CHECK("the library asked: " << text);
         return !Open();
     }
 
@@ -220,4 +224,21 @@ TEST_CASE("a wrong password leaves no file and is told once, not once per batch 
         CHECK(Listing(folder.Path("out")).size() == 9);
         CHECK(Read(folder.Path("out\\s8.txt")) == entries[8].second);
     }
+}
+
+TEST_CASE("Cancel while the library works stops the extraction; nothing of it is left and nothing remembered") {
+    TestFolder folder("extract-cancel");
+    std::string big(8 << 20, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = char('a' + (i * 7 + i / 4093) % 26);
+    const std::string zip = MakeTestArchive(folder, "big.zip", {{"big.bin", big}, {"small.txt", "small"}});
+    TestIni ini;
+    ExtractHost host;
+    host.Open(UnZipSettings(0), zip, {});
+    host.SetDestination(folder.Path("out"));
+    // Waiting in the queue: the dialog sees it at the library's first progress report.
+    ::PostMessageA(host.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    REQUIRE(host.ExtractAndWait());
+    CHECK(Listing(folder.Path("out")).empty());
+    CHECK(ReadIniString(kSettingsSection, "LastUnZipPath").empty());
+    CHECK(host.messages.empty());
 }

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Extracting 2,000 files of mixed sizes (200 MB) through the Extract File(s)
+# dialog's code path, all entries and every entry selected (batches of seven),
+# beside unzip on the same archive, in one run. Prints the best of three wall
+# times of each and the ratios to unzip (target: at most 1.0).
+#   bash bench/extract/run.sh                 2,000 files, 200 MB
+#   BENCH_SCALE=small bash bench/extract/run.sh   2,000 files, 40 MB
+# Scratch space: bench/out/extract (or BENCH_DIR), about 4 times the corpus.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+scale="${BENCH_SCALE:-full}"
+scratch="${BENCH_DIR:-$root/bench/out/extract}"
+case "$scale" in
+full) corpus_mb=200 ;;
+small) corpus_mb=40 ;;
+*) echo "BENCH_SCALE is full or small"; exit 1 ;;
+esac
+
+bash "$root/scripts/setup.sh"
+TB_JOBS="${TB_JOBS:-2}" bash "$root/scripts/build.sh" >/dev/null
+bench="$root/build/bench/extract_bench.exe"
+. "$root/scripts/display.sh"
+. "$root/scripts/wine-env.sh"
+tb_display
+tb_wine_prefix
+wineserver -p   # keep the server up between runs
+trap 'wineserver -k >/dev/null 2>&1 || true; tb_display_stop' EXIT
+
+mkdir -p "$scratch"
+cd "$scratch"
+win() { printf 'Z:%s' "$1" | sed 's|/|\\|g'; }
+
+if [ ! -f "corpus-$scale.zip" ]; then
+    rm -rf corpus
+    python3 - "$corpus_mb" <<'PY'
+import os, random, sys
+corpus_mb = int(sys.argv[1])
+rng = random.Random(2001)
+words = [w.encode() for w in "the tally box ledger archive report invoice total amount date customer file zip data".split()]
+def text(n):
+    out = bytearray()
+    while len(out) < n:
+        out += b" ".join(rng.choice(words) for _ in range(rng.randint(4, 14))) + b"%d\n" % rng.randint(0, 99999)
+    return bytes(out[:n])
+def mixed(n):
+    kind = rng.random()
+    if kind < 0.55: return text(n)
+    if kind < 0.80: return rng.randbytes(n)
+    block = rng.randbytes(256)
+    return (block * (n // 256 + 1))[:n]
+# 2,000 files, sizes over four orders of magnitude, corpus_mb in all.
+sizes = [int(10 ** rng.uniform(2.5, 6.5)) for _ in range(2000)]
+factor = corpus_mb * 1000 * 1000 / sum(sizes)
+for i, s in enumerate(sizes):
+    folder = "corpus/d%02d" % (i // 100)
+    os.makedirs(folder, exist_ok=True)
+    with open("%s/f%04d.%s" % (folder, i, rng.choice(["txt", "log", "bin", "dat", "csv"])), "wb") as f:
+        f.write(mixed(max(1, int(s * factor))))
+PY
+    (cd corpus && zip -q -6 -r "../corpus-$scale.zip" .)
+fi
+archive="$scratch/corpus-$scale.zip"
+echo "== $(unzip -Z1 "$archive" | grep -vc '/$') files, $(( $(du -sb corpus | cut -f1) / 1000000 )) MB in $(( $(stat -c %s "$archive") / 1000000 )) MB; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# best <label> <output folder> <command...>: the best wall time of three, each into a fresh folder.
+declare -A best
+run_best() {
+    local label="$1" out="$2"
+    shift 2
+    local fastest=""
+    for _ in 1 2 3; do
+        rm -rf "$out"
+        sync
+        local start end took
+        start=$(date +%s.%N)
+        "$@" > run.log 2>&1 || { echo "FAILED: $label"; tail -5 run.log; exit 1; }
+        end=$(date +%s.%N)
+        took=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+        if [ -z "$fastest" ] || awk -v a="$took" -v b="$fastest" 'BEGIN { exit !(a < b) }'; then fastest="$took"; fi
+    done
+    best[$label]="$fastest"
+    printf '%-48s %8.3f s  %s  load %s\n' "$label" "$fastest" "$(grep -o 'inside [0-9.]* ms' run.log || true)" \
+        "$(cut -d' ' -f1 /proc/loadavg)"
+}
+
+"$root/scripts/wine-run.sh" "$bench" "$(win "$archive")" "$(win "$scratch/warm")" all >/dev/null   # warm-up
+rm -rf warm
+run_best unzip "$scratch/x_unzip" unzip -q -o "$archive" -d "$scratch/x_unzip"
+run_best "dialog under Wine, All Files in Zip" "$scratch/x_all" \
+    "$root/scripts/wine-run.sh" "$bench" "$(win "$archive")" "$(win "$scratch/x_all")" all
+run_best "dialog under Wine, Selected Files (all 2,000)" "$scratch/x_selected" \
+    "$root/scripts/wine-run.sh" "$bench" "$(win "$archive")" "$(win "$scratch/x_selected")" selected
+diff -rq corpus x_all >/dev/null && diff -rq corpus x_selected >/dev/null && diff -rq corpus x_unzip >/dev/null &&
+    echo "   the three extracted trees match the corpus"
+rm -rf x_unzip x_all x_selected
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+echo "== ratios to unzip (target <= 1.0)"
+echo "All Files in Zip / unzip            $(ratio "${best[dialog under Wine, All Files in Zip]}" "${best[unzip]}")"
+echo "Selected Files (2,000) / unzip      $(ratio "${best[dialog under Wine, Selected Files (all 2,000)]}" "${best[unzip]}")"
