@@ -4,6 +4,7 @@
 #include "browser/FindArchivesDlg.h"
 #include "editor/PasswordDlg.h"
 #include "framework/Window.h"
+#include "zip/SelfExtractDlg.h"
 
 namespace tb {
 
@@ -19,8 +20,9 @@ void OpenFindArchivesDialog(HWND owner, const SettingsRecord& settings, IArchive
     dialog.DoModal(owner);
 }
 
-void OpenSelfExtractDialog(HWND owner, const std::string&) {
-    ShowMessage(owner, "This part of File Archiver is not available in this version.", MB_OK | MB_ICONINFORMATION);
+void OpenSelfExtractDialog(HWND owner, const std::string& archive) {
+    CSelfExtractDlg dialog(archive);
+    dialog.DoModal(owner);
 }
 
 }  // namespace tb
