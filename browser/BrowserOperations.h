@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "browser/FileList.h"
 
 namespace tb {

@@ -1,6 +1,6 @@
 #include "browser/ExtractChoices.h"
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "zip/ZipEngine.h"
 
 namespace tb {
@@ -26,9 +26,9 @@ std::string InitialDestination(int unZipFlags, const ExtractFolders& folders) {
 
 int ExtractOptionsFor(bool renameByNumbering, bool overwrite, bool useFolderNames) {
     int options = 0;
-    if (renameByNumbering) options |= kUnzipRenameByNumber;
-    if (overwrite) options |= kUnzipOverwrite;
-    if (!useFolderNames) options |= kUnzipNoFolderNames;
+    if (renameByNumbering) options |= kUnzipOptRenameByNumber;
+    if (overwrite) options |= kUnzipOptOverwrite;
+    if (!useFolderNames) options |= kUnzipOptNoFolderNames;
     return options;
 }
 

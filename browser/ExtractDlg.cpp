@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "browser/Extraction.h"
 #include "framework/Shell.h"
 #include "res/resource.h"
@@ -55,11 +55,11 @@ CExtractDlg::CExtractDlg(const SettingsRecord& settings, std::string archive, st
     for (const DestinationButton& button : kDestinationButtons)
         Map().OnCommand(button.id, [this, button] { ShowFolder(button.destination); });
     Map().OnCommand(IDC_EX_BROWSE, [this] { Browse(); });
-    Map().OnMessage(kWmZipProgress, [this](WPARAM percent, LPARAM) -> LRESULT {
+    Map().OnMessage(WM_TB_ZIP_PROGRESS, [this](WPARAM percent, LPARAM) -> LRESULT {
         OnZipProgress(int(percent));
         return 0;
     });
-    Map().OnMessage(kWmZipItem, [this](WPARAM, LPARAM) -> LRESULT {
+    Map().OnMessage(WM_TB_ZIP_ITEM, [this](WPARAM, LPARAM) -> LRESULT {
         LetUserIn();
         return 0;
     });

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "browser/ExtractBatches.h"
 #include "browser/ExtractChoices.h"
 #include "browser/FileList.h"

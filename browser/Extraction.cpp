@@ -33,7 +33,7 @@ int CExtraction::ExtractAll() {
     SetFollowProgress(1);
     if (m_archive.empty()) return 0;
     m_engine.m_password = HasProtectedEntry() ? AskPassword() : std::string();
-    return m_engine.ExtractFiles(m_archive, "*.*", m_destination, -1, m_options | kUnzipAllFiles);
+    return m_engine.ExtractFiles(m_archive, "*.*", m_destination, -1, m_options | kUnzipOptAllFiles);
 }
 
 int CExtraction::ExtractSelected(const std::vector<ExtractEntry>& selection) {

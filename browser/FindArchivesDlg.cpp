@@ -1,6 +1,6 @@
 #include "browser/FindArchivesDlg.h"
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "framework/Drives.h"
 #include "framework/Text.h"
 #include "res/resource.h"

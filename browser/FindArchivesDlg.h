@@ -8,7 +8,7 @@
 #include <ctime>
 #include <string>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "framework/Dialog.h"
 #include "framework/UserPrompts.h"
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "editor/BackupCopy.h"
 #include "framework/Drives.h"
 #include "res/resource.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-ZipEngineShared gZipShared;
+namespace tb {
 
 namespace {
 
@@ -22,6 +22,8 @@ void CutWord(char* text, const char* word) {
     std::memmove(at, at + n, std::strlen(at + n) + 1);
 }
 
+CZipEngine* EngineOf(void* user) { return static_cast<CZipEngine*>(user); }
+
 // A file name as the file system compares it (ASCII letters folded).
 std::string NameKey(const std::string& path) {
     std::string key(path);
@@ -32,47 +34,31 @@ std::string NameKey(const std::string& path) {
     return key;
 }
 
-// A name is taken when a file has it, or when it was given to an earlier entry
-// of the running extraction that the library may still be writing.
-bool NameTaken(const std::string& path) {
-    return gZipShared.namesGiven.count(NameKey(path)) != 0 || FileExists(path.c_str());
-}
-
 }  // namespace
 
 CZipEngine::CZipEngine() {
     std::memset(&m_entryInfo, 0, sizeof m_entryInfo);
     m_progressWindow = GetActiveWindow();
-    gZipShared.progressWindow = m_progressWindow;
-    gZipShared.abort = 0;
-    gZipShared.collectPasswordProblems = 0;
-    gZipShared.passwordProblems = PasswordProblems();
     ResetUnzipCommand();
     ResetZipCommand();
 }
 
 CZipEngine::CZipEngine(HWND parent) : CZipEngine() {
-    if (parent != nullptr) {
-        m_progressWindow = parent;
-        gZipShared.progressWindow = parent;
-    }
+    if (parent != nullptr) m_progressWindow = parent;
 }
 
 HWND CZipEngine::SetProgressWindow(HWND window) {
-    if (window != nullptr) {
-        m_progressWindow = window;
-        gZipShared.progressWindow = window;
-    }
+    if (window != nullptr) m_progressWindow = window;
     return window;
 }
 
 void CZipEngine::CollectPasswordProblems() {
-    gZipShared.collectPasswordProblems = 1;
-    gZipShared.passwordProblems = PasswordProblems();
+    m_collectPasswordProblems = 1;
+    m_passwordProblems = PasswordProblems();
 }
 
 int CZipEngine::AbortZipOperation() {
-    gZipShared.abort = 1;
+    m_abort = 1;
     return 1;
 }
 
@@ -89,6 +75,7 @@ void CZipEngine::ResetUnzipCommand() {
     m_unzip.progress = &CZipEngine::ProgressCallback;
     m_unzip.message = &CZipEngine::MessageCallback;
     m_unzip.rename = &CZipEngine::RenameCallback;
+    m_unzip.itemStatusUser = m_unzip.progressUser = m_unzip.messageUser = m_unzip.renameUser = this;
 }
 
 void CZipEngine::ResetZipCommand() {
@@ -103,21 +90,22 @@ void CZipEngine::ResetZipCommand() {
     m_zip.itemStatus = &CZipEngine::ItemStatusCallback;
     m_zip.message = &CZipEngine::MessageCallback;
     m_zip.rename = &CZipEngine::RenameCallback;
+    m_zip.progressUser = m_zip.itemStatusUser = m_zip.messageUser = m_zip.renameUser = this;
 }
 
 int CZipEngine::ApplyUnzipOptions(int bits) {
-    m_unzip.noFolderNames = (bits & kUnzipNoFolderNames) ? 1 : 0;
-    m_unzip.overwrite = (bits & kUnzipOverwrite) ? 1 : 0;
-    m_unzip.quiet = (bits & kUnzipQuiet) ? 1 : 0;
-    gZipShared.renameByNumbering = (bits & kUnzipRenameByNumber) ? 1 : 0;
-    m_unzip.allFiles = (bits & kUnzipAllFiles) ? 1 : 0;
+    m_unzip.noFolderNames = (bits & kUnzipOptNoFolderNames) ? 1 : 0;
+    m_unzip.overwrite = (bits & kUnzipOptOverwrite) ? 1 : 0;
+    m_unzip.quiet = (bits & kUnzipOptQuiet) ? 1 : 0;
+    m_renameByNumbering = (bits & kUnzipOptRenameByNumber) ? 1 : 0;
+    m_unzip.allFiles = (bits & kUnzipOptAllFiles) ? 1 : 0;
     return bits;
 }
 
 int CZipEngine::ApplyZipOptions(int bits) {
-    m_zip.noFolderNames = (bits & kZipKeepFolders) ? 0 : 1;
-    m_zip.encrypt = (bits & kZipEncrypt) ? 1 : 0;
-    m_zip.quiet = (bits & kZipQuiet) ? 1 : 0;
+    m_zip.noFolderNames = (bits & kZipOptKeepFolders) ? 0 : 1;
+    m_zip.encrypt = (bits & kZipOptEncrypt) ? 1 : 0;
+    m_zip.quiet = (bits & kZipOptQuiet) ? 1 : 0;
     return bits;
 }
 
@@ -132,10 +120,10 @@ int CZipEngine::ListArchive(std::string archive, std::string /*ignored*/, int in
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.function = kUnzipFunctionCount;
         m_lastResult = dunzip(&m_unzip);
-        gZipShared.lastCount = m_unzip.count;
+        m_lastCount = m_unzip.count;
         return m_unzip.count;
     }
-    if (index >= 0 && index <= gZipShared.lastCount) {
+    if (index >= 0 && index <= m_lastCount) {
         ResetUnzipCommand();
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.index = index;
@@ -151,6 +139,16 @@ int CZipEngine::ListArchive(std::string archive, std::string /*ignored*/, int in
         return 1;
     }
     return 1;
+}
+
+int CZipEngine::CountEntries(const std::string& archive) {
+    ListArchive("", "", -1);
+    return ListArchive(archive, "", -1);
+}
+
+const ZipEntryInfo& CZipEngine::NextEntry(const std::string& archive) {
+    ListArchive(archive, "", -2);
+    return m_entryInfo;
 }
 
 int CZipEngine::ExtractFiles(std::string archive, std::string fileSpec, std::string destFolder, int index,
@@ -177,9 +175,9 @@ int CZipEngine::ExtractFiles(std::string archive, std::string fileSpec, std::str
     m_unzip.destination = destFolder.c_str();
     ApplyUnzipOptions(unzipOptions);
     m_unzip.function = kUnzipFunctionExtract;
-    gZipShared.namesGiven.clear();
+    m_namesGiven.clear();
     m_lastResult = dunzip(&m_unzip);
-    gZipShared.namesGiven.clear();
+    m_namesGiven.clear();
     return m_lastResult == 0 ? 1 : 0;
 }
 
@@ -187,38 +185,42 @@ int CZipEngine::ZipFiles(std::string archive, std::string fileSpec, int operatio
     if (archive.empty()) return 0;
     ResetZipCommand();
     m_zip.password = m_password.c_str();
-    if (operation & kZipJobAdd) {
+    if (operation & kZipOpAdd) {
         m_zip.function = kZipFunctionAdd;
-    } else if (operation & kZipJobDelete) {
+    } else if (operation & kZipOpDelete) {
         m_zip.function = kZipFunctionDelete;
-    } else if (operation & kZipJobFunction3) {
+    } else if (operation & kZipOpFreshen) {
         m_zip.function = kZipFunctionFreshen;
     } else {
         return 0;
     }
     m_zip.archive = archive.c_str();
     m_zip.fileList = fileSpec.c_str();
-    if (operation & kZipJobAdd) ApplyZipOptions(operation);
-    gZipShared.unreadableFiles.clear();
+    if (operation & kZipOpAdd) ApplyZipOptions(operation);
+    m_unreadableFiles.clear();
     m_lastResult = dzip(&m_zip);
     return m_lastResult == 0 ? 1 : 0;
 }
 
-int CALLBACK CZipEngine::ProgressCallback(const char* text, int percent, void* /*user*/) {
-    SendMessageA(gZipShared.progressWindow, kWmZipProgress, WPARAM(percent), LPARAM(text));
-    return gZipShared.abort ? 1 : 0;
+int CZipEngine::Report(UINT message, const char* text, int percent) {
+    SendMessageA(m_progressWindow, message, WPARAM(percent), LPARAM(text));
+    return m_abort ? 1 : 0;
 }
 
-int CALLBACK CZipEngine::ItemStatusCallback(const char* text, int percent, void* /*user*/) {
-    SendMessageA(gZipShared.progressWindow, kWmZipItem, WPARAM(percent), LPARAM(text));
-    return gZipShared.abort ? 1 : 0;
+int CALLBACK CZipEngine::ProgressCallback(const char* text, int percent, void* user) {
+    return user ? EngineOf(user)->Report(WM_TB_ZIP_PROGRESS, text, percent) : 0;
+}
+
+int CALLBACK CZipEngine::ItemStatusCallback(const char* text, int percent, void* user) {
+    return user ? EngineOf(user)->Report(WM_TB_ZIP_ITEM, text, percent) : 0;
 }
 
 int CALLBACK CZipEngine::MessageCallback(int code, unsigned /*style*/, int /*reserved*/, int /*size*/, char* text,
-                                         const char* file, void* /*user*/) {
-    if (code == kZipMsgCannotReadFile && file != nullptr) gZipShared.unreadableFiles.emplace_back(file);
-    if (gZipShared.collectPasswordProblems && (code == kZipMsgWrongPassword || code == kZipMsgPasswordNeeded)) {
-        PasswordProblems& problems = gZipShared.passwordProblems;
+                                         const char* file, void* user) {
+    if (code == kZipMsgCannotReadFile && file != nullptr && user) EngineOf(user)->m_unreadableFiles.emplace_back(file);
+    if (user && EngineOf(user)->m_collectPasswordProblems &&
+        (code == kZipMsgWrongPassword || code == kZipMsgPasswordNeeded)) {
+        PasswordProblems& problems = EngineOf(user)->m_passwordProblems;
         if (code == kZipMsgWrongPassword) problems.wrongPassword = true;
         const std::string entry = file != nullptr ? file : "";
         if (std::find(problems.entries.begin(), problems.entries.end(), entry) == problems.entries.end())
@@ -232,11 +234,16 @@ int CALLBACK CZipEngine::MessageCallback(int code, unsigned /*style*/, int /*res
     return 0;
 }
 
-int CALLBACK CZipEngine::RenameCallback(char* name, void* /*user*/) {
-    if (!gZipShared.renameByNumbering || name == nullptr) return 0;
+bool CZipEngine::NameTaken(const std::string& path) const {
+    return m_namesGiven.count(NameKey(path)) != 0 || FileExists(path.c_str());
+}
+
+int CALLBACK CZipEngine::RenameCallback(char* name, void* user) {
+    if (!user || !EngineOf(user)->m_renameByNumbering || name == nullptr) return 0;
+    CZipEngine& engine = *EngineOf(user);
     std::string path(name);
-    if (!NameTaken(path)) {
-        gZipShared.namesGiven.insert(NameKey(path));
+    if (!engine.NameTaken(path)) {
+        engine.m_namesGiven.insert(NameKey(path));
         return 0;
     }
     size_t dot = path.rfind('.');
@@ -249,11 +256,13 @@ int CALLBACK CZipEngine::RenameCallback(char* name, void* /*user*/) {
         std::snprintf(number, sizeof number, "%03.0f", double(n));
         std::string candidate = base + "." + number + extension;
         if (candidate.size() >= kZipRenameBufferSize) return 0;
-        if (!NameTaken(candidate)) {
+        if (!engine.NameTaken(candidate)) {
             std::memcpy(name, candidate.c_str(), candidate.size() + 1);
-            gZipShared.namesGiven.insert(NameKey(candidate));
+            engine.m_namesGiven.insert(NameKey(candidate));
             return 0;
         }
     }
     return 0;
 }
+
+}  // namespace tb

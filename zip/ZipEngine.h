@@ -2,9 +2,15 @@
 // CZipEngine: the program's one way to the ZIP library (DZIP32.dll `dzip`,
 // DUNZIP32.dll `dunzip`). It owns the command records and the entry information
 // block the library fills, offers the five jobs (count, step, extract, add,
-// delete), routes the library's progress to a window as WM_APP+2 / WM_APP+3,
-// lets a window stop a running job, renames extracted files by numbering and
-// takes the library's name out of its messages.
+// delete), routes the library's progress to a window as WM_TB_ZIP_PROGRESS /
+// WM_TB_ZIP_ITEM, lets a window stop a running job, renames extracted files by
+// numbering and takes the library's name out of its messages.
+//
+// Each engine keeps the state of its own jobs (progress window, abort and
+// rename flags, the last count, the files a zip job could not read); the
+// library hands the engine back to its callbacks through the records'
+// user-data slots. An engine lives for one job or one dialog and is never
+// copied: the records point into it.
 
 #include <windows.h>
 
@@ -12,29 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "ziplib/dll/ZipRecords.h"
 
-// Unzip option bits (ExtractFiles).
-enum : int {
-    kUnzipNoFolderNames = 0x01,    // record offset 48
-    kUnzipOverwrite = 0x02,        // offset 36
-    kUnzipQuiet = 0x04,            // offset 40
-    kUnzipRenameByNumber = 0x08,   // the process-wide rename flag
-    kUnzipAllFiles = 0x10,         // offset 52
-};
-
-// Zip operation word (ZipFiles): one job bit plus the add job's options.
-enum : int {
-    kZipJobAdd = 0x20,
-    kZipJobFunction3 = 0x40,
-    kZipJobDelete = 0x80,
-    kZipKeepFolders = 0x200,
-    kZipEncrypt = 0x400,
-    kZipQuiet = 0x800,
-};
-
-constexpr UINT kWmZipProgress = WM_APP + 2;
-constexpr UINT kWmZipItem = WM_APP + 3;
+namespace tb {
 
 // Entries an extraction left out for want of the right password.
 struct PasswordProblems {
@@ -42,34 +29,26 @@ struct PasswordProblems {
     std::vector<std::string> entries;    // as the library named them, each once
 };
 
-// State shared by all engines and read by the callbacks (which get no engine).
-struct ZipEngineShared {
-    HWND progressWindow = nullptr;
-    int abort = 0;
-    int renameByNumbering = 0;
-    int lastCount = 0;
-    // Files the last zip job could not read (locked or vanished), as the
-    // library named them in its messages.
-    std::vector<std::string> unreadableFiles;
-    // Set by CollectPasswordProblems: the library's messages about a missing
-    // or wrong password are answered here instead of shown, and gathered.
-    int collectPasswordProblems = 0;
-    PasswordProblems passwordProblems;
-    // Names the rename callback gave out during the running extraction (folded
-    // case): the library may not have created them yet when it asks again.
-    std::set<std::string> namesGiven;
-};
-extern ZipEngineShared gZipShared;
-
 class CZipEngine {
 public:
     CZipEngine();
     explicit CZipEngine(HWND parent);
+    CZipEngine(const CZipEngine&) = delete;
+    CZipEngine& operator=(const CZipEngine&) = delete;
 
     HWND SetProgressWindow(HWND window);
+    // Stops this engine's running job at the library's next report.
     int AbortZipOperation();
 
+    // Count (index -1, the first call for an archive), step (-2) or entry by
+    // index, as the library's listing protocol has it.
     int ListArchive(std::string archive, std::string ignored, int index);
+    // The entries of `archive`, counted afresh (a call with "" first forgets
+    // the archive counted last, so the count is always made).
+    int CountEntries(const std::string& archive);
+    // The next entry of `archive` after a count; the information block.
+    const ZipEntryInfo& NextEntry(const std::string& archive);
+
     int ExtractFiles(std::string archive, std::string fileSpec, std::string destFolder, int index, int unzipOptions);
     int ZipFiles(std::string archive, std::string fileSpec, int operation);
 
@@ -86,14 +65,19 @@ public:
     // (0 done, 1 done but some files could not be read or entries were left
     // out, others failed).
     int LastResult() const { return m_lastResult; }
-
     // From now on the library's messages about a missing or wrong password are
     // not shown; the entries concerned are gathered for the caller to tell once.
     void CollectPasswordProblems();
-    const PasswordProblems& PasswordProblemsSeen() const { return gZipShared.passwordProblems; }
+    const PasswordProblems& PasswordProblemsSeen() const { return m_passwordProblems; }
+    // The files the last zip job could not read (locked or vanished), as the
+    // library named them in its messages.
+    const std::vector<std::string>& UnreadableFiles() const { return m_unreadableFiles; }
     HWND ProgressWindow() const { return m_progressWindow; }
+    bool AbortRequested() const { return m_abort != 0; }
+    bool RenamesByNumbering() const { return m_renameByNumbering != 0; }
+    int LastCount() const { return m_lastCount; }
 
-    // The callbacks installed in both records.
+    // The callbacks installed in both records; `user` is the engine.
     static int CALLBACK ProgressCallback(const char* text, int percent, void* user);
     static int CALLBACK ItemStatusCallback(const char* text, int percent, void* user);
     static int CALLBACK MessageCallback(int code, unsigned style, int reserved, int size, char* text, const char* file,
@@ -101,14 +85,29 @@ public:
     static int CALLBACK RenameCallback(char* name, void* user);
 
 private:
+    int Report(UINT message, const char* text, int percent);
+    // A name is taken when a file has it, or when it was given to an earlier
+    // entry of the running extraction that the library may still be writing.
+    bool NameTaken(const std::string& path) const;
+
     ZipEntryInfo m_entryInfo;
     UnzipCommand m_unzip;
     ZipCommand m_zip;
     std::string m_archiveName;
     HWND m_progressWindow = nullptr;
     int m_lastResult = 0;
+    int m_abort = 0;
+    int m_renameByNumbering = 0;
+    int m_lastCount = 0;
+    std::vector<std::string> m_unreadableFiles;
+    int m_collectPasswordProblems = 0;
+    PasswordProblems m_passwordProblems;
+    // Names the rename callback gave out during the running extraction (folded case).
+    std::set<std::string> m_namesGiven;
 
 public:
     // Set by callers before an extraction or a zip job (empty = none).
     std::string m_password;
 };
+
+}  // namespace tb

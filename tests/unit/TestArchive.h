@@ -31,7 +31,7 @@ inline std::string MakeTestArchive(const TestFolder& folder, const std::string& 
     CZipEngine engine(nullptr);
     engine.m_password = password;
     const int added = engine.ZipFiles(folder.Path(name), list,
-                                      kZipJobAdd | kZipKeepFolders | kZipQuiet | (password.empty() ? 0 : kZipEncrypt));
+                                      kZipOpAdd | kZipOptKeepFolders | kZipOptQuiet | (password.empty() ? 0 : kZipOptEncrypt));
     ::SetCurrentDirectoryA(previous);
     REQUIRE(added == 1);
     return folder.Path(name);

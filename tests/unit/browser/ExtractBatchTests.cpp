@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "browser/ExtractBatches.h"
 #include "browser/ExtractChoices.h"
 #include "doctest/doctest.h"

@@ -10,7 +10,7 @@
 #include "tests/unit/TestArchive.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/TestIni.h"
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "browser/ExtractDlg.h"
 #include "doctest/doctest.h"
 #include "res/resource.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/unit/TestIni.h"
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "browser/FindArchivesDlg.h"
 #include "doctest/doctest.h"
 #include "framework/Drives.h"

@@ -10,7 +10,7 @@
 #include "tests/unit/TestArchive.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/TestIni.h"
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "doctest/doctest.h"
 #include "editor/BackupArchivesDlg.h"
 #include "editor/BackupCopy.h"

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "ZipTestUtil.h"
 #include "zip/ZipEngine.h"
+#include "ZipTestUtil.h"
 
+using namespace tb;
 using namespace zt;
 
 namespace {
@@ -26,9 +27,9 @@ struct ProgressLog {
 ProgressLog g_progress;
 
 LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == kWmZipProgress || msg == kWmZipItem) {
+    if (msg == WM_TB_ZIP_PROGRESS || msg == WM_TB_ZIP_ITEM) {
         g_progress.messages.emplace_back(msg, reinterpret_cast<const char*>(lParam));
-        if (msg == kWmZipProgress) g_progress.percents.push_back(int(wParam));
+        if (msg == WM_TB_ZIP_PROGRESS) g_progress.percents.push_back(int(wParam));
         if (g_progress.engine && g_progress.specDuringCall.empty()) {
             const UnzipCommand& u = g_progress.engine->UnzipRecord();
             if (u.function == kUnzipFunctionExtract) {
@@ -62,7 +63,7 @@ std::string MakeArchive(const CTempFolder& t, int extraBits = 0) {
     CZipEngine engine;
     const std::string zip = t / "engine.zip";
     std::string list = "\"" + t / "in\\a.txt" + "\" \"" + t / "in\\b c.txt" + "\" \"" + t / "in\\sub\\deep.txt" + "\"";
-    REQUIRE(engine.ZipFiles(zip, list, kZipJobAdd | kZipQuiet | extraBits) == 1);
+    REQUIRE(engine.ZipFiles(zip, list, kZipOpAdd | kZipOptQuiet | extraBits) == 1);
     return zip;
 }
 
@@ -115,12 +116,12 @@ TEST_CASE("option bits write one switch each") {
         CAPTURE(c.bit);
         CHECK(engine.ApplyUnzipOptions(c.bit) == c.bit);
         for (size_t off : {36u, 40u, 48u, 52u}) CHECK(GetRecordInt(&engine.UnzipRecord(), off) == (off == c.offset ? 1 : 0));
-        CHECK(gZipShared.renameByNumbering == 0);
+        CHECK_FALSE(engine.RenamesByNumbering());
     }
     engine.ApplyUnzipOptions(0x08);
-    CHECK(gZipShared.renameByNumbering == 1);
+    CHECK(engine.RenamesByNumbering());
     engine.ApplyUnzipOptions(0);
-    CHECK(gZipShared.renameByNumbering == 0);
+    CHECK_FALSE(engine.RenamesByNumbering());
 
     CHECK(engine.ApplyZipOptions(0) == 0);
     CHECK(GetRecordInt(&engine.ZipRecord(), 76) == 1);   // folder names dropped unless 0x200
@@ -135,7 +136,7 @@ TEST_CASE("listing: count first, steps after it, the same archive does not recou
     const std::string zip = MakeArchive(t);
     CZipEngine engine;
     CHECK(engine.ListArchive(zip, "", -1) == 3);
-    CHECK(gZipShared.lastCount == 3);
+    CHECK(engine.LastCount() == 3);
     CHECK(engine.ListArchive(zip, "", -1) == 1);        // a second call with -1 makes no step
     std::vector<std::string> names;
     for (int i = 0; i < 3; ++i) {
@@ -155,6 +156,16 @@ TEST_CASE("listing: count first, steps after it, the same archive does not recou
     CHECK(std::string(engine.EntryInfo().path) == "a.txt");
     CZipEngine other;
     CHECK(other.ListArchive(t / "missing.zip", "", -1) == 0);
+
+    // The helpers count afresh every time, also an archive that grew meanwhile.
+    CHECK(engine.CountEntries(zip) == 3);
+    WriteBytes(t / "in\\more.txt", "more");
+    CZipEngine writer;
+    REQUIRE(writer.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 1);
+    CHECK(engine.CountEntries(zip) == 4);
+    std::vector<std::string> listed;
+    for (int i = 0; i < 4; ++i) listed.push_back(engine.NextEntry(zip).path);
+    CHECK(listed == std::vector<std::string>{"a.txt", "b c.txt", "deep.txt", "more.txt"});
 }
 
 TEST_CASE("extracting: spec quoting, trailing backslash, index jobs and the early refusal") {
@@ -176,7 +187,6 @@ TEST_CASE("extracting: spec quoting, trailing backslash, index jobs and the earl
     CHECK(Exists(t / "two\\a.txt"));
     CHECK(Exists(t / "two\\deep.txt"));
 
-    ZipEngineShared before = gZipShared;
     CZipEngine idle;
     CHECK(idle.ExtractFiles(zip, "", t / "none", -1, 0) == 0);
     CHECK(idle.UnzipRecord().function == 0);
@@ -186,7 +196,6 @@ TEST_CASE("extracting: spec quoting, trailing backslash, index jobs and the earl
     CHECK(Exists(t / "idx\\deep.txt"));
     CHECK_FALSE(Exists(t / "idx\\a.txt"));
     CHECK(idle.ExtractFiles(zip, "missing.txt", t / "idx", -1, 0x05) == 0);
-    (void)before;
     g_progress.engine = nullptr;
 }
 
@@ -195,14 +204,14 @@ TEST_CASE("zip jobs: the first job bit chooses, options apply to the add job onl
     const std::string zip = MakeArchive(t);
     CZipEngine engine;
     engine.m_password = "pw";
-    CHECK(engine.ZipFiles(zip, "\"b c.txt\"", kZipJobDelete | kZipEncrypt) == 1);
+    CHECK(engine.ZipFiles(zip, "\"b c.txt\"", kZipOpDelete | kZipOptEncrypt) == 1);
     CHECK(engine.ZipRecord().function == kZipFunctionDelete);
     CHECK(engine.ZipRecord().encrypt == 0);
     CHECK(engine.ZipRecord().noFolderNames == 0);
     CHECK(engine.ListArchive(zip, "", -1) == 2);
 
     WriteBytes(t / "in\\secret.txt", "classified");
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\secret.txt" + "\"", 0x420 | kZipQuiet) == 1);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\secret.txt" + "\"", 0x420 | kZipOptQuiet) == 1);
     CHECK(engine.ZipRecord().function == kZipFunctionAdd);
     CHECK(engine.ZipRecord().encrypt == 1);
     CHECK(engine.ZipRecord().noFolderNames == 1);
@@ -221,9 +230,9 @@ TEST_CASE("zip jobs: the first job bit chooses, options apply to the add job onl
     CHECK(ReadBytes(t / "x\\secret.txt") == "classified");
 
     CHECK(engine.ZipFiles(zip, "\"a.txt\"", 0x200) == 0);     // no job bit
-    CHECK(engine.ZipFiles("", "\"a.txt\"", kZipJobAdd) == 0);
+    CHECK(engine.ZipFiles("", "\"a.txt\"", kZipOpAdd) == 0);
     // Job 0x40 (freshen) is reachable: nothing newer, nothing to do.
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\a.txt" + "\"", kZipJobFunction3 | kZipQuiet) == 0);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\a.txt" + "\"", kZipOpFreshen | kZipOptQuiet) == 0);
     CHECK(engine.ZipRecord().function == kZipFunctionFreshen);
 }
 
@@ -234,14 +243,13 @@ TEST_CASE("progress messages go to the progress window; an abort stops the job a
     HWND window = ProgressWindow();
     CZipEngine engine(window);
     CHECK(engine.ProgressWindow() == window);
-    CHECK(gZipShared.progressWindow == window);
     g_progress = ProgressLog();
     WriteBytes(t / "in\\more.txt", Text(20000, 5));
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipJobAdd | kZipQuiet) == 1);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 1);
     bool sawItem = false, sawProgress = false;
     for (auto& m : g_progress.messages) {
-        if (m.first == kWmZipItem && m.second == "more.txt") sawItem = true;
-        if (m.first == kWmZipProgress) sawProgress = true;
+        if (m.first == WM_TB_ZIP_ITEM && m.second == "more.txt") sawItem = true;
+        if (m.first == WM_TB_ZIP_PROGRESS) sawProgress = true;
     }
     CHECK(sawItem);
     CHECK(sawProgress);
@@ -252,12 +260,16 @@ TEST_CASE("progress messages go to the progress window; an abort stops the job a
     g_progress.engine = &engine;
     g_progress.abortOnFirst = true;
     WriteBytes(t / "in\\other.txt", Text(20000, 6));
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipJobAdd | kZipQuiet) == 0);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 0);
     CHECK(ReadBytes(zip) == now);
-    CHECK(gZipShared.abort == 1);
-    // The flag stays until the next engine is made.
+    CHECK(engine.AbortRequested());
+    // The abort belongs to that engine: another engine's job runs to its end.
     CZipEngine next(window);
-    CHECK(gZipShared.abort == 0);
+    CHECK_FALSE(next.AbortRequested());
+    g_progress = ProgressLog();
+    CHECK(next.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 1);
+    CHECK(g_progress.percents.back() == 100);
+    CHECK(engine.AbortRequested());
     g_progress = ProgressLog();
     CHECK(next.SetProgressWindow(nullptr) == nullptr);
     CHECK(next.ProgressWindow() == window);
@@ -277,18 +289,19 @@ TEST_CASE("the message callback cuts the library's name out of the text") {
 TEST_CASE("rename by numbering picks the first free .NNN name, only when the flag is set and the file exists") {
     CTempFolder t;
     char name[kZipRenameBufferSize];
+    CZipEngine engine;
     auto rename = [&](const std::string& path) {
         std::strcpy(name, path.c_str());
-        CHECK(CZipEngine::RenameCallback(name, nullptr) == 0);
+        CHECK(CZipEngine::RenameCallback(name, &engine) == 0);
         return std::string(name);
     };
     WriteBytes(t / "report.doc", "1");
     WriteBytes(t / "noext", "1");
     WriteBytes(t / ".profile", "1");
     WriteBytes(t / "dir.v2\\file", "1");
-    gZipShared.renameByNumbering = 0;
+    engine.ApplyUnzipOptions(0);
     CHECK(rename(t / "report.doc") == t / "report.doc");
-    gZipShared.renameByNumbering = 1;
+    engine.ApplyUnzipOptions(kUnzipOptRenameByNumber);
     CHECK(rename(t / "report.doc") == t / "report.001.doc");
     WriteBytes(t / "report.001.doc", "2");
     CHECK(rename(t / "report.doc") == t / "report.002.doc");
@@ -302,7 +315,6 @@ TEST_CASE("rename by numbering picks the first free .NNN name, only when the fla
         WriteBytes(t / ("report." + std::string(number) + ".doc"), "n");
     }
     CHECK(rename(t / "report.doc") == t / "report.doc");   // all 99 taken
-    gZipShared.renameByNumbering = 0;
 }
 
 TEST_CASE("extracting with rename by numbering keeps both files") {
@@ -322,28 +334,24 @@ TEST_CASE("extracting with rename by numbering keeps both files") {
     CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1, 0x01 | 0x04 | 0x10) == 1);
     CHECK(ReadBytes(t / "out\\a.txt") == "again");
     CHECK(Exists(t / "out\\deep.txt"));
-    gZipShared.renameByNumbering = 0;
 }
 
 TEST_CASE("rename by numbering: a name given to an earlier entry of the running extraction counts as taken") {
     CTempFolder t;
     char name[kZipRenameBufferSize];
+    CZipEngine engine;
     auto rename = [&](const std::string& path) {
         std::strcpy(name, path.c_str());
-        CZipEngine::RenameCallback(name, nullptr);
+        CZipEngine::RenameCallback(name, &engine);
         return std::string(name);
     };
-    CZipEngine engine;
-    gZipShared.renameByNumbering = 1;
-    gZipShared.namesGiven.clear();
+    engine.ApplyUnzipOptions(kUnzipOptRenameByNumber);
     // The library may still be writing the first when it asks about the second.
     CHECK(rename(t / "new.txt") == t / "new.txt");
     CHECK(rename(t / "NEW.txt") == t / "NEW.001.txt");
     WriteBytes(t / "old.txt", "here");
     CHECK(rename(t / "old.txt") == t / "old.001.txt");
     CHECK(rename(t / "old.txt") == t / "old.002.txt");
-    gZipShared.renameByNumbering = 0;
-    gZipShared.namesGiven.clear();
 }
 
 TEST_CASE("entries of one batch that share a name all land, numbered, while the library works on several threads") {
@@ -357,12 +365,12 @@ TEST_CASE("entries of one batch that share a name all land, numbered, while the 
     }
     CZipEngine maker;
     const std::string zip = t / "same.zip";
-    REQUIRE(maker.ZipFiles(zip, list, kZipJobAdd | kZipQuiet | kZipKeepFolders) == 1);
+    REQUIRE(maker.ZipFiles(zip, list, kZipOpAdd | kZipOptQuiet | kZipOptKeepFolders) == 1);
     WriteBytes(t / "out\\report.doc", "mine");
     CZipEngine engine;
     // Quiet: a name found taken is skipped without a question, so a lost one shows as missing.
-    CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1, kUnzipNoFolderNames | kUnzipQuiet | kUnzipRenameByNumber |
-                                                          kUnzipAllFiles) == 1);
+    CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1,
+                              kUnzipOptNoFolderNames | kUnzipOptQuiet | kUnzipOptRenameByNumber | kUnzipOptAllFiles) == 1);
     CHECK(ReadBytes(t / "out\\report.doc") == "mine");
     std::vector<std::string> contents;
     for (int n = 1; n <= 6; ++n) {
@@ -370,10 +378,7 @@ TEST_CASE("entries of one batch that share a name all land, numbered, while the 
         std::snprintf(number, sizeof number, "%03d", n);
         contents.push_back(ReadBytes(t / ("out\\report." + std::string(number) + ".doc")));
     }
-    std::sort(contents.begin(), contents.end());
     for (int i = 0; i < 6; ++i) CHECK(std::find(contents.begin(), contents.end(), Text(2000 + i, i)) != contents.end());
-    CHECK(gZipShared.namesGiven.empty());  // forgotten after the job
-    gZipShared.renameByNumbering = 0;
 }
 
 TEST_CASE("an engine told to gather password problems answers the library's messages and keeps the entries") {
@@ -384,12 +389,12 @@ TEST_CASE("an engine told to gather password problems answers the library's mess
     WriteBytes(t / "in\\p2.txt", Text(4000, 2));
     const std::string zip = t / "locked.zip";
     REQUIRE(maker.ZipFiles(zip, "\"" + t / "in\\p1.txt" + "\" \"" + t / "in\\p2.txt" + "\"",
-                           kZipJobAdd | kZipQuiet | kZipEncrypt) == 1);
+                           kZipOpAdd | kZipOptQuiet | kZipOptEncrypt) == 1);
     CZipEngine engine;
     engine.CollectPasswordProblems();
     engine.m_password = "wrong";
     // Not quiet: without the engine's answer the library would show a box per entry.
-    CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1, kUnzipAllFiles) == 0);
+    CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1, kUnzipOptAllFiles) == 0);
     const PasswordProblems& seen = engine.PasswordProblemsSeen();
     CHECK(seen.wrongPassword);
     std::vector<std::string> entries = seen.entries;
@@ -403,10 +408,11 @@ TEST_CASE("an engine told to gather password problems answers the library's mess
     CHECK_FALSE(engine.PasswordProblemsSeen().wrongPassword);  // none was given
     CHECK(engine.PasswordProblemsSeen().entries == std::vector<std::string>{"p1.txt"});
 
-    // Other messages are left to the library, and a new engine shows them all again.
+    // Other messages are left to the library, and an engine not told so gathers nothing.
     char text[64] = "some other trouble";
-    CHECK(CZipEngine::MessageCallback(kZipMsgCrcError, 0, 0, sizeof text, text, "p1.txt", nullptr) == 0);
-    CZipEngine next;
-    CHECK(gZipShared.collectPasswordProblems == 0);
-    CHECK(next.PasswordProblemsSeen().entries.empty());
+    CHECK(CZipEngine::MessageCallback(kZipMsgCrcError, 0, 0, sizeof text, text, "p1.txt", &engine) == 0);
+    CZipEngine other;
+    std::strcpy(text, "p1.txt: the password is wrong");
+    CHECK(CZipEngine::MessageCallback(kZipMsgWrongPassword, 0, 0, sizeof text, text, "p1.txt", &other) == 0);
+    CHECK(other.PasswordProblemsSeen().entries.empty());
 }
