@@ -118,6 +118,24 @@ class Extract(ExtractScenario):
         self.assertEqual(len(extracted), 1, extracted)
         self.assertEqual(read("star/" + extracted[0]), b"star")
 
+    def test_an_entry_that_would_leave_the_folder_is_told_and_skipped(self):
+        make_zip("arch/slip.zip", [("good.txt", b"good"), ("../../evil.txt", b"evil"), ("sub/fine.txt", b"fine")])
+        self.s.write_ini(self.settings("arch/slip.zip", UnZipFlags=0x080, LastUnZipPath="W:\\out\\deep"))
+        frame, pane = self.s.start_main()
+        self.s.list_archive(pane, 0)
+        dialog = self.open_dialog(frame)
+        self.s.driver.call("settext", dialog, EX_DESTINATION, "W:\\out\\deep")
+        self.s.click(dialog, IDOK)
+        box, text = self.s.message_box(timeout=30)
+        self.assertIn("evil.txt", text)  # the library names the entry
+        self.s.click(box, IDOK)
+        self.s.driver.call("wait-gone", dialog, 30000)
+        self.assertEqual(listing("out/deep"), ["good.txt", "sub"])
+        self.assertEqual(read("out/deep/sub/fine.txt"), b"fine")
+        self.assertFalse(os.path.exists(os.path.join(DRIVE, "evil.txt")))
+        self.assertFalse(os.path.exists(os.path.join(DRIVE, "out", "evil.txt")))
+        self.assertFalse(os.path.exists(os.path.join(DATA, "evil.txt")))
+
 
 class ExtractProtected(ExtractScenario):
     """An archive 7-Zip wrote with AES-256: nine protected entries."""
