@@ -64,7 +64,7 @@ int CViewArchiveHost::ShowPendingDialog(const std::vector<std::string>& archive,
 void CViewArchiveHost::OpenEditorWithPending() {
     EditorRequest request;
     request.takePending = 1;
-    OpenArchiveEditor(Owner(), request);
+    m_view.OpenEditor(request);
 }
 
 void CViewArchiveHost::ShowMainWindow() {

@@ -122,12 +122,14 @@ void SortRecords(std::vector<FileListRecord>& records, int column, bool ascendin
     records.swap(sorted);
 }
 
-std::string IconKey(const FileListRecord& record) {
-    size_t dot = record.fullPath.find_last_of('.');
-    size_t slash = record.fullPath.find_last_of('\\');
+std::string IconKey(const FileListRecord& record) { return IconKeyOf(record.fullPath, record.name); }
+
+std::string IconKeyOf(const std::string& fullPath, const std::string& name) {
+    size_t dot = fullPath.find_last_of('.');
+    size_t slash = fullPath.find_last_of('\\');
     // A dot inside a folder name does not make an extension of the entry.
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return record.fullPath.substr(dot);
-    return record.name.empty() ? ".dirfolder" : std::string();
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return fullPath.substr(dot);
+    return name.empty() ? ".dirfolder" : std::string();
 }
 
 }  // namespace tb

@@ -60,5 +60,7 @@ void SortRecords(std::vector<FileListRecord>& records, int column, bool ascendin
 // The icon key of a record: from the last '.' of the full path, dot included;
 // ".dirfolder" for a folder entry (empty name), "" for a name without a dot.
 std::string IconKey(const FileListRecord& record);
+// The same from a path and its file name (the archive editor's rows).
+std::string IconKeyOf(const std::string& fullPath, const std::string& name);
 
 }  // namespace tb

@@ -5,6 +5,7 @@
 #include "autoarchive/ArchiveRun.h"
 #include "autoarchive/ViewArchiveHost.h"
 #include "browser/BrowserOperations.h"
+#include "browser/ViewEditorHost.h"
 #include "editor/EditorOperations.h"
 #include "framework/FrameWindow.h"
 #include "framework/Shell.h"
@@ -186,9 +187,12 @@ void CTallyboxView::RelistSelectedArchive() {
 
 // ---- commands -----------------------------------------------------------------------
 
-void CTallyboxView::OpenNewArchiveEditor() {
-    OpenArchiveEditor(Frame() ? Frame()->Handle() : Handle(), EditorRequest{});
+void CTallyboxView::OpenEditor(const EditorRequest& request) {
+    CViewEditorHost host(*this);
+    OpenArchiveEditor(Frame() ? Frame()->Handle() : Handle(), request, host);
 }
+
+void CTallyboxView::OpenNewArchiveEditor() { OpenEditor(EditorRequest{}); }
 
 void CTallyboxView::EditSelectedArchive() {
     const std::string archive = SelectedArchive();
@@ -199,7 +203,7 @@ void CTallyboxView::EditSelectedArchive() {
     EditorRequest request;
     request.presetArchive = true;
     request.archive = archive;
-    OpenArchiveEditor(Frame() ? Frame()->Handle() : Handle(), request);
+    OpenEditor(request);
     RelistSelectedArchive();
 }
 
@@ -215,9 +219,10 @@ void CTallyboxView::ExtractSelected() {
 
 void CTallyboxView::ShowHelp() { ShellOpen(Handle(), ProgramFolder() + kHelpIndex); }
 
-void CTallyboxView::OpenSettings() {
+void CTallyboxView::OpenSettings(HWND owner) {
     gWorkingSettings = gSettings;
-    if (!ShowSettingsSheet(Frame() ? Frame()->Handle() : Handle())) return;
+    if (!owner) owner = Frame() ? Frame()->Handle() : Handle();
+    if (!ShowSettingsSheet(owner)) return;
     gSettings = gWorkingSettings;
     WriteSettings(gSettings);
     RequestRebuildAndRestart();

@@ -13,6 +13,7 @@
 #include "browser/KnownArchiveList.h"
 #include "browser/KnownArchiveSink.h"
 #include "browser/PaneLayout.h"
+#include "editor/EditorOperations.h"
 #include "framework/View.h"
 
 namespace tb {
@@ -56,8 +57,11 @@ public:
 
     // The automatic archive run; 1 = finished (or nothing to do), 0 = postponed.
     int RunArchive(int automatic, int reason);
-    // The settings sheet; after OK the settings are written and monitoring restarts.
-    void OpenSettings();
+    // The settings sheet over `owner` (null: the main window); after OK the
+    // settings are written and monitoring restarts.
+    void OpenSettings(HWND owner = nullptr);
+    // The archive editor, modal.
+    void OpenEditor(const EditorRequest& request);
 
     // Change tracking.
     CChangeListBuilder& ChangeList() { return m_changeList; }

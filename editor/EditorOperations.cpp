@@ -1,5 +1,6 @@
 #include "editor/EditorOperations.h"
 
+#include "editor/ArchiveEditDlg.h"
 #include "framework/Window.h"
 
 namespace tb {
@@ -10,7 +11,12 @@ void NotInThisVersion(HWND owner) {
 }
 }  // namespace
 
-void OpenArchiveEditor(HWND owner, const EditorRequest&) { NotInThisVersion(owner); }
+void OpenArchiveEditor(HWND owner, const EditorRequest& request, IArchiveEditorHost& host) {
+    CArchiveEditDlg dialog(host);
+    if (request.presetArchive) dialog.SetArchive(request.archive, request.isNew);
+    dialog.SetTakePending(request.takePending);
+    dialog.DoModal(owner);
+}
 
 void OpenBackupDialog(HWND owner) { NotInThisVersion(owner); }
 

@@ -1,0 +1,23 @@
+#include "editor/PassProgress.h"
+
+#include "autoarchive/ProgressDlg.h"
+
+namespace tb {
+
+CPassProgress::CPassProgress(HWND parent, bool show) {
+    if (!show) return;
+    m_dialog = std::make_unique<CProgressDlg>();
+    if (!m_dialog->Create(parent)) m_dialog.reset();
+}
+
+CPassProgress::~CPassProgress() {
+    if (m_dialog) m_dialog->DestroyModeless();
+}
+
+bool CPassProgress::Update(const std::string& text, int percent) {
+    return !m_dialog || m_dialog->Update(text, percent) != 0;
+}
+
+bool CPassProgress::Aborted() const { return m_dialog && m_dialog->Aborted(); }
+
+}  // namespace tb
