@@ -79,13 +79,12 @@ void CArchiveEditDlg::AddChangedFiles() {
         std::vector<std::string> lines;
         CListBox types(Item(IDC_AE_TYPE_LIST));
         for (int line : types.SelectedItems(kTypeSelectionLimit)) lines.push_back(types.GetText(line));
-        std::string text = TypesFromListLines(lines);
-        const TypeEditText extra = ReadTypeEditText(ItemText(IDC_AE_TYPE_EDIT));
-        if (!extra.wellFormed &&
+        const std::string typed = ItemText(IDC_AE_TYPE_EDIT);
+        if (!TypeEditWellFormed(typed) &&
             MessageBox("File type in edit box not entered in the correct format(.EXT;.EXT), Retry?", MB_YESNO,
                        "Error") == IDYES)
-            return;
-        filter.types = ToUpper(text + extra.addition);
+            return;  // the user corrects the text first
+        filter = TypesFromFilter(lines, typed);
     } else if (IsChecked(IDC_AE_TYPES_ALL)) {
         filter.allTypes = true;
     } else {

@@ -47,15 +47,12 @@ std::string TypesFromListLines(const std::vector<std::string>& lines) {
     return types;
 }
 
-TypeEditText ReadTypeEditText(const std::string& text) {
-    TypeEditText result;
-    if (text.empty()) return result;
-    if (text[0] != '.' && text[0] != '*') {
-        result.wellFormed = false;
-        return result;
-    }
-    result.addition = text + ";";
-    return result;
+bool TypeEditWellFormed(const std::string& text) { return text.empty() || text[0] == '.' || text[0] == '*'; }
+
+TypeFilter TypesFromFilter(const std::vector<std::string>& lines, const std::string& editText) {
+    std::string types = TypesFromListLines(lines);
+    if (!editText.empty() && TypeEditWellFormed(editText)) types += editText + ";";
+    return TypeFilter{ToUpper(types), false};
 }
 
 TypeFilter WildcardFilter(const std::string& wildcardText) {

@@ -29,12 +29,14 @@ struct TypeFilter {
 // first tab, between "." and ";".
 std::string TypesFromListLines(const std::vector<std::string>& lines);
 
-// What the extra types of the "Types From:" edit box add to the types text.
-struct TypeEditText {
-    bool wellFormed = true;  // empty, or beginning with '.' or '*'
-    std::string addition;    // the text followed by ";" (empty when there is none)
-};
-TypeEditText ReadTypeEditText(const std::string& text);
+// The extra types typed beside the list (".EXT;.EXT") are well formed when
+// empty or beginning with '.' or '*'.
+bool TypeEditWellFormed(const std::string& text);
+
+// The filter of "Types From:": the selected lines' types, then the typed
+// text followed by ";" when it is well formed (it is left out otherwise),
+// upper-cased.
+TypeFilter TypesFromFilter(const std::vector<std::string>& lines, const std::string& editText);
 
 // The add-files dialog's wildcard text as a filter: "*.doc;*.txt" wants .DOC
 // and .TXT files; "*.*" anywhere in it wants every type.
