@@ -1,6 +1,7 @@
 #include "browser/BrowserOperations.h"
 
 #include "framework/Window.h"
+#include "zip/SelfExtractDlg.h"
 
 namespace tb {
 
@@ -16,6 +17,9 @@ void OpenExtractDialog(HWND owner, const std::string&, const std::vector<FileLis
 
 void OpenFindArchivesDialog(HWND owner) { NotInThisVersion(owner); }
 
-void OpenSelfExtractDialog(HWND owner, const std::string&) { NotInThisVersion(owner); }
+void OpenSelfExtractDialog(HWND owner, const std::string& archive) {
+    CSelfExtractDlg dialog(archive);
+    dialog.DoModal(owner);
+}
 
 }  // namespace tb

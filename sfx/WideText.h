@@ -1,0 +1,13 @@
+#pragma once
+// Conversions between the 8-bit texts of the library and the system's UTF-16.
+
+#include <string>
+
+namespace tb::sfx {
+
+std::wstring Widen(const std::string& utf8);
+std::string Narrow(const std::wstring& wide);
+// Text in the process's code page (what 8-bit callers pass) as UTF-8.
+std::string AnsiToUtf8(const std::string& ansi);
+
+}  // namespace tb::sfx
