@@ -1,6 +1,9 @@
 #pragma once
 // The progress dialog (146) over a long pass of the editor, created only when
-// the pass is long enough to need it and destroyed with this object.
+// the pass is long enough to need it and destroyed with this object. The
+// dialog hears of the pass when its bar moves and otherwise at most every
+// 30 ms: each visit costs a message round and now and then a full repaint,
+// which for every fourth of 20,000 files took several seconds.
 
 #include <windows.h>
 
@@ -24,6 +27,8 @@ public:
 
 private:
     std::unique_ptr<CProgressDlg> m_dialog;
+    int m_shownPercent = -1;
+    DWORD m_shownAt = 0;
 };
 
 }  // namespace tb
