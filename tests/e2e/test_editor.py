@@ -141,7 +141,7 @@ class Editor(tb.ScenarioTest):
         archive = os.path.join(DATA, "out", "new.zip")
         open(archive, "wb").close()
         win_archive = tb.windows_path(archive)
-        self.start(win_archive)
+        frame = self.start(win_archive)
         dialog = self.wait_editor("- " + win_archive)
         self.assertEqual(self.s.lines(dialog, AE_LIST), [])
         self.s.screenshot("editor-empty")
@@ -166,6 +166,21 @@ class Editor(tb.ScenarioTest):
         self.assertEqual(ini["Settings"].get("PassProtect"), "0")
         self.assertNotIn("LastArchiveTime", ini["Settings"])  # no pending files were taken
 
+        # The main window shows the archive; reopened, the editor lists its entries.
+        pane = self.s.pane(frame)
+        self.s.wait_until(lambda: any("new.zip" in line for line in self.s.lines(pane, 1047)), what="the archive")
+        self.s.select(pane, 1047, 0)
+        self.s.command(frame, ID_EDIT_ARCHIVE)
+        dialog = self.wait_editor(win_archive)
+        self.assertEqual([(r[0], r[2]) for r in self.wait_rows(dialog, 4)],
+                         [("a", "----- "), ("b", "----- "), ("c", "----- "), ("notes", "----- ")])
+        # The size column: sizes (largest first) on the first click, then back to compressed sizes.
+        self.s.click(dialog, 1165)
+        self.s.wait_until(lambda: self.s.text(dialog, 1165) == "Size", what="the Size caption")
+        self.s.wait_until(lambda: [r[4] for r in self.rows(dialog)] == ["  7", "  5", "  5", "  5"], what="sizes")
+        self.s.click(dialog, 1165)
+        self.s.click(dialog, 1165)
+        self.s.wait_until(lambda: self.s.text(dialog, 1165) == "Cmpr Size", what="the Cmpr Size caption")
     def test_reopen_remove_and_update_entries(self):
         archive = os.path.join(DATA, "out", "edit.zip")
         with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
