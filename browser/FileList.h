@@ -30,6 +30,9 @@ FileListRecord MakeFileListRecord(const std::string& storedPath, const std::stri
 // year + 1900, + 100 more below 1950; seconds 0; local time. Returns the
 // time as a FILETIME value (100-ns units since 1601, UTC); 0 when invalid.
 int64_t ParseEntryDate(const std::string& dateText);
+// A local calendar time (daylight saving as the system decides for that day)
+// as a FILETIME value; 0 when it cannot be converted.
+int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int second);
 
 // "%i", "%iK" above 1000, "%iM" above ten million (unsigned 32-bit sizes).
 std::string FormatSize(unsigned size);

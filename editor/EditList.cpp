@@ -26,21 +26,6 @@ int SortColumnIndex(int column) {
 
 int64_t TicksOf(const FILETIME& time) { return (int64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 
-// A local calendar time as FILETIME ticks; 0 when it cannot be converted.
-int64_t LocalTicks(int year, int month, int day, int hour, int minute, int second) {
-    SYSTEMTIME local{};
-    local.wYear = WORD(year);
-    local.wMonth = WORD(month);
-    local.wDay = WORD(day);
-    local.wHour = WORD(hour);
-    local.wMinute = WORD(minute);
-    local.wSecond = WORD(second);
-    SYSTEMTIME utc{};
-    FILETIME time{};
-    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &time)) return 0;
-    return TicksOf(time);
-}
-
 // "%m/%d/%y  %H:%M" of a file time, in local time.
 std::string DiskDateText(const FILETIME& written) {
     SYSTEMTIME utc{}, local{};
@@ -184,7 +169,7 @@ EditEntry CEditList::MakeCandidate(const std::string& path, const std::string& d
         if (size == -1) e.size = disk.size;
         e.dateText = DiskDateText(disk.written);
     } else if (disk.count > 1) {
-        e.time = LocalTicks(1970, 1, 1, 12, 0, 0);
+        e.time = LocalTimeTicks(1970, 1, 1, 12, 0, 0);
     } else if (size == -1) {
         e.size = 0;  // gone from the disk: nothing to show
     }

@@ -1,7 +1,7 @@
 #include "editor/FoundFiles.h"
 
-#include <windows.h>
 
+#include "browser/FileList.h"
 #include "editor/EditList.h"
 #include "framework/Text.h"
 
@@ -12,19 +12,7 @@ constexpr int kProgressEvery = 4;
 constexpr time_t kSecondsPerDay = 24 * 60 * 60;
 }  // namespace
 
-FileTicks EarliestChange() {
-    SYSTEMTIME local{};
-    local.wYear = 1970;
-    local.wMonth = 1;
-    local.wDay = 1;
-    local.wHour = 1;
-    local.wMinute = 1;
-    local.wSecond = 1;
-    SYSTEMTIME utc{};
-    FILETIME time{};
-    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &time)) return 0;
-    return (FileTicks(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
+FileTicks EarliestChange() { return FileTicks(LocalTimeTicks(1970, 1, 1, 1, 1, 1)); }
 
 FileTicks DaysBeforeNow(int days) { return TicksFromTime(CurrentTime() - time_t(days) * kSecondsPerDay); }
 
