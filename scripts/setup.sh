@@ -10,9 +10,17 @@ packages=(
     doctest-dev cmake ninja-build g++ zlib1g-dev libssl-dev
     clang libclang-rt-14-dev
     zip unzip p7zip-full python3
-    time hyperfine
+    time hyperfine locales
 )
 packages+=("$@")
+
+# The ZIP tests run one program under a Russian locale, so that Wine gives it
+# the single-byte code page 1251.
+ensure_test_locales() {
+    locale -a 2>/dev/null | grep -qix 'ru_RU.utf8' && return 0
+    command -v localedef >/dev/null 2>&1 || return 0
+    ${SUDO:-} localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,14 +28,18 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+if [ ${#missing[@]} -eq 0 ]; then
+    ensure_test_locales
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_test_locales

@@ -34,10 +34,13 @@ public:
     }
     bool Replace(const std::string&, const std::string&, bool) override { return true; }
     bool Remove(const std::string&) override { return true; }
+    bool RemoveIfUnused(const std::string&) override { return true; }
+    bool CanHold(const std::string& path) override { return m_real.CanHold(path); }
     bool MakeDirectory(const std::string&) override { return true; }
     bool SetTimes(const std::string&, uint32_t, int64_t, bool) override { return true; }
     bool List(const std::string&, std::vector<zl::DirEntry>&) override { return false; }
     std::string CurrentDirectory() override { return m_real.CurrentDirectory(); }
+    uint32_t LastErrorCode() override { return 0; }
     std::string LastErrorText() override { return std::string(); }
     const std::string& Folder() const { return m_folder; }
 
@@ -90,14 +93,18 @@ public:
     bool ItemStatus(const std::string&, int) override { return !m_stop; }
     void Rename(std::string&) override {}
 
-    zl::Answer Message(zl::MessageCode code, const std::string& text, const std::string& file, bool question) override {
+    zl::Answer Message(const zl::ZipError& problem, bool question) override {
+        const std::string& file = problem.file;
         if (question) return Overwrite(file);
-        Outcome o = Classify(code, text);
+        const zl::MessageCode code = problem.code;
+        Outcome o = Classify(code, problem.text);
         auto replaced = m_replaced.find(file);
         if (code == zl::kMsgCannotWrite && replaced != m_replaced.end()) {
             o.result = kStubCreateError;
             o.group = replaced->second ? ids::kReadOnlyError : ids::kOverwriteError;
-        } else if (code == zl::kMsgCannotWrite && FreeBytes(m_request.folder) < (1u << 20)) {
+        } else if (code == zl::kMsgCannotWrite &&
+                   (problem.systemCode == ERROR_DISK_FULL || problem.systemCode == ERROR_HANDLE_DISK_FULL ||
+                    FreeBytes(m_request.folder) < (1u << 20))) {
             o.result = kStubDiskFull;
             o.group = ids::kDiskFull;
         }

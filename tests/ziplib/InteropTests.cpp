@@ -31,9 +31,8 @@ ZipResult Write(const std::string& archive, const std::string& folder, const std
     o.keepFolders = true;
     o.encrypt = !password.empty();
     o.password = password;
-    o.forceZip64 = zip64;
     CSilentEvents ev;
-    CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
+    CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), ev, zip64 ? AllZip64() : ZipLimits());
     std::string cwd = PlatformFileSystem().CurrentDirectory();
     // Relative names, so the archive holds in/... paths.
     REQUIRE(::chdir(ParentPath(folder).c_str()) == 0);

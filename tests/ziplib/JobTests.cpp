@@ -17,6 +17,7 @@ ZipResult Add(const std::string& archive, std::vector<std::string> names, CRecor
               const std::string& password = "", unsigned threads = 0, UpdateMode mode = UpdateMode::Add) {
     UpdateOptions o;
     o.mode = mode;
+    o.wildcards = mode == UpdateMode::Delete;   // these tests delete by pattern
     o.archive = archive;
     o.names = std::move(names);
     o.keepFolders = keepFolders;
@@ -371,9 +372,8 @@ TEST_CASE("ZIP64 layout (forced) is read back and updated") {
     o.archive = s / "z64.zip";
     o.names = {s / "in/docs"};
     o.keepFolders = false;
-    o.forceZip64 = true;
     CRecordingEvents ev;
-    CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
+    CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), ev, AllZip64());
     REQUIRE(job.Run(o) == kZipOk);
     ZipDirectory dir;
     REQUIRE(ReadArchive(o.archive, dir));
@@ -403,10 +403,13 @@ public:
     bool Stat(const std::string& p, FileInfo& i) override { return m_fs.Stat(p, i); }
     bool Replace(const std::string& a, const std::string& b, bool d) override { return m_fs.Replace(a, b, d); }
     bool Remove(const std::string& p) override { return m_fs.Remove(p); }
+    bool RemoveIfUnused(const std::string& p) override { return m_fs.RemoveIfUnused(p); }
     bool MakeDirectory(const std::string& p) override { return m_fs.MakeDirectory(p); }
+    bool CanHold(const std::string& p) override { return m_fs.CanHold(p); }
     bool SetTimes(const std::string& p, uint32_t d, int64_t u, bool h) override { return m_fs.SetTimes(p, d, u, h); }
     bool List(const std::string& f, std::vector<DirEntry>& e) override { return m_fs.List(f, e); }
     std::string CurrentDirectory() override { return m_fs.CurrentDirectory(); }
+    uint32_t LastErrorCode() override { return 28; }
     std::string LastErrorText() override { return "No space left on device"; }
 
 private:
@@ -451,6 +454,10 @@ TEST_CASE("a full disk fails the job cleanly: the archive stays as it was, no pa
         CUpdateJob job(disk, &PlatformCrypto(), full);
         CHECK(job.Run(o) == kZipWriteError);
         CHECK(full.HasMessage(kMsgCannotWrite));
+        // The problem carries the library's code and the system's.
+        CHECK(job.FirstProblem().result == kZipWriteError);
+        CHECK(job.FirstProblem().systemCode == 28);
+        CHECK(full.messages.back().systemCode == 28);
         CHECK(ReadFile(zip) == before);
     }
     CFullDisk disk(4096);

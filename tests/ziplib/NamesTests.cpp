@@ -23,6 +23,17 @@ TEST_CASE("wildcards ignore case and separator style and may cross folders") {
     CHECK_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*b", std::string(5000, 'a')));
 }
 
+TEST_CASE("listed names select stored names exactly unless patterns are asked for") {
+    CHECK(NameSelects("a*.txt", "a*.txt", false));
+    CHECK_FALSE(NameSelects("a*.txt", "ab.txt", false));
+    CHECK(NameSelects("a*.txt", "ab.txt", true));
+    CHECK_FALSE(NameSelects("a?.txt", "ab.txt", false));
+    CHECK(NameSelects("DOCS\\A.TXT", "docs/a.txt", false));     // case and separators do not matter
+    CHECK(NameSelects("docs", "docs/", false));                   // a folder by its plain name
+    CHECK_FALSE(NameSelects("docs", "docs/a.txt", false));
+    CHECK_FALSE(NameSelects("a.txt", "docs/a.txt", false));
+}
+
 TEST_CASE("stored names drop drive, server and share, and keep or drop folders") {
     CHECK(StoredName("C:\\Docs\\Report\\a.doc", true) == "Docs/Report/a.doc");
     CHECK(StoredName("C:\\Docs\\Report\\a.doc", false) == "a.doc");
@@ -49,6 +60,18 @@ TEST_CASE("extraction paths never leave the destination") {
     CHECK(out == "x/a_b_c_.txt");
     REQUIRE(SafeRelativePath("docs/CON.txt", true, '/', out));
     CHECK(out == "docs/_CON.txt");
+    // Every name Windows takes for a device gets a leading '_'.
+    for (const char* device : {"CONIN$", "conout$.txt", "COM0", "lpt0.log", "COM9.x", "COM\xC2\xB9", "lpt\xC2\xB3.txt",
+                               "Com\xC2\xB2", "aux .txt"}) {
+        CAPTURE(device);
+        REQUIRE(SafeRelativePath(std::string("d/") + device, true, '/', out));
+        CHECK(out == std::string("d/_") + device);
+    }
+    for (const char* plain : {"COM10", "CONIN", "conout$x", "LPT", "com\xC2\xB4", "console.txt"}) {
+        CAPTURE(plain);
+        REQUIRE(SafeRelativePath(plain, true, '/', out));
+        CHECK(out == plain);
+    }
     REQUIRE(SafeRelativePath("docs/sub/a.txt", false, '/', out));
     CHECK(out == "a.txt");
 }

@@ -6,8 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -100,6 +104,7 @@ inline std::vector<std::string> TreeFiles(const std::string& folder) {
 struct Recorded {
     zl::MessageCode code;
     std::string text;
+    uint32_t systemCode;
 };
 
 class CRecordingEvents : public zl::IJobEvents {
@@ -113,8 +118,8 @@ public:
         items.push_back(text);
         return true;
     }
-    zl::Answer Message(zl::MessageCode code, const std::string& text, const std::string&, bool question) override {
-        messages.push_back({code, text});
+    zl::Answer Message(const zl::ZipError& problem, bool question) override {
+        messages.push_back({problem.code, problem.text, problem.systemCode});
         return question ? answer : zl::Answer::Ok;
     }
     void Rename(std::string& path) override {
@@ -137,11 +142,107 @@ public:
     std::vector<Recorded> messages;
 };
 
+// Format limits of zero: every entry, size and offset takes the ZIP64 layout.
+inline zl::ZipLimits AllZip64() {
+    zl::ZipLimits limits;
+    limits.field32 = 0;
+    limits.count16 = 0;
+    limits.newFile = 0;
+    return limits;
+}
+
 // Reads an archive's directory with the core.
 inline bool ReadArchive(const std::string& path, zl::ZipDirectory& dir) {
     auto file = zl::PlatformFileSystem().OpenRead(path);
     std::string why;
     return file && zl::ReadDirectory(*file, dir, why);
+}
+
+}  // namespace zt
+
+namespace zt {
+
+// Builds archives byte by byte, so tests can make what no well-behaved writer
+// makes. Entries are stored (method 0) unless given compressed data.
+class CZipBytes {
+public:
+    struct Entry {
+        std::string name, data;
+        uint16_t method = 0;
+        uint32_t crc = 0;
+        uint64_t size = 0;
+        std::string centralComment;
+        uint32_t localOffset = 0;
+    };
+    Entry& Add(const std::string& name, const std::string& data) {
+        Entry e;
+        e.name = name;
+        e.data = data;
+        e.size = data.size();
+        e.crc = uint32_t(::crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
+        m_entries.push_back(e);
+        return m_entries.back();
+    }
+    // Local records, then the central directory (`centralCopies` records per
+    // entry, all pointing at the same local record), then the end record.
+    std::string Build(const std::string& comment = "", int centralCopies = 1) {
+        std::string out;
+        for (Entry& e : m_entries) {
+            e.localOffset = uint32_t(out.size());
+            zl::CByteWriter w;
+            w.U32(zl::kLocalSig); w.U16(20); w.U16(0); w.U16(e.method); w.U16(0); w.U16(0x5021);
+            w.U32(e.crc); w.U32(uint32_t(e.data.size())); w.U32(uint32_t(e.size));
+            w.U16(uint16_t(e.name.size())); w.U16(0);
+            out += w.Data() + e.name + e.data;
+        }
+        cdStart = out.size();
+        count = 0;
+        for (const Entry& e : m_entries) {
+            for (int c = 0; c < centralCopies; ++c, ++count) {
+                zl::CByteWriter w;
+                w.U32(zl::kCentralSig); w.U16(20); w.U16(20); w.U16(0); w.U16(e.method); w.U16(0); w.U16(0x5021);
+                w.U32(e.crc); w.U32(uint32_t(e.data.size())); w.U32(uint32_t(e.size));
+                w.U16(uint16_t(e.name.size())); w.U16(0); w.U16(uint16_t(e.centralComment.size()));
+                w.U16(0); w.U16(0); w.U32(0); w.U32(e.localOffset);
+                out += w.Data() + e.name + e.centralComment;
+            }
+        }
+        endPos = out.size();
+        zl::CByteWriter w;
+        w.U32(zl::kEndSig); w.U16(0); w.U16(0); w.U16(uint16_t(count)); w.U16(uint16_t(count));
+        w.U32(uint32_t(endPos - cdStart)); w.U32(uint32_t(cdStart)); w.U16(uint16_t(comment.size()));
+        return out + w.Data() + comment;
+    }
+    size_t cdStart = 0, endPos = 0;
+    uint64_t count = 0;
+
+private:
+    std::vector<Entry> m_entries;
+};
+
+inline void Patch16(std::string& bytes, size_t at, uint16_t v) { zl::Put16(reinterpret_cast<uint8_t*>(&bytes[at]), v); }
+inline void Patch32(std::string& bytes, size_t at, uint32_t v) { zl::Put32(reinterpret_cast<uint8_t*>(&bytes[at]), v); }
+inline void Patch64(std::string& bytes, size_t at, uint64_t v) { zl::Put64(reinterpret_cast<uint8_t*>(&bytes[at]), v); }
+
+// An archive held in memory, as the core reads files.
+class CMemoryFile : public zl::IReadFile {
+public:
+    explicit CMemoryFile(std::string bytes) : m_bytes(std::move(bytes)) {}
+    uint64_t Size() const override { return m_bytes.size(); }
+    int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+        if (offset >= m_bytes.size()) return 0;
+        size_t n = size_t(std::min<uint64_t>(count, m_bytes.size() - offset));
+        std::memcpy(buffer, m_bytes.data() + offset, n);
+        return int64_t(n);
+    }
+
+private:
+    std::string m_bytes;
+};
+
+inline bool ParseBytes(const std::string& bytes, zl::ZipDirectory& dir, std::string& why) {
+    CMemoryFile file(bytes);
+    return zl::ReadDirectory(file, dir, why);
 }
 
 }  // namespace zt

@@ -91,149 +91,163 @@ void CCompressPool::CompressBlock(size_t index, Task& t, CDeflater& deflater, st
     Push(index, t, std::move(c));
 }
 
+CSealStage::CSealStage(ICrypto* crypto, const UpdateOptions& options) : m_crypto(crypto), m_options(options) {}
+
+bool CSealStage::Start(std::vector<uint8_t>& header) {
+    header.clear();
+    if (!m_options.encrypt) return true;
+    header.resize(AesSaltSize(3) + kAesCheckSize);
+    m_aes.reset(new CWinZipAes(*m_crypto));
+    uint8_t check[2];
+    if (!m_crypto->Random(header.data(), AesSaltSize(3)) || !m_aes->Init(m_options.password, 3, header.data(), check))
+        return false;
+    header[AesSaltSize(3)] = check[0];
+    header[AesSaltSize(3) + 1] = check[1];
+    return true;
+}
+
+bool CSealStage::Seal(std::vector<uint8_t>& data) { return !m_aes || m_aes->Encrypt(data.data(), data.size()); }
+
+bool CSealStage::Finish(std::vector<uint8_t>& mac) {
+    mac.clear();
+    if (!m_aes) return true;
+    mac.resize(kAesMacSize);
+    return m_aes->FinalMac(mac.data());
+}
+
+bool CCompressPool::PushSealed(size_t index, Task& t, Chunk&& chunk, CSealStage& seal) {
+    if (!seal.Seal(chunk.data)) {
+        SetError(t, kZipInternal, "the encryption functions failed");
+        return false;
+    }
+    t.packed += chunk.data.size();
+    return Push(index, t, std::move(chunk));
+}
+
+bool CCompressPool::PushPlain(size_t index, Task& t, std::vector<uint8_t>&& bytes) {
+    if (bytes.empty()) return true;
+    Chunk c;
+    c.data = std::move(bytes);
+    t.packed += c.data.size();
+    return Push(index, t, std::move(c));
+}
+
 void CCompressPool::Compress(size_t index, Task& t, CDeflater& deflater, std::vector<uint8_t>& scratch) {
     std::unique_ptr<IReadFile> file = m_fs.OpenRead(t.item->path);
     if (!file) {
         SetError(t, kZipIncomplete, m_fs.LastErrorText());
         return;
     }
-    const uint64_t size = file->Size();
-    const bool encrypt = m_options.encrypt;
-    t.zip64 = m_options.forceZip64 || size >= kZip64Reserve;
-    std::unique_ptr<CWinZipAes> aes;
+    t.zip64 = file->Size() >= m_zip64From;
+    CSealStage seal(m_crypto, m_options);
     std::vector<uint8_t> header;
-    if (encrypt) {
-        header.resize(AesSaltSize(3) + kAesCheckSize);
-        aes.reset(new CWinZipAes(*m_crypto));
-        uint8_t check[2];
-        if (!m_crypto->Random(header.data(), AesSaltSize(3)) || !aes->Init(m_options.password, 3, header.data(), check)) {
-            SetError(t, kZipInternal, "the encryption functions failed");
-            return;
-        }
-        header[16] = check[0];
-        header[17] = check[1];
-    }
-    auto seal = [&](Chunk& c) -> bool {
-        return !aes || aes->Encrypt(c.data.data(), c.data.size());
-    };
-    auto finishAes = [&]() -> bool {
-        if (!aes) return true;
-        Chunk mac;
-        mac.data.resize(kAesMacSize);
-        if (!aes->FinalMac(mac.data.data())) return false;
-        t.packed += kAesMacSize;
-        return Push(index, t, std::move(mac));
-    };
-    auto pushHeader = [&]() -> bool {
-        if (header.empty()) return true;
-        Chunk c;
-        c.data = header;
-        t.packed += header.size();
-        return Push(index, t, std::move(c));
-    };
-
-    if (size <= kWholeFileLimit) {
-        // Small file: read it whole, keep the smaller of deflated and stored.
-        std::vector<uint8_t>& data = scratch;
-        data.resize(size_t(size) + 1);
-        size_t have = 0;
-        for (;;) {
-            if (have == data.size()) data.resize(data.size() * 2);
-            int64_t got = file->ReadAt(have, data.data() + have, data.size() - have);
-            if (got < 0) {
-                SetError(t, kZipIncomplete, m_fs.LastErrorText());
-                return;
-            }
-            if (got == 0) break;
-            have += size_t(got);
-            if (have > kWholeFileLimit * 4) break;  // it grew a lot while we read it; take what we have
-        }
-        data.resize(have);
-        t.size = have;
-        t.crc = uint32_t(crc32(0, data.data(), uInt(have)));
-        Chunk c;
-        c.input = have;
-        t.realMethod = kMethodStored;
-        if (m_options.level > 0 && have > 0) {
-            uLongf bound = compressBound(uLong(have)) + 64;
-            c.data = TakeBuffer(bound);
-            z_stream* zs = deflater.Get(m_options.level);
-            if (zs == nullptr) {
-                SetError(t, kZipInternal, "out of memory");
-                return;
-            }
-            zs->next_in = data.data();
-            zs->avail_in = uInt(have);
-            zs->next_out = c.data.data();
-            zs->avail_out = uInt(bound);
-            int z = deflate(zs, Z_FINISH);
-            size_t packed = bound - zs->avail_out;
-            if (z == Z_STREAM_END && packed < have) {
-                c.data.resize(packed);
-                t.realMethod = kMethodDeflate;
-            }
-        }
-        if (t.realMethod == kMethodStored) {
-            if (c.data.empty()) c.data = TakeBuffer(0);
-            c.data.assign(data.begin(), data.end());
-        }
-        if (!seal(c)) {
-            SetError(t, kZipInternal, "the encryption functions failed");
-            return;
-        }
-        t.packed += c.data.size();
-        MarkReady(index, t);
-        if (!pushHeader() || !Push(index, t, std::move(c)) || !finishAes()) return;
+    if (!seal.Start(header)) {
+        SetError(t, kZipInternal, "the encryption functions failed");
         return;
     }
+    if (file->Size() <= kWholeFileLimit) CompressWhole(index, t, *file, deflater, scratch, seal, header);
+    else CompressStream(index, t, *file, seal, header);
+}
 
-    // Large file: stream it through deflate in pieces.
+bool CCompressPool::ReadWhole(Task& t, IReadFile& file, std::vector<uint8_t>& data) {
+    data.resize(size_t(file.Size()) + 1);
+    size_t have = 0;
+    for (;;) {
+        if (have == data.size()) data.resize(data.size() * 2);
+        int64_t got = file.ReadAt(have, data.data() + have, data.size() - have);
+        if (got < 0) {
+            SetError(t, kZipIncomplete, m_fs.LastErrorText());
+            return false;
+        }
+        if (got == 0) break;
+        have += size_t(got);
+        if (have > kWholeFileLimit * 4) break;  // it grew a lot while we read it; take what we have
+    }
+    data.resize(have);
+    return true;
+}
+
+void CCompressPool::CompressWhole(size_t index, Task& t, IReadFile& file, CDeflater& deflater, std::vector<uint8_t>& data,
+                                  CSealStage& seal, std::vector<uint8_t>& header) {
+    if (!ReadWhole(t, file, data)) return;
+    // CRC stage.
+    t.size = data.size();
+    t.crc = uint32_t(crc32(0, data.data(), uInt(data.size())));
+    // Deflate stage: the smaller of deflated and stored is kept.
+    Chunk c;
+    c.input = data.size();
+    t.realMethod = kMethodStored;
+    if (m_options.level > 0 && !data.empty()) {
+        uLongf bound = compressBound(uLong(data.size())) + 64;
+        c.data = TakeBuffer(bound);
+        z_stream* zs = deflater.Get(m_options.level);
+        if (zs == nullptr) {
+            SetError(t, kZipInternal, "out of memory");
+            return;
+        }
+        zs->next_in = data.data();
+        zs->avail_in = uInt(data.size());
+        zs->next_out = c.data.data();
+        zs->avail_out = uInt(bound);
+        int z = deflate(zs, Z_FINISH);
+        size_t packed = bound - zs->avail_out;
+        if (z == Z_STREAM_END && packed < data.size()) {
+            c.data.resize(packed);
+            t.realMethod = kMethodDeflate;
+        }
+    }
+    if (t.realMethod == kMethodStored) {
+        if (c.data.empty()) c.data = TakeBuffer(0);
+        c.data.assign(data.begin(), data.end());
+    }
+    // Encryption stage, then the writer.
+    std::vector<uint8_t> mac;
+    if (!seal.Seal(c.data) || !seal.Finish(mac)) {
+        SetError(t, kZipInternal, "the encryption functions failed");
+        return;
+    }
+    t.packed += c.data.size();
+    MarkReady(index, t);
+    PushPlain(index, t, std::move(header)) && Push(index, t, std::move(c)) && PushPlain(index, t, std::move(mac));
+}
+
+void CCompressPool::CompressStream(size_t index, Task& t, IReadFile& file, CSealStage& seal, std::vector<uint8_t>& header) {
     t.realMethod = m_options.level > 0 ? kMethodDeflate : kMethodStored;
     MarkReady(index, t);
-    if (!pushHeader()) return;
-    z_stream zs{};
-    const bool deflating = t.realMethod == kMethodDeflate;
-    if (deflating && deflateInit2(&zs, m_options.level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+    if (!PushPlain(index, t, std::move(header))) return;
+    CStreamDeflate deflate;
+    if (t.realMethod == kMethodDeflate && !deflate.Start(m_options.level)) {
         SetError(t, kZipInternal, "out of memory");
         return;
     }
-    struct ZGuard {
-        z_stream* zs;
-        bool on;
-        ~ZGuard() { if (on) deflateEnd(zs); }
-    } guard{&zs, deflating};
     std::vector<uint8_t> input(kChunkSize);
     uint64_t offset = 0;
     Chunk out;
     out.data = TakeBuffer(kChunkSize);
     size_t outUsed = 0;
-    bool eof = false;
-    while (!eof) {
+    // Hands a full (or the last) output chunk to the encryption stage and the writer.
+    auto emit = [&]() -> bool {
+        out.data.resize(outUsed);
+        if (!PushSealed(index, t, std::move(out), seal)) return false;
+        out = Chunk();
+        out.data = TakeBuffer(kChunkSize);
+        outUsed = 0;
+        return true;
+    };
+    for (bool eof = false; !eof;) {
         if (Stopping()) return;
-        int64_t got = file->ReadAt(offset, input.data(), input.size());
+        int64_t got = file.ReadAt(offset, input.data(), input.size());
         if (got < 0) {
             SetError(t, kZipIncomplete, m_fs.LastErrorText());
             return;
         }
         eof = got == 0;
         offset += uint64_t(got);
+        // CRC stage.
         t.crc = uint32_t(crc32(t.crc, input.data(), uInt(got)));
         t.size += uint64_t(got);
         out.input += uint64_t(got);
-        auto emit = [&]() -> bool {
-            out.data.resize(outUsed);
-            if (!seal(out)) {
-                SetError(t, kZipInternal, "the encryption functions failed");
-                return false;
-            }
-            t.packed += outUsed;
-            if (!Push(index, t, std::move(out))) return false;
-            out = Chunk();
-            out.data = TakeBuffer(kChunkSize);
-            outUsed = 0;
-            return true;
-        };
-        if (!deflating) {
+        if (t.realMethod == kMethodStored) {
             if (got > 0) {
                 std::memcpy(out.data.data(), input.data(), size_t(got));
                 outUsed = size_t(got);
@@ -241,34 +255,26 @@ void CCompressPool::Compress(size_t index, Task& t, CDeflater& deflater, std::ve
             }
             continue;
         }
-        zs.next_in = input.data();
-        zs.avail_in = uInt(got);
+        // Deflate stage.
+        const uint8_t* in = input.data();
+        size_t inLeft = size_t(got);
         for (;;) {
-            zs.next_out = out.data.data() + outUsed;
-            zs.avail_out = uInt(out.data.size() - outUsed);
-            int z = deflate(&zs, eof ? Z_FINISH : Z_NO_FLUSH);
-            outUsed = out.data.size() - zs.avail_out;
-            if (z == Z_STREAM_ERROR) {
+            bool ended = false;
+            if (!deflate.Run(in, inLeft, out.data, outUsed, eof, ended)) {
                 SetError(t, kZipInternal, "compression failed");
                 return;
             }
             if (outUsed == out.data.size() && !emit()) return;
-            if (eof ? z == Z_STREAM_END : (zs.avail_in == 0 && zs.avail_out != 0)) break;
+            if (eof ? ended : inLeft == 0 && outUsed != out.data.size()) break;
         }
     }
-    if (outUsed > 0 && !EmitTail(t, index, out, outUsed, seal)) return;
-    finishAes();
-}
-
-template <typename Seal>
-bool CCompressPool::EmitTail(Task& t, size_t index, Chunk& out, size_t used, Seal& seal) {
-    out.data.resize(used);
-    if (!seal(out)) {
+    std::vector<uint8_t> mac;
+    if (outUsed > 0 && !emit()) return;
+    if (!seal.Finish(mac)) {
         SetError(t, kZipInternal, "the encryption functions failed");
-        return false;
+        return;
     }
-    t.packed += used;
-    return Push(index, t, std::move(out));
+    PushPlain(index, t, std::move(mac));
 }
 
 }  // namespace zl

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,7 +28,6 @@ constexpr size_t kWholeFileLimit = 1024 * 1024;           // smaller files are c
 constexpr size_t kTaskBufferLimit = 4 * 1024 * 1024;      // one task ahead of the writer holds at most this
 constexpr size_t kPoolBufferLimit = 8 * 1024 * 1024;      // all tasks together, before new ones start
 constexpr size_t kMaxTasksAhead = 512;
-constexpr uint64_t kZip64Reserve = 0xF0000000;            // files this large get ZIP64 fields from the start
 constexpr uint64_t kBlockSize = 1024 * 1024;              // a large file's blocks, compressed side by side
 constexpr uint64_t kSplitThreshold = 4 * 1024 * 1024;     // files larger than this are cut into blocks
 
@@ -77,11 +77,58 @@ private:
     bool m_on = false;
 };
 
+// A deflate stream of one large file, fed piece by piece.
+class CStreamDeflate {
+public:
+    ~CStreamDeflate() {
+        if (m_on) deflateEnd(&m_zs);
+    }
+    bool Start(int level) {
+        m_on = deflateInit2(&m_zs, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+        return m_on;
+    }
+    // Deflates from `in` into `out` after `used` until the input is taken or
+    // the output is full; `last` finishes the stream (`ended` once it is).
+    bool Run(const uint8_t*& in, size_t& inLeft, std::vector<uint8_t>& out, size_t& used, bool last, bool& ended) {
+        m_zs.next_in = const_cast<uint8_t*>(in);
+        m_zs.avail_in = uInt(inLeft);
+        m_zs.next_out = out.data() + used;
+        m_zs.avail_out = uInt(out.size() - used);
+        int z = deflate(&m_zs, last ? Z_FINISH : Z_NO_FLUSH);
+        used = out.size() - m_zs.avail_out;
+        in = m_zs.next_in;
+        inLeft = m_zs.avail_in;
+        ended = z == Z_STREAM_END;
+        return z != Z_STREAM_ERROR;
+    }
+
+private:
+    z_stream m_zs{};
+    bool m_on = false;
+};
+
+// The encryption stage of a new entry: nothing for plain entries; for AES, the
+// salt and password check before the data, each chunk enciphered in order, and
+// the authentication code after it.
+class CSealStage {
+public:
+    CSealStage(ICrypto* crypto, const UpdateOptions& options);
+    bool Start(std::vector<uint8_t>& header);
+    bool Seal(std::vector<uint8_t>& data);
+    bool Finish(std::vector<uint8_t>& mac);
+
+private:
+    ICrypto* m_crypto;
+    const UpdateOptions& m_options;
+    std::unique_ptr<CWinZipAes> m_aes;
+};
+
 // Compresses tasks on worker threads; the writer takes their output in order.
 class CCompressPool {
 public:
-    CCompressPool(IFileSystem& fs, ICrypto* crypto, const UpdateOptions& options, std::vector<Task>& tasks)
-        : m_fs(fs), m_crypto(crypto), m_options(options), m_tasks(tasks) {
+    // Files of `zip64From` bytes or more get ZIP64 local fields.
+    CCompressPool(IFileSystem& fs, ICrypto* crypto, const UpdateOptions& options, uint64_t zip64From, std::vector<Task>& tasks)
+        : m_fs(fs), m_crypto(crypto), m_options(options), m_zip64From(zip64From), m_tasks(tasks) {
         unsigned n = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
         n = std::max(1u, std::min<unsigned>(n, unsigned(std::min<size_t>(tasks.size(), 16))));
         for (unsigned i = 0; i < n && !tasks.empty(); ++i) m_threads.emplace_back([this] { WorkerLoop(); });
@@ -224,14 +271,22 @@ private:
     // dictionary and ended with a sync flush (the last one finishes the stream),
     // so the blocks' output joins into one valid deflate stream.
     void CompressBlock(size_t index, Task& t, CDeflater& deflater, std::vector<uint8_t>& scratch);
-    // A whole file: small ones in one piece, large ones streamed (one thread).
+    // A whole file, through the stages CRC, deflate, encryption: small ones in
+    // one piece, large ones streamed (one thread).
     void Compress(size_t index, Task& t, CDeflater& deflater, std::vector<uint8_t>& scratch);
-    template <typename Seal>
-    bool EmitTail(Task& t, size_t index, Chunk& out, size_t used, Seal& seal);
+    void CompressWhole(size_t index, Task& t, IReadFile& file, CDeflater& deflater, std::vector<uint8_t>& data,
+                       CSealStage& seal, std::vector<uint8_t>& header);
+    void CompressStream(size_t index, Task& t, IReadFile& file, CSealStage& seal, std::vector<uint8_t>& header);
+    bool ReadWhole(Task& t, IReadFile& file, std::vector<uint8_t>& data);
+    // Hand output to the writer: sealed by the encryption stage, or as it is
+    // (the encryption's own header and authentication code).
+    bool PushSealed(size_t index, Task& t, Chunk&& chunk, CSealStage& seal);
+    bool PushPlain(size_t index, Task& t, std::vector<uint8_t>&& bytes);
 
     IFileSystem& m_fs;
     ICrypto* m_crypto;
     const UpdateOptions& m_options;
+    uint64_t m_zip64From;
     std::vector<Task>& m_tasks;
     std::vector<std::thread> m_threads;
     std::mutex m_mutex;

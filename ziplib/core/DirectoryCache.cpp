@@ -2,6 +2,19 @@
 
 namespace zl {
 
+namespace {
+
+// Whether the file still ends in the end records the directory was read from.
+bool SameEndRecords(IFileSystem& fs, const std::string& archive, const ZipDirectory& dir) {
+    std::unique_ptr<IReadFile> file = fs.OpenRead(archive);
+    const size_t n = dir.endRecord.size();
+    if (!file || file->Size() < n) return false;
+    std::string now(n, '\0');
+    return file->ReadAt(file->Size() - n, &now[0], n) == int64_t(n) && now == dir.endRecord;
+}
+
+}  // namespace
+
 CDirectoryCache::Item* CDirectoryCache::Find(const std::string& path) {
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
         if (it->path == path) {
@@ -22,8 +35,8 @@ ZipResult CDirectoryCache::Load(IFileSystem& fs, const std::string& archive, boo
         why = "cannot open the archive: " + fs.LastErrorText();
         return kZipCannotOpen;
     }
-    if (item && item->info.size == info.size && item->info.unixTime == info.unixTime &&
-        item->info.dosTime == info.dosTime && item->info.fileId == info.fileId)
+    if (item && item->info.size == info.size && item->info.writeTime == info.writeTime &&
+        item->info.fileId == info.fileId && SameEndRecords(fs, archive, *item->directory))
         return kZipOk;
     if (item) {
         m_items.pop_front();

@@ -1,6 +1,7 @@
 #pragma once
 // Listing support: the central directory of an archive parsed once and kept,
-// keyed by path, size, modification time and file identity, with a cursor for
+// keyed by path, size, full-precision write time, file identity and the end
+// records at the end of the file, with a cursor for
 // stepping through the entries one call at a time.
 
 #include <cstdint>

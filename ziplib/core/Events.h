@@ -1,6 +1,7 @@
 #pragma once
 // What a job reports while it runs, and its results.
 
+#include <cstdint>
 #include <string>
 
 namespace zl {
@@ -41,6 +42,17 @@ enum MessageCode : int {
 
 enum class Answer { Ok, Yes, No, Cancel };
 
+// A problem a job met: what it means for the job (the library's result), what
+// to tell the user, and the system's error code when the system refused
+// something (0 otherwise).
+struct ZipError {
+    ZipResult result = kZipOk;
+    MessageCode code = MessageCode(0);
+    uint32_t systemCode = 0;
+    std::string text;
+    std::string file;
+};
+
 class IJobEvents {
 public:
     virtual ~IJobEvents() = default;
@@ -49,7 +61,7 @@ public:
     // The item being worked on and how far it is; false asks the job to stop.
     virtual bool ItemStatus(const std::string& text, int percent) = 0;
     // A problem to tell the user, or a question (kMsgFileExists) to answer.
-    virtual Answer Message(MessageCode code, const std::string& text, const std::string& file, bool question) = 0;
+    virtual Answer Message(const ZipError& problem, bool question) = 0;
     // Called with the full path of a file about to be created; may change it.
     virtual void Rename(std::string& path) = 0;
 };
@@ -59,7 +71,7 @@ class CSilentEvents : public IJobEvents {
 public:
     bool Progress(const std::string&, int) override { return true; }
     bool ItemStatus(const std::string&, int) override { return true; }
-    Answer Message(MessageCode, const std::string&, const std::string&, bool question) override {
+    Answer Message(const ZipError&, bool question) override {
         return question ? Answer::No : Answer::Ok;
     }
     void Rename(std::string&) override {}

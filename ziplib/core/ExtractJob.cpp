@@ -26,19 +26,25 @@ int Percent(uint64_t done, uint64_t total) {
     return int(done * 100 / total);
 }
 
-std::string TempNameFor(IFileSystem& fs, const std::string& path) {
-    FileInfo info;
-    for (int n = 0; n < 1000; ++n) {
-        std::string candidate = path + ".tbx" + std::to_string(n) + "~";
-        if (!fs.Stat(candidate, info)) return candidate;
+// A new file beside `path` under our temporary name "<path>.tbx<n>~"; one a
+// killed job left there (and no job holds) is removed and its name taken.
+std::unique_ptr<IWriteFile> CreateTempFor(IFileSystem& fs, const std::string& path, std::string& temp) {
+    for (int n = 0; n < 100; ++n) {
+        temp = path + ".tbx" + std::to_string(n) + "~";
+        if (auto file = fs.CreateNew(temp)) return file;
+        FileInfo info;
+        if (!fs.Stat(temp, info)) return nullptr;   // not there, yet not created: the folder refuses
+        if (!info.isDirectory && fs.RemoveIfUnused(temp))
+            if (auto file = fs.CreateNew(temp)) return file;
     }
-    return path + ".tbx~";
+    return nullptr;
 }
 
 }  // namespace
 
-void CExtractJob::Report(MessageCode code, const std::string& text, const std::string& file) {
-    m_events.Message(code, text, file, false);
+void CExtractJob::Report(const ZipError& problem) {
+    if (m_firstProblem.result == kZipOk) m_firstProblem = problem;
+    m_events.Message(problem, false);
 }
 
 bool CExtractJob::MakeFolders(const std::string& folder) {
@@ -57,29 +63,44 @@ bool CExtractJob::MakeFolders(const std::string& folder) {
     return true;
 }
 
-ZipResult CExtractJob::Decode(IReadFile& file, const ZipDirectory& dir, size_t index, const std::string& path,
-                              const ExtractOptions& options, std::vector<uint8_t>& buffer,
-                              const std::function<bool(uint64_t)>& progress, Problem& problem) {
+bool CExtractJob::MakeFoldersBelow(const std::string& base, const std::string& folder) {
+    if (folder == m_lastFolder || folder == base) return true;
+    // Start below the folder made last when it is on the way, else below the base.
+    std::string path = base;
+    const std::string& last = m_lastFolder;
+    if (last.size() > base.size() && folder.size() > last.size() && folder.compare(0, last.size(), last) == 0 &&
+        (folder[last.size()] == '/' || folder[last.size()] == '\\'))
+        path = last;
+    // One walk down: each level once, one growing path, no recursion.
+    size_t at = path.size();
+    while (at < folder.size()) {
+        const size_t next = folder.find_first_of("/\\", at + 1);
+        path.append(folder, at, (next == std::string::npos ? folder.size() : next) - at);
+        at = next == std::string::npos ? folder.size() : next;
+        if (!m_fs.MakeDirectory(path)) return false;
+    }
+    m_lastFolder = folder;
+    return true;
+}
+
+ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, size_t index, const std::string& path,
+                                      const ExtractOptions& options, std::vector<uint8_t>& buffer,
+                                      const std::function<bool(uint64_t)>& progress, ZipError& problem) {
     const ZipEntry& entry = dir.entries[index];
     CEntryReader reader(file, dir, index, m_crypto);
     ZipResult r = reader.Open(options.havePassword ? &options.password : nullptr);
     if (r != kZipOk) {
-        problem.code = r == kZipWrongPassword ? (options.havePassword ? kMsgWrongPassword : kMsgPasswordNeeded)
-                     : r == kZipUnsupported ? kMsgUnsupported : kMsgDamagedEntry;
-        problem.text = entry.name + ": " + reader.Why();
-        problem.file = entry.name;
+        problem = Problem(r, r == kZipWrongPassword ? (options.havePassword ? kMsgWrongPassword : kMsgPasswordNeeded)
+                             : r == kZipUnsupported ? kMsgUnsupported : kMsgDamagedEntry,
+                          entry.name + ": " + reader.Why(), entry.name);
         return r;
     }
-    // A file that is replaced is written beside it first, so a failure keeps the
-    // old one; a new file is written in place and removed on failure.
-    FileInfo existing;
-    const bool replacing = m_fs.Stat(path, existing);
-    std::string temp = replacing ? TempNameFor(m_fs, path) : path;
-    std::unique_ptr<IWriteFile> out = m_fs.CreateNew(temp);
+    // Written beside its final name and renamed when complete: a failure, or a
+    // killed process, never leaves a partial file (or a replaced one) under it.
+    std::string temp;
+    std::unique_ptr<IWriteFile> out = CreateTempFor(m_fs, path, temp);
     auto writeProblem = [&](const char* what) {
-        problem.code = kMsgCannotWrite;
-        problem.text = std::string(what) + path + ": " + m_fs.LastErrorText();
-        problem.file = path;
+        problem = SystemProblem(m_fs, kZipWriteError, kMsgCannotWrite, what + path, path);
         return kZipWriteError;
     };
     if (!out) return writeProblem("Cannot create ");
@@ -104,36 +125,17 @@ ZipResult CExtractJob::Decode(IReadFile& file, const ZipDirectory& dir, size_t i
     out.reset();
     if (r != kZipOk) {
         m_fs.Remove(temp);
-        if (r != kZipWriteError && r != kZipAborted) {
-            problem.code = r == kZipCrcError ? kMsgCrcError : r == kZipWrongPassword ? kMsgWrongPassword : kMsgDamagedEntry;
-            problem.text = entry.name + ": " + reader.Why();
-            problem.file = entry.name;
-        }
+        if (r != kZipWriteError && r != kZipAborted)
+            problem = Problem(r, r == kZipCrcError ? kMsgCrcError : r == kZipWrongPassword ? kMsgWrongPassword : kMsgDamagedEntry,
+                              entry.name + ": " + reader.Why(), entry.name);
         return r;
     }
-    if (replacing && !m_fs.Replace(temp, path, false)) {
+    if (!m_fs.Replace(temp, path, false)) {
         writeProblem("Cannot write ");
         m_fs.Remove(temp);
         return kZipWriteError;
     }
     return kZipOk;
-}
-
-ZipResult CExtractJob::ExtractEntry(IReadFile& file, const ZipDirectory& dir, size_t index, const std::string& path,
-                                    const ExtractOptions& options, uint64_t doneBefore, uint64_t total) {
-    const ZipEntry& entry = dir.entries[index];
-    int lastPercent = -1;
-    auto progress = [&](uint64_t consumed) {
-        int itemPercent = Percent(consumed, entry.compressedSize);
-        if (itemPercent == lastPercent) return true;
-        lastPercent = itemPercent;
-        return m_events.ItemStatus(entry.name, itemPercent) && m_events.Progress(entry.name, Percent(doneBefore + consumed, total));
-    };
-    Problem problem;
-    ZipResult r = Decode(file, dir, index, path, options, m_buffer, progress, problem);
-    if (r == kZipOk) ++m_written;
-    else if (problem.code != 0) Report(problem.code, problem.text, problem.file);
-    return r;
 }
 
 // Extracts small entries on worker threads while the calling thread decides
@@ -145,7 +147,7 @@ public:
         size_t index = 0;
         std::string path;
         ZipResult result = kZipOk;
-        Problem problem;
+        ZipError problem;
     };
 
     CPool(CExtractJob& job, IReadFile& file, const ZipDirectory& dir, const ExtractOptions& options, unsigned threads)
@@ -195,8 +197,8 @@ private:
                 m_queue.pop_front();
             }
             try {
-                work.result = m_job.Decode(m_file, m_dir, work.index, work.path, m_options, buffer,
-                                           [this](uint64_t) { return !m_stopping.load(); }, work.problem);
+                work.result = m_job.WriteEntryFile(m_file, m_dir, work.index, work.path, m_options, buffer,
+                                                   [this](uint64_t) { return !m_stopping.load(); }, work.problem);
             } catch (...) {
                 work.result = kZipInternal;
             }
@@ -224,170 +226,270 @@ public:
     std::atomic<bool> m_stopping{false};
 };
 
+// One run of the job: the entries chosen, the progress, the worker pool and
+// what it has in flight. Each entry goes through named steps.
+class CExtractJob::CRun {
+public:
+    CRun(CExtractJob& job, const ExtractOptions& options, IReadFile& file, const ZipDirectory& dir)
+        : m_job(job), m_options(options), m_file(file), m_dir(dir), m_sep(job.m_fs.Separator()) {}
+
+    ZipResult Run() {
+        std::vector<size_t> chosen = ChooseEntries();
+        if (chosen.empty()) return m_result == kZipOk ? kZipNothingToDo : m_result;
+        if (!PrepareDestination()) return kZipWriteError;
+        for (size_t i : chosen) m_total += m_dir.entries[i].compressedSize;
+        // Small entries go to worker threads; their results are reported here.
+        unsigned threads = m_options.threads ? m_options.threads : std::max(1u, std::thread::hardware_concurrency());
+        threads = std::min(threads, 4u);
+        if (threads > 1 && chosen.size() > 1) m_pool.reset(new CPool(m_job, m_file, m_dir, m_options, threads));
+        for (size_t i : chosen)
+            if (!ExtractOne(i)) return Stop();
+        if (!Drain()) return Stop();
+        if (!m_job.m_events.Progress("", 100)) return kZipAborted;
+        return m_result;
+    }
+
+private:
+    void Note(ZipResult r) {
+        if (m_result == kZipOk) m_result = r;
+    }
+    void Fail(const ZipError& problem) {
+        m_job.Report(problem);
+        Note(problem.result);
+    }
+
+    // The entries named by index or by the patterns, in archive order; a
+    // pattern that matches nothing is reported.
+    std::vector<size_t> ChooseEntries() {
+        std::vector<size_t> chosen;
+        if (m_options.index >= 0) {
+            if (size_t(m_options.index) < m_dir.entries.size()) chosen.push_back(size_t(m_options.index));
+            return chosen;
+        }
+        std::vector<bool> used(m_options.patterns.size(), false);
+        for (size_t i = 0; i < m_dir.entries.size(); ++i) {
+            bool match = m_options.patterns.empty();
+            for (size_t p = 0; p < m_options.patterns.size(); ++p) {
+                if (NameSelects(m_options.patterns[p], m_dir.entries[i].name, m_options.wildcards)) {
+                    match = true;
+                    used[p] = true;
+                }
+            }
+            if (match) chosen.push_back(i);
+        }
+        for (size_t p = 0; p < m_options.patterns.size(); ++p)
+            if (!used[p])
+                Fail(Problem(kZipIncomplete, kMsgNoMatch, "No entry matches " + m_options.patterns[p], m_options.patterns[p]));
+        return chosen;
+    }
+
+    bool PrepareDestination() {
+        const std::string& d = m_options.destination;
+        const bool trailing = d.size() > 1 && (d.back() == '\\' || d.back() == '/');
+        m_base = trailing ? d.substr(0, d.size() - 1) : d;
+        if (m_job.MakeFolders(m_base)) return true;
+        m_job.Report(SystemProblem(m_job.m_fs, kZipWriteError, kMsgCannotWrite, "Cannot create the folder " + d, d));
+        return false;
+    }
+
+    // One entry; false when the job is to stop.
+    bool ExtractOne(size_t index) {
+        const ZipEntry& entry = m_dir.entries[index];
+        if (m_pool && !Collect(false)) return false;
+        if (!m_job.m_events.Progress(entry.name, Percent(m_done, m_total)) || !m_job.m_events.ItemStatus(entry.name, 0))
+            return false;
+        std::string relative;
+        if (!SafeRelativePath(entry.name, m_options.keepFolders, m_sep, relative)) {
+            if (!(entry.IsDirectory() && !m_options.keepFolders))
+                Fail(Problem(kZipIncomplete, kMsgUnsafeName, "Skipped " + entry.name + ": the name would leave the destination folder",
+                             entry.name));
+            m_done += entry.compressedSize;
+            return true;
+        }
+        std::string path = JoinPath(m_options.destination, relative, m_sep);
+        // A name the system cannot hold is refused before any folder is made.
+        if (!m_job.m_fs.CanHold(path)) {
+            Fail(Problem(kZipIncomplete, kMsgUnsafeName, "Skipped " + entry.name.substr(0, 200) +
+                                                             (entry.name.size() > 200 ? "...: " : ": ") +
+                                                             "the name is too long for this system", entry.name));
+            m_done += entry.compressedSize;
+            return true;
+        }
+        if (entry.IsDirectory()) return ExtractFolderEntry(path);
+        Target target = ResolveTarget(path);
+        if (target == Target::Stop) return false;
+        if (target == Target::Skip) {
+            m_done += entry.compressedSize;
+            return true;
+        }
+        if (!LetFolderWorkLand(ParentPath(path))) return false;
+        if (!m_job.MakeFoldersBelow(m_base, ParentPath(path))) {
+            Fail(SystemProblem(m_job.m_fs, kZipWriteError, kMsgCannotWrite, "Cannot create the folder for " + path, path));
+            m_done += entry.compressedSize;
+            return true;
+        }
+        if (m_pool && entry.compressedSize <= kParallelLimit) return Dispatch(index, path);
+        return ExtractHere(index, path);
+    }
+
+    // A folder entry makes its (maybe empty) folder when folder names are kept.
+    bool ExtractFolderEntry(const std::string& path) {
+        if (!m_options.keepFolders || !m_options.restoreFolders) return true;
+        if (!LetFolderWorkLand(path)) return false;
+        if (!m_job.MakeFoldersBelow(m_base, path))
+            Fail(SystemProblem(m_job.m_fs, kZipWriteError, kMsgCannotWrite, "Cannot create the folder " + path, path));
+        return true;
+    }
+
+    // Whether a file of an earlier entry is still being written to `path`.
+    bool InFlight(const std::string& path) const { return m_pool && m_dispatched.count(NameKey(path)) != 0; }
+
+    // A folder about to be made where an earlier entry's file is still in
+    // flight (a file "a/b" before a folder "a/b/"): that file lands first, so
+    // archive order decides, as on one thread. False when the job is to stop.
+    bool LetFolderWorkLand(const std::string& folder) {
+        if (!m_pool || m_dispatched.empty()) return true;
+        for (std::string p = folder; p.size() > m_options.destination.size(); p = ParentPath(p))
+            if (InFlight(p)) return Drain();
+        return true;
+    }
+
+    enum class Target { Write, Skip, Stop };
+
+    // Where the file goes: the caller may rename it first; an existing file
+    // is replaced, kept, or asked about.
+    Target ResolveTarget(std::string& path) {
+        // The caller's renaming (numbering) looks at the files on disk: the
+        // files of earlier entries still in flight must land first, so that
+        // every collision is seen as on one thread.
+        const std::string wanted = path;
+        if (InFlight(path) && !Drain()) return Target::Stop;
+        m_job.m_events.Rename(path);
+        if (path != wanted && InFlight(path)) {
+            if (!Drain()) return Target::Stop;
+            path = wanted;
+            m_job.m_events.Rename(path);
+        }
+        FileInfo existing;
+        if (!m_job.m_fs.Stat(path, existing)) return Target::Write;
+        if (existing.isDirectory) {
+            Fail(Problem(kZipWriteError, kMsgCannotWrite, "Cannot write " + path + ": a folder of that name exists", path));
+            return Target::Skip;
+        }
+        bool replace = m_options.overwrite;
+        if (!replace && !m_options.quiet) {
+            Answer a = m_job.m_events.Message(
+                Problem(kZipOk, kMsgFileExists, "The file " + path + " exists already. Replace it?", path), true);
+            if (a == Answer::Cancel) return Target::Stop;
+            replace = a == Answer::Yes || a == Answer::Ok;
+        }
+        return replace ? Target::Write : Target::Skip;
+    }
+
+    // A small entry goes to the pool.
+    bool Dispatch(size_t index, const std::string& path) {
+        while (m_pool->InFlight() >= kMaxInFlight)
+            if (!Collect(true)) return false;
+        CPool::Work work;
+        work.index = index;
+        work.path = path;
+        m_dispatched.insert(NameKey(path));
+        m_pool->Submit(std::move(work));
+        return true;
+    }
+
+    // A large entry (or any without a pool) is written on this thread.
+    bool ExtractHere(size_t index, const std::string& path) {
+        const ZipEntry& entry = m_dir.entries[index];
+        int lastPercent = -1;
+        const uint64_t doneBefore = m_done;
+        auto progress = [&](uint64_t consumed) {
+            int itemPercent = Percent(consumed, entry.compressedSize);
+            if (itemPercent == lastPercent) return true;
+            lastPercent = itemPercent;
+            return m_job.m_events.ItemStatus(entry.name, itemPercent) &&
+                   m_job.m_events.Progress(entry.name, Percent(doneBefore + consumed, m_total));
+        };
+        ZipError problem;
+        ZipResult r = m_job.WriteEntryFile(m_file, m_dir, index, path, m_options, m_job.m_buffer, progress, problem);
+        if (r == kZipOk) ++m_job.m_written;
+        else if (problem.code != 0) m_job.Report(problem);
+        if (r == kZipAborted) return false;
+        if (r != kZipOk) Note(r);
+        m_done += entry.compressedSize;
+        return m_job.m_events.ItemStatus(entry.name, 100);
+    }
+
+    // Reports the work the pool finished; waits for some when `wait` is set.
+    bool Collect(bool wait) {
+        for (CPool::Work& w : m_pool->Collect(wait)) {
+            const ZipEntry& e = m_dir.entries[w.index];
+            m_dispatched.erase(NameKey(w.path));
+            if (w.result == kZipOk) {
+                ++m_job.m_written;
+            } else {
+                if (w.problem.code != 0) m_job.Report(w.problem);
+                if (w.result == kZipAborted) m_aborted = true;
+                else Note(w.result);
+            }
+            m_done += e.compressedSize;
+            if (!m_aborted && (!m_job.m_events.ItemStatus(e.name, 100) || !m_job.m_events.Progress(e.name, Percent(m_done, m_total))))
+                m_aborted = true;
+        }
+        return !m_aborted;
+    }
+
+    // Waits until everything in flight has landed.
+    bool Drain() {
+        while (m_pool && m_pool->InFlight() > 0)
+            if (!Collect(true)) return false;
+        m_dispatched.clear();
+        return true;
+    }
+
+    ZipResult Stop() {
+        if (m_pool) {
+            m_pool->m_stopping = true;
+            m_pool->Stop();
+            // Work that finished before the stop is kept; the rest removed its files.
+            for (CPool::Work& w : m_pool->Collect(false))
+                if (w.result == kZipOk) ++m_job.m_written;
+        }
+        return kZipAborted;
+    }
+
+    CExtractJob& m_job;
+    const ExtractOptions& m_options;
+    IReadFile& m_file;
+    const ZipDirectory& m_dir;
+    const char m_sep;
+    std::string m_base;   // the destination folder without a trailing separator
+    ZipResult m_result = kZipOk;
+    uint64_t m_total = 0, m_done = 0;
+    std::unique_ptr<CPool> m_pool;
+    std::unordered_set<std::string> m_dispatched;
+    bool m_aborted = false;
+};
+
 ZipResult CExtractJob::Run(const ExtractOptions& options, std::shared_ptr<const ZipDirectory> directory) {
+    m_firstProblem = ZipError();
     std::unique_ptr<IReadFile> file = m_fs.OpenRead(options.archive);
     if (!file) {
-        Report(kMsgCannotOpenArchive, "Cannot open the archive " + options.archive + ": " + m_fs.LastErrorText(), options.archive);
+        Report(SystemProblem(m_fs, kZipCannotOpen, kMsgCannotOpenArchive, "Cannot open the archive " + options.archive,
+                             options.archive));
         return kZipCannotOpen;
     }
     if (!directory) {
         auto parsed = std::make_shared<ZipDirectory>();
         std::string why;
         if (!ReadDirectory(*file, *parsed, why)) {
-            Report(kMsgBadArchive, options.archive + ": " + why, options.archive);
+            Report(Problem(kZipBadArchive, kMsgBadArchive, options.archive + ": " + why, options.archive));
             return kZipBadArchive;
         }
         directory = parsed;
     }
-    const ZipDirectory& dir = *directory;
-    // Choose the entries.
-    std::vector<size_t> chosen;
-    std::vector<bool> patternUsed(options.patterns.size(), false);
-    if (options.index >= 0) {
-        if (size_t(options.index) >= dir.entries.size()) return kZipNothingToDo;
-        chosen.push_back(size_t(options.index));
-    } else {
-        for (size_t i = 0; i < dir.entries.size(); ++i) {
-            bool match = options.patterns.empty();
-            for (size_t p = 0; p < options.patterns.size(); ++p) {
-                if (WildcardMatch(options.patterns[p], dir.entries[i].name)) {
-                    match = true;
-                    patternUsed[p] = true;
-                }
-            }
-            if (match) chosen.push_back(i);
-        }
-    }
-    ZipResult result = kZipOk;
-    auto note = [&](ZipResult r) { if (result == kZipOk) result = r; };
-    for (size_t p = 0; p < options.patterns.size(); ++p) {
-        if (!patternUsed[p] && options.index < 0) {
-            Report(kMsgNoMatch, "No entry matches " + options.patterns[p], options.patterns[p]);
-            note(kZipIncomplete);
-        }
-    }
-    if (chosen.empty()) return result == kZipOk ? kZipNothingToDo : result;
-
-    const char sep = m_fs.Separator();
-    if (!MakeFolders(options.destination.size() > 1 && (options.destination.back() == '\\' || options.destination.back() == '/')
-                         ? options.destination.substr(0, options.destination.size() - 1)
-                         : options.destination)) {
-        Report(kMsgCannotWrite, "Cannot create the folder " + options.destination + ": " + m_fs.LastErrorText(), options.destination);
-        return kZipWriteError;
-    }
-    uint64_t total = 0, done = 0;
-    for (size_t i : chosen) total += dir.entries[i].compressedSize;
-
-    // Small entries go to worker threads; their results are reported here.
-    unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    threads = std::min(threads, 4u);
-    std::unique_ptr<CPool> pool;
-    if (threads > 1 && chosen.size() > 1) pool.reset(new CPool(*this, *file, dir, options, threads));
-    std::unordered_set<std::string> dispatched;
-    bool aborted = false;
-    auto finish = [&](bool wait) {
-        for (CPool::Work& w : pool->Collect(wait)) {
-            const ZipEntry& e = dir.entries[w.index];
-            if (w.result == kZipOk) {
-                ++m_written;
-            } else {
-                if (w.problem.code != 0) Report(w.problem.code, w.problem.text, w.problem.file);
-                if (w.result == kZipAborted) aborted = true;
-                else note(w.result);
-            }
-            done += e.compressedSize;
-            if (!aborted && (!m_events.ItemStatus(e.name, 100) || !m_events.Progress(e.name, Percent(done, total))))
-                aborted = true;
-        }
-        return !aborted;
-    };
-    auto stop = [&]() {
-        if (pool) {
-            pool->m_stopping = true;
-            pool->Stop();
-            // Work that finished before the stop is kept; the rest removed its files.
-            for (CPool::Work& w : pool->Collect(false))
-                if (w.result == kZipOk) ++m_written;
-        }
-        return kZipAborted;
-    };
-    auto drain = [&]() {
-        while (pool && pool->InFlight() > 0)
-            if (!finish(true)) return false;
-        dispatched.clear();
-        return true;
-    };
-
-    for (size_t i : chosen) {
-        const ZipEntry& entry = dir.entries[i];
-        if (pool && !finish(false)) return stop();
-        if (!m_events.Progress(entry.name, Percent(done, total)) || !m_events.ItemStatus(entry.name, 0))
-            return stop();
-        std::string relative;
-        if (!SafeRelativePath(entry.name, options.keepFolders, sep, relative)) {
-            if (!(entry.IsDirectory() && !options.keepFolders)) {
-                Report(kMsgUnsafeName, "Skipped " + entry.name + ": the name would leave the destination folder", entry.name);
-                note(kZipIncomplete);
-            }
-            done += entry.compressedSize;
-            continue;
-        }
-        std::string path = JoinPath(options.destination, relative, sep);
-        if (entry.IsDirectory()) {
-            if (options.keepFolders && options.restoreFolders && !MakeFolders(path)) {
-                Report(kMsgCannotWrite, "Cannot create the folder " + path + ": " + m_fs.LastErrorText(), path);
-                note(kZipWriteError);
-            }
-            continue;
-        }
-        // The caller may rename the file before it is created.
-        m_events.Rename(path);
-        // The same name twice: let the first one land before looking.
-        if (pool && dispatched.count(NameKey(path)) && !drain()) return stop();
-        FileInfo existing;
-        if (m_fs.Stat(path, existing)) {
-            bool replace = options.overwrite;
-            if (existing.isDirectory) {
-                Report(kMsgCannotWrite, "Cannot write " + path + ": a folder of that name exists", path);
-                note(kZipWriteError);
-                done += entry.compressedSize;
-                continue;
-            }
-            if (!replace && !options.quiet) {
-                Answer a = m_events.Message(kMsgFileExists, "The file " + path + " exists already. Replace it?", path, true);
-                if (a == Answer::Cancel) return stop();
-                replace = a == Answer::Yes || a == Answer::Ok;
-            }
-            if (!replace) {
-                done += entry.compressedSize;
-                continue;
-            }
-        }
-        if (!MakeFolders(ParentPath(path))) {
-            Report(kMsgCannotWrite, "Cannot create the folder for " + path + ": " + m_fs.LastErrorText(), path);
-            note(kZipWriteError);
-            done += entry.compressedSize;
-            continue;
-        }
-        if (pool && entry.compressedSize <= kParallelLimit) {
-            while (pool->InFlight() >= kMaxInFlight)
-                if (!finish(true)) return stop();
-            CPool::Work work;
-            work.index = i;
-            work.path = path;
-            dispatched.insert(NameKey(path));
-            pool->Submit(std::move(work));
-            continue;
-        }
-        ZipResult r = ExtractEntry(*file, dir, i, path, options, done, total);
-        if (r == kZipAborted) return stop();
-        if (r != kZipOk) note(r);
-        done += entry.compressedSize;
-        if (!m_events.ItemStatus(entry.name, 100)) return stop();
-    }
-    if (!drain()) return stop();
-    if (!m_events.Progress("", 100)) return kZipAborted;
-    return result;
+    CRun run(*this, options, *file, *directory);
+    return run.Run();
 }
 
 }  // namespace zl

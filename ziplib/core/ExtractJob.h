@@ -16,7 +16,8 @@ namespace zl {
 struct ExtractOptions {
     std::string archive;
     std::string destination;              // folder; created when missing
-    std::vector<std::string> patterns;    // names or wildcards; empty = all
+    std::vector<std::string> patterns;    // entry names; empty = all
+    bool wildcards = false;               // the names are wildcard patterns (else they match exactly)
     long index = -1;                      // >= 0: only this entry (patterns ignored)
     bool keepFolders = true;              // false: every file lands in the destination itself
     bool overwrite = false;               // replace existing files without asking
@@ -34,32 +35,32 @@ public:
     // `directory`, when given, is the archive's central directory read before
     // (the listing cache's), so it is not read again.
     ZipResult Run(const ExtractOptions& options, std::shared_ptr<const ZipDirectory> directory = nullptr);
-    // Extracts one entry into `path` (through a temporary file beside it).
-    ZipResult ExtractEntry(IReadFile& file, const ZipDirectory& directory, size_t index, const std::string& path,
-                           const ExtractOptions& options, uint64_t doneBefore, uint64_t total);
 
     int FilesWritten() const { return m_written; }
+    // The first problem the last run met (result kZipOk when none).
+    const ZipError& FirstProblem() const { return m_firstProblem; }
 
 private:
     class CPool;
-    struct Problem {
-        MessageCode code = MessageCode(0);
-        std::string text, file;
-    };
+    class CRun;
     // Writes one entry to `path` without calling back (but for `progress`, which
     // gets the stored bytes consumed and may stop it); failures fill `problem`.
-    ZipResult Decode(IReadFile& file, const ZipDirectory& directory, size_t index, const std::string& path,
-                     const ExtractOptions& options, std::vector<uint8_t>& buffer,
-                     const std::function<bool(uint64_t)>& progress, Problem& problem);
+    ZipResult WriteEntryFile(IReadFile& file, const ZipDirectory& directory, size_t index, const std::string& path,
+                             const ExtractOptions& options, std::vector<uint8_t>& buffer,
+                             const std::function<bool(uint64_t)>& progress, ZipError& problem);
+    // Makes a folder and its missing parents (the destination).
     bool MakeFolders(const std::string& folder);
-    void Report(MessageCode code, const std::string& text, const std::string& file);
+    // Makes the folders of an entry's path below `base`, which exists.
+    bool MakeFoldersBelow(const std::string& base, const std::string& folder);
+    void Report(const ZipError& problem);
 
     IFileSystem& m_fs;
     ICrypto* m_crypto;
     IJobEvents& m_events;
     int m_written = 0;
-    std::string m_lastFolder;
-    std::vector<uint8_t> m_buffer;   // the folder made or found last (most files share it)
+    ZipError m_firstProblem;
+    std::string m_lastFolder;        // the folder made or found last (most files share it)
+    std::vector<uint8_t> m_buffer;
 };
 
 }  // namespace zl

@@ -14,8 +14,6 @@ constexpr size_t kZip64EndSize = 56;
 constexpr size_t kLocatorSize = 20;
 constexpr size_t kCentralSize = 46;
 constexpr size_t kLocalSize = 30;
-// The largest central directory we agree to hold in memory.
-constexpr uint64_t kMaxCentralSize = uint64_t(1) << 30;
 
 const uint16_t kCp437High[128] = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
@@ -192,89 +190,165 @@ static bool ParseCentral(const uint8_t* p, size_t left, ZipEntry& e, size_t& use
     return e.localOffset < fileSize;
 }
 
-bool ReadDirectory(IReadFile& file, ZipDirectory& dir, std::string& why) {
-    dir = ZipDirectory();
+namespace {
+
+// The end of central directory record and what it says.
+struct EndInfo {
+    uint64_t endPos = 0;        // where the (32-bit) end record starts
+    uint64_t count = 0;         // entries, as declared
+    uint64_t cdSize = 0;
+    uint64_t cdOffset = 0;
+    uint64_t cdEnd = 0;         // where the central directory must end
+    bool zip64 = false;         // the ZIP64 end record gave the values
+};
+
+// The end record is the last signature in the tail, as other readers take it;
+// one whose comment runs past the end of the file is a damaged archive, not a
+// reason to look for an earlier (hidden) record.
+bool FindEnd(IReadFile& file, ZipDirectory& dir, EndInfo& end, std::string& why) {
     const uint64_t fileSize = file.Size();
-    if (fileSize < kEndSize) { why = "the file is too short to be a ZIP archive"; return false; }
-    size_t tailSize = size_t(std::min<uint64_t>(fileSize, 0xFFFF + kEndSize + kLocatorSize + kZip64EndSize));
+    const size_t tailSize = size_t(std::min<uint64_t>(fileSize, 0xFFFF + kEndSize + kLocatorSize + kZip64EndSize));
     std::vector<uint8_t> tail(tailSize);
     const uint64_t tailStart = fileSize - tailSize;
     if (!ReadExact(file, tailStart, tail.data(), tailSize)) { why = "the file cannot be read"; return false; }
-
-    // The end record: the last signature whose comment reaches the end of the file
-    // exactly, or failing that the last one whose comment fits.
-    long endAt = -1, loose = -1;
-    for (long i = long(tailSize - kEndSize); i >= 0; --i) {
-        if (Get32(&tail[size_t(i)]) != kEndSig) continue;
-        size_t commentLen = Get16(&tail[size_t(i) + 20]);
-        if (size_t(i) + kEndSize + commentLen == tailSize) { endAt = i; break; }
-        if (loose < 0 && size_t(i) + kEndSize + commentLen <= tailSize) loose = i;
-    }
-    if (endAt < 0) endAt = loose;
-    if (endAt < 0) { why = "no end of central directory was found (not a ZIP archive)"; return false; }
-    const uint8_t* end = &tail[size_t(endAt)];
-    const uint64_t endPos = tailStart + uint64_t(endAt);
-    uint32_t diskNo = Get16(end + 4), cdDisk = Get16(end + 6);
-    uint64_t count = Get16(end + 10);
-    uint64_t cdSize = Get32(end + 12);
-    uint64_t cdOffset = Get32(end + 16);
-    dir.comment.assign(reinterpret_cast<const char*>(end + kEndSize),
-                       std::min<size_t>(Get16(end + 20), tailSize - size_t(endAt) - kEndSize));
-    uint64_t cdEnd = endPos;  // where the central directory should end
-
-    if (endPos >= kLocatorSize && size_t(endAt) >= kLocatorSize && Get32(end - kLocatorSize) == kZip64LocatorSig) {
-        const uint8_t* loc = end - kLocatorSize;
-        uint64_t z64Pos = Get64(loc + 8);
-        uint8_t rec[kZip64EndSize];
-        uint64_t expected = endPos - kLocatorSize - kZip64EndSize;
-        // Prepended data shifts the record; look where it must be when the stated place is wrong.
-        if (!(z64Pos + kZip64EndSize <= fileSize && ReadExact(file, z64Pos, rec, sizeof rec) && Get32(rec) == kZip64EndSig)) {
-            z64Pos = expected;
-            if (endPos < kLocatorSize + kZip64EndSize || !ReadExact(file, z64Pos, rec, sizeof rec) || Get32(rec) != kZip64EndSig) {
-                why = "the ZIP64 end record is missing";
-                return false;
-            }
-        }
-        diskNo = Get32(rec + 16);
-        cdDisk = Get32(rec + 20);
-        count = Get64(rec + 32);
-        cdSize = Get64(rec + 40);
-        cdOffset = Get64(rec + 48);
-        cdEnd = z64Pos;
-    }
-    if (diskNo != 0 || cdDisk != 0) { why = "archives split over several disks are not supported"; return false; }
-    if (cdSize > cdEnd) { why = "the central directory size is wrong"; return false; }
-    if (cdSize > kMaxCentralSize) { why = "the central directory is too large"; return false; }
-    const uint64_t cdStart = cdEnd - cdSize;
-    if (cdOffset > cdStart) { why = "the central directory offset is wrong"; return false; }
-    dir.baseOffset = cdStart - cdOffset;
-    dir.centralStart = cdStart;
-    dir.dataEnd = cdStart;
-
-    std::vector<uint8_t> cd(size_t(cdSize) + 1);
-    if (cdSize > 0 && !ReadExact(file, cdStart, cd.data(), size_t(cdSize))) {
-        why = "the central directory cannot be read";
+    long at = -1;
+    for (long i = long(tailSize - kEndSize); i >= 0 && at < 0; --i)
+        if (Get32(&tail[size_t(i)]) == kEndSig) at = i;
+    if (at < 0) { why = "no end of central directory was found (not a ZIP archive)"; return false; }
+    const uint8_t* rec = &tail[size_t(at)];
+    const size_t commentLen = Get16(rec + 20);
+    if (size_t(at) + kEndSize + commentLen > tailSize) {
+        why = "the archive comment runs past the end of the file (the archive is cut or damaged)";
         return false;
     }
-    if (count > cdSize / kCentralSize + 1) count = cdSize / kCentralSize;  // a count no directory could hold
-    dir.entries.reserve(size_t(count));
-    size_t pos = 0;
-    while (pos < cdSize) {
+    end.endPos = tailStart + uint64_t(at);
+    end.count = Get16(rec + 10);
+    end.cdSize = Get32(rec + 12);
+    end.cdOffset = Get32(rec + 16);
+    end.cdEnd = end.endPos;
+    dir.comment.assign(reinterpret_cast<const char*>(rec + kEndSize), commentLen);
+    // The end records as they lie at the end of the file (with the ZIP64 ones
+    // when there are any): a rewritten archive almost always differs here.
+    const size_t keyFrom = size_t(at) - std::min<size_t>(size_t(at), kLocatorSize + kZip64EndSize);
+    dir.endRecord.assign(reinterpret_cast<const char*>(&tail[keyFrom]), tailSize - keyFrom);
+    if (Get16(rec + 4) != 0 || Get16(rec + 6) != 0) { why = "archives split over several disks are not supported"; return false; }
+
+    if (size_t(at) < kLocatorSize || Get32(rec - kLocatorSize) != kZip64LocatorSig) return true;
+    // A ZIP64 locator: the ZIP64 end record where it says, or where it must be
+    // when data in front of the archive shifted it.
+    const uint8_t* loc = rec - kLocatorSize;
+    uint8_t z64[kZip64EndSize];
+    uint64_t z64Pos = Get64(loc + 8);
+    bool found = z64Pos + kZip64EndSize <= fileSize && ReadExact(file, z64Pos, z64, sizeof z64) && Get32(z64) == kZip64EndSig;
+    if (!found && end.endPos >= kLocatorSize + kZip64EndSize) {
+        z64Pos = end.endPos - kLocatorSize - kZip64EndSize;
+        found = ReadExact(file, z64Pos, z64, sizeof z64) && Get32(z64) == kZip64EndSig;
+    }
+    if (!found) {
+        // Bytes that only look like a locator (the end of a comment or of an
+        // extra field): the 32-bit values stand, unless they say "see ZIP64".
+        if (end.count == 0xFFFF || end.cdSize == 0xFFFFFFFF || end.cdOffset == 0xFFFFFFFF) {
+            why = "the ZIP64 end record is missing";
+            return false;
+        }
+        return true;
+    }
+    if (Get32(z64 + 16) != 0 || Get32(z64 + 20) != 0) { why = "archives split over several disks are not supported"; return false; }
+    end.count = Get64(z64 + 32);
+    end.cdSize = Get64(z64 + 40);
+    end.cdOffset = Get64(z64 + 48);
+    end.cdEnd = z64Pos;
+    end.zip64 = true;
+    return true;
+}
+
+// The central directory, read in pieces: its size is checked against the file,
+// never trusted for an allocation.
+bool ReadCentralRecords(IReadFile& file, ZipDirectory& dir, const EndInfo& end, std::string& why) {
+    constexpr size_t kMaxRecord = kCentralSize + 3 * 0xFFFF;
+    constexpr size_t kWindow = 1024 * 1024;
+    const uint64_t cdStart = dir.centralStart, cdEnd = cdStart + end.cdSize;
+    dir.entries.reserve(size_t(std::min<uint64_t>({end.count, end.cdSize / kCentralSize, 1u << 16})));
+    std::vector<uint8_t> window(size_t(std::min<uint64_t>(end.cdSize, kWindow)));
+    uint64_t windowAt = cdStart;   // file position of window[0]
+    size_t have = 0, pos = 0;
+    uint64_t at = cdStart;
+    while (at < cdEnd) {
+        // Keep a whole record (or the rest of the directory) in the window.
+        const size_t want = size_t(std::min<uint64_t>(kMaxRecord, cdEnd - at));
+        if (have - pos < want) {
+            std::memmove(window.data(), window.data() + pos, have - pos);
+            have -= pos;
+            windowAt += pos;
+            pos = 0;
+            const size_t n = size_t(std::min<uint64_t>(window.size() - have, cdEnd - (windowAt + have)));
+            if (!ReadExact(file, windowAt + have, window.data() + have, n)) {
+                why = "the central directory cannot be read";
+                return false;
+            }
+            have += n;
+        }
         ZipEntry e;
         size_t used = 0;
-        if (!ParseCentral(&cd[pos], size_t(cdSize) - pos, e, used, dir.baseOffset, cdStart + 1)) {
+        if (!ParseCentral(&window[pos], have - pos, e, used, dir.baseOffset, cdStart + 1)) {
             why = "the central directory is damaged";
             return false;
         }
         dir.entries.push_back(std::move(e));
         pos += used;
+        at += used;
     }
-    // Some writers wrap the 16-bit count; accept a count that agrees modulo 65536.
-    if (dir.entries.size() != count && (dir.entries.size() & 0xFFFF) != (count & 0xFFFF)) {
+    return true;
+}
+
+// The declared count must be the records' count. The one exception is what
+// Info-ZIP writes for more than 65,535 entries without ZIP64: the 16-bit count
+// wrapped around.
+bool CountAgrees(const EndInfo& end, uint64_t records) {
+    if (records == end.count) return true;
+    return !end.zip64 && records > 0xFFFF && (records & 0xFFFF) == end.count;
+}
+
+// Entries whose data overlap make one stored stream count many times (a zip
+// bomb): each record must end before the next one starts. The local header's
+// extra field is not known yet, so this takes the least the record holds;
+// reading an entry checks the rest.
+bool EntriesApart(ZipDirectory& dir, std::string& why) {
+    std::vector<size_t> order(dir.entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    auto byOffset = [&](size_t a, size_t b) { return dir.entries[a].localOffset < dir.entries[b].localOffset; };
+    if (!std::is_sorted(order.begin(), order.end(), byOffset)) std::sort(order.begin(), order.end(), byOffset);
+    for (size_t k = 0; k < order.size(); ++k) {
+        ZipEntry& e = dir.entries[order[k]];
+        e.recordLimit = k + 1 < order.size() ? dir.entries[order[k + 1]].localOffset : dir.centralStart;
+        const uint64_t least = kLocalSize + e.rawName.size() + e.compressedSize;
+        if (e.recordLimit < e.localOffset || e.recordLimit - e.localOffset < least) {
+            why = "entries overlap (" + e.name + "): a possible zip bomb";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadDirectory(IReadFile& file, ZipDirectory& dir, std::string& why) {
+    dir = ZipDirectory();
+    if (file.Size() < kEndSize) { why = "the file is too short to be a ZIP archive"; return false; }
+    EndInfo end;
+    if (!FindEnd(file, dir, end, why)) return false;
+    if (end.cdSize > end.cdEnd) { why = "the central directory size is wrong"; return false; }
+    const uint64_t cdStart = end.cdEnd - end.cdSize;
+    if (end.cdOffset > cdStart) { why = "the central directory offset is wrong"; return false; }
+    dir.baseOffset = cdStart - end.cdOffset;
+    dir.centralStart = cdStart;
+    dir.dataEnd = cdStart;
+    if (!ReadCentralRecords(file, dir, end, why)) return false;
+    if (!CountAgrees(end, dir.entries.size())) {
         why = "the number of entries does not match the central directory";
         return false;
     }
-    return true;
+    return EntriesApart(dir, why);
 }
 
 bool ReadLocalSpan(IReadFile& file, const ZipDirectory& dir, size_t index, LocalSpan& span, std::string& why) {
@@ -285,9 +359,18 @@ bool ReadLocalSpan(IReadFile& file, const ZipDirectory& dir, size_t index, Local
         return false;
     }
     size_t nameLen = Get16(h + 26), extraLen = Get16(h + 28);
+    std::string localName(nameLen, '\0');
+    if (nameLen != e.rawName.size() || !ReadExact(file, e.localOffset + kLocalSize, &localName[0], nameLen) ||
+        localName != e.rawName) {
+        why = "the name in the local header differs from the central directory's";
+        return false;
+    }
     span.dataOffset = e.localOffset + kLocalSize + nameLen + extraLen;
-    if (span.dataOffset > dir.dataEnd || e.compressedSize > dir.dataEnd - span.dataOffset) {
-        why = "the entry's data runs past the end of the archive";
+    const uint64_t limit = std::min(e.recordLimit, dir.dataEnd);
+    if (span.dataOffset > limit || e.compressedSize > limit - span.dataOffset) {
+        why = span.dataOffset <= dir.dataEnd && e.compressedSize <= dir.dataEnd - span.dataOffset
+                  ? "the entry's data overlaps the next entry (a possible zip bomb)"
+                  : "the entry's data runs past the end of the archive";
         return false;
     }
     uint64_t dataEnd = span.dataOffset + e.compressedSize;
@@ -295,10 +378,10 @@ bool ReadLocalSpan(IReadFile& file, const ZipDirectory& dir, size_t index, Local
     if (e.flags & kFlagDescriptor) {
         // Descriptor: optional signature, CRC, then 4- or 8-byte sizes.
         uint8_t d[24] = {};
-        size_t avail = size_t(std::min<uint64_t>(sizeof d, dir.dataEnd - dataEnd));
+        size_t avail = size_t(std::min<uint64_t>(sizeof d, limit - dataEnd));
         if (file.ReadAt(dataEnd, d, avail) != int64_t(avail)) { why = "the archive cannot be read"; return false; }
         bool localZip64 = false;
-        if (extraLen > 0 && extraLen <= 0xFFFF) {
+        if (extraLen > 0) {
             std::string extra(extraLen, '\0');
             if (ReadExact(file, e.localOffset + kLocalSize + nameLen, &extra[0], extraLen))
                 ForEachExtra(extra, [&](uint16_t id, const uint8_t*, size_t) { if (id == 1) localZip64 = true; });
@@ -311,8 +394,37 @@ bool ReadLocalSpan(IReadFile& file, const ZipDirectory& dir, size_t index, Local
     return true;
 }
 
-std::string CentralRecord(const ZipEntry& e, uint64_t offset) {
-    const bool bigSize = e.size >= 0xFFFFFFFF, bigPacked = e.compressedSize >= 0xFFFFFFFF, bigOffset = offset >= 0xFFFFFFFF;
+std::string LocalRecord(const ZipEntry& e, bool zip64, const std::string& localExtra) {
+    CByteWriter w;
+    w.U32(kLocalSig);
+    w.U16(e.versionNeeded);
+    w.U16(e.flags);
+    w.U16(e.method);
+    w.U16(uint16_t(e.dosTime & 0xFFFF));
+    w.U16(uint16_t(e.dosTime >> 16));
+    w.U32(e.crc);
+    w.U32(zip64 ? 0xFFFFFFFF : uint32_t(e.compressedSize));
+    w.U32(zip64 ? 0xFFFFFFFF : uint32_t(e.size));
+    w.U16(uint16_t(e.rawName.size()));
+    std::string extra;
+    if (zip64) {
+        CByteWriter z;
+        z.U16(0x0001);
+        z.U16(16);
+        z.U64(e.size);
+        z.U64(e.compressedSize);
+        extra = z.Data();
+    }
+    extra += localExtra;
+    w.U16(uint16_t(extra.size()));
+    w.Bytes(e.rawName);
+    w.Bytes(extra);
+    return std::move(w.Data());
+}
+
+std::string CentralRecord(const ZipEntry& e, uint64_t offset, const ZipLimits& limits) {
+    const bool bigSize = e.size >= limits.field32, bigPacked = e.compressedSize >= limits.field32,
+               bigOffset = offset >= limits.field32;
     std::string extra;
     if (bigSize || bigPacked || bigOffset) {
         CByteWriter z;
@@ -351,9 +463,13 @@ std::string CentralRecord(const ZipEntry& e, uint64_t offset) {
     return std::move(w.Data());
 }
 
-std::string EndRecords(uint64_t entries, uint64_t cdStart, uint64_t cdSize, const std::string& comment) {
+std::string EndRecords(uint64_t entries, uint64_t cdStart, uint64_t cdSize, const std::string& comment,
+                       const ZipLimits& limits) {
     CByteWriter w;
-    const bool zip64 = entries >= 0xFFFF || cdStart >= 0xFFFFFFFF || cdSize >= 0xFFFFFFFF;
+    const bool manyEntries = entries >= limits.count16;
+    const bool bigStart = cdStart >= limits.field32;
+    const bool bigSize = cdSize >= limits.field32;
+    const bool zip64 = manyEntries || bigStart || bigSize;
     if (zip64) {
         const uint64_t z64Pos = cdStart + cdSize;
         w.U32(kZip64EndSig);
@@ -374,10 +490,10 @@ std::string EndRecords(uint64_t entries, uint64_t cdStart, uint64_t cdSize, cons
     w.U32(kEndSig);
     w.U16(0);
     w.U16(0);
-    w.U16(entries >= 0xFFFF ? 0xFFFF : uint16_t(entries));
-    w.U16(entries >= 0xFFFF ? 0xFFFF : uint16_t(entries));
-    w.U32(cdSize >= 0xFFFFFFFF ? 0xFFFFFFFF : uint32_t(cdSize));
-    w.U32(cdStart >= 0xFFFFFFFF ? 0xFFFFFFFF : uint32_t(cdStart));
+    w.U16(manyEntries ? 0xFFFF : uint16_t(entries));
+    w.U16(manyEntries ? 0xFFFF : uint16_t(entries));
+    w.U32(bigSize ? 0xFFFFFFFF : uint32_t(cdSize));
+    w.U32(bigStart ? 0xFFFFFFFF : uint32_t(cdStart));
     std::string c = comment.substr(0, 0xFFFF);
     w.U16(uint16_t(c.size()));
     w.Bytes(c);

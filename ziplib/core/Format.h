@@ -68,6 +68,7 @@ struct ZipEntry {
     bool haveUnixTime = false;
     int64_t unixTime = 0;
     bool zip64 = false;        // the central record had a ZIP64 field
+    uint64_t recordLimit = 0;  // where the next entry's record (or the central directory) starts
 
     bool IsEncrypted() const { return (flags & kFlagEncrypted) != 0; }
     bool IsDirectory() const;
@@ -79,6 +80,7 @@ struct ZipDirectory {
     uint64_t dataEnd = 0;          // where entry data ends (start of central directory)
     uint64_t baseOffset = 0;       // bytes in front of the archive (self-extractor)
     std::string comment;
+    std::string endRecord;         // the file's last bytes: the end records and the comment
 };
 
 // Reads the central directory. `why` receives a short reason on failure.
@@ -104,9 +106,23 @@ bool IsValidUtf8(const std::string& text);
 std::string Cp437ToUtf8(const std::string& text);
 bool IsAscii(const std::string& text);
 
+// Where the format's 16- and 32-bit fields end: a value at or beyond its limit
+// goes to a ZIP64 field. `newFile` is the size from which a new file gets ZIP64
+// local fields before it is compressed (its compressed size is not known yet).
+// Writers take the format's own limits; tests lower them to reach the ZIP64
+// layout with small files.
+struct ZipLimits {
+    uint64_t field32 = 0xFFFFFFFF;
+    uint64_t count16 = 0xFFFF;
+    uint64_t newFile = 0xF0000000;
+};
+
+// Builds the local header of an entry (ZIP64 sizes when `zip64`), followed by `localExtra`.
+std::string LocalRecord(const ZipEntry& entry, bool zip64, const std::string& localExtra);
 // Builds a central directory record for `entry` whose local header now lies at `offset`.
-std::string CentralRecord(const ZipEntry& entry, uint64_t offset);
+std::string CentralRecord(const ZipEntry& entry, uint64_t offset, const ZipLimits& limits = ZipLimits());
 // Builds the end records (ZIP64 ones when needed).
-std::string EndRecords(uint64_t entries, uint64_t centralStart, uint64_t centralSize, const std::string& comment);
+std::string EndRecords(uint64_t entries, uint64_t centralStart, uint64_t centralSize, const std::string& comment,
+                       const ZipLimits& limits = ZipLimits());
 
 }  // namespace zl

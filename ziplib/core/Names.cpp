@@ -51,16 +51,19 @@ std::string StripRoot(const std::string& path) {
     return path;
 }
 
+// Names Windows takes for devices whatever the extension: CON, PRN, AUX, NUL,
+// CONIN$, CONOUT$, and COM or LPT with a digit 0-9 or a superscript 1, 2, 3.
 bool IsDeviceName(const std::string& part) {
     std::string base = part.substr(0, part.find('.'));
     while (!base.empty() && base.back() == ' ') base.pop_back();
     std::string key = NameKey(base);
-    static const char* const names[] = {"con", "prn", "aux", "nul"};
+    static const char* const names[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
     for (const char* n : names)
         if (key == n) return true;
-    if (key.size() == 4 && (key.compare(0, 3, "com") == 0 || key.compare(0, 3, "lpt") == 0) && key[3] >= '1' && key[3] <= '9')
-        return true;
-    return false;
+    if (key.size() < 4 || (key.compare(0, 3, "com") != 0 && key.compare(0, 3, "lpt") != 0)) return false;
+    const std::string digit = key.substr(3);
+    return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') ||
+           digit == "\xC2\xB9" || digit == "\xC2\xB2" || digit == "\xC2\xB3";   // superscript 1, 2, 3 in UTF-8
 }
 
 }  // namespace
@@ -115,6 +118,12 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
     }
     while (p < pattern.size() && pattern[p] == '*') ++p;
     return p == pattern.size();
+}
+
+bool NameSelects(const std::string& listed, const std::string& stored, bool asPattern) {
+    if (asPattern && WildcardMatch(listed, stored)) return true;
+    const std::string key = NameKey(listed), storedKey = NameKey(stored);
+    return key == storedKey || (!storedKey.empty() && storedKey.back() == '/' && key + "/" == storedKey);
 }
 
 std::string StoredName(const std::string& path, bool keepFolders) {

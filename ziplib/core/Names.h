@@ -18,6 +18,11 @@ std::string NameKey(const std::string& name);
 // insensitive. "*.*" and "*" match every name.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 bool HasWildcards(const std::string& text);
+// Whether a name from a caller's list selects a stored entry: exactly (case and
+// separator insensitive; a folder also by its name without the trailing '/'),
+// or as a wildcard pattern when the caller asked for patterns. Stored names
+// may hold '*' and '?' themselves, so an exact name is never a pattern.
+bool NameSelects(const std::string& listed, const std::string& stored, bool asPattern);
 
 // The name a file on disk is stored under: with folder names, the path without
 // drive letter, UNC server and share, leading separators, "." and ".." parts, with

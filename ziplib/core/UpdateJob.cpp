@@ -1,15 +1,11 @@
 #include "UpdateJob.h"
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <cstring>
-#include <deque>
-#include <mutex>
 #include <thread>
 #include <unordered_map>
 #include <zlib.h>
 
+#include "ArchiveWriter.h"
 #include "CompressPool.h"
 #include "Names.h"
 
@@ -25,127 +21,10 @@ int Percent(uint64_t done, uint64_t total) {
     return int(std::min<uint64_t>(100, done * 100 / total));
 }
 
-// Buffered sequential output that knows its position and can patch what it wrote.
-class COutput {
-public:
-    COutput(IWriteFile& file, size_t bufferSize) : m_file(file) { m_buffer.reserve(std::max<size_t>(bufferSize, 4096)); }
-    uint64_t Position() const { return m_position; }
-    bool Write(const void* data, size_t size) {
-        m_position += size;
-        if (m_buffer.size() + size > m_buffer.capacity()) {
-            if (!Flush()) return false;
-            if (size >= m_buffer.capacity()) return m_file.Write(data, size);
-        }
-        m_buffer.insert(m_buffer.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
-        return true;
-    }
-    bool Write(const std::string& s) { return Write(s.data(), s.size()); }
-    bool Flush() {
-        if (m_buffer.empty()) return true;
-        bool ok = m_file.Write(m_buffer.data(), m_buffer.size());
-        m_buffer.clear();
-        return ok;
-    }
-    bool PatchAt(uint64_t offset, const std::string& bytes) {
-        return Flush() && m_file.SetPosition(offset) && m_file.Write(bytes.data(), bytes.size()) &&
-               m_file.SetPosition(m_position);
-    }
-    bool Rewind(uint64_t offset) {
-        m_buffer.clear();
-        m_position = offset;
-        return m_file.SetPosition(offset);
-    }
-
-private:
-    IWriteFile& m_file;
-    std::vector<uint8_t> m_buffer;
-    uint64_t m_position = 0;
-};
-
-std::string TempArchiveName(IFileSystem& fs, const std::string& archive) {
-    FileInfo info;
-    for (int n = 0; n < 1000; ++n) {
-        std::string candidate = archive + ".tbz" + std::to_string(n) + "~";
-        if (!fs.Stat(candidate, info)) return candidate;
-    }
-    return archive + ".tbz~";
-}
-
-// Local header and the matching central fields of a new entry.
-std::string LocalHeader(const ZipEntry& e, bool zip64, const std::string& localExtra) {
-    CByteWriter w;
-    w.U32(kLocalSig);
-    w.U16(e.versionNeeded);
-    w.U16(e.flags);
-    w.U16(e.method);
-    w.U16(uint16_t(e.dosTime & 0xFFFF));
-    w.U16(uint16_t(e.dosTime >> 16));
-    w.U32(e.crc);
-    w.U32(zip64 ? 0xFFFFFFFF : uint32_t(e.compressedSize));
-    w.U32(zip64 ? 0xFFFFFFFF : uint32_t(e.size));
-    w.U16(uint16_t(e.rawName.size()));
-    std::string extra;
-    if (zip64) {
-        CByteWriter z;
-        z.U16(0x0001);
-        z.U16(16);
-        z.U64(e.size);
-        z.U64(e.compressedSize);
-        extra = z.Data();
-    }
-    extra += localExtra;
-    w.U16(uint16_t(extra.size()));
-    w.Bytes(e.rawName);
-    w.Bytes(extra);
-    return std::move(w.Data());
-}
-
-// Writes the central directory and the end records (ZIP64 ones when needed).
-bool WriteCentralDirectory(COutput& out, std::vector<ZipEntry>& written, const std::vector<uint64_t>& offsets,
-                           bool forceZip64, const std::string& comment) {
-    const uint64_t cdStart = out.Position();
-    for (size_t i = 0; i < written.size(); ++i) {
-        ZipEntry& e = written[i];
-        std::string record;
-        if (forceZip64 && e.size < 0xFFFFFFFF) {
-            // Give small entries ZIP64 fields too, as large ones would have.
-            ZipEntry big = e;
-            CByteWriter z;
-            z.U16(0x0001);
-            z.U16(24);
-            z.U64(e.size);
-            z.U64(e.compressedSize);
-            z.U64(offsets[i]);
-            big.extra = z.Data() + e.extra;
-            big.versionNeeded = std::max<uint16_t>(e.versionNeeded, 45);
-            record = CentralRecord(big, 0);
-            // Mark the three fields as stored in the ZIP64 field.
-            uint8_t* p = reinterpret_cast<uint8_t*>(&record[0]);
-            Put32(p + 20, 0xFFFFFFFF);
-            Put32(p + 24, 0xFFFFFFFF);
-            Put32(p + 42, 0xFFFFFFFF);
-        } else {
-            record = CentralRecord(e, offsets[i]);
-        }
-        if (!out.Write(record)) return false;
-    }
-    const uint64_t cdSize = out.Position() - cdStart;
-    std::string endRecords = EndRecords(written.size(), cdStart, cdSize, comment);
-    if (forceZip64 && endRecords.size() == 22 + comment.substr(0, 0xFFFF).size()) {
-        // Force the ZIP64 end records for tests of that layout.
-        CByteWriter w;
-        w.U32(kZip64EndSig); w.U64(44); w.U16(45); w.U16(45); w.U32(0); w.U32(0);
-        w.U64(written.size()); w.U64(written.size()); w.U64(cdSize); w.U64(cdStart);
-        w.U32(kZip64LocatorSig); w.U32(0); w.U64(cdStart + cdSize); w.U32(1);
-        endRecords = w.Data() + endRecords;
-    }
-    return out.Write(endRecords);
-}
-
 // The compression tasks of the new files, in writing order: one per file, or
 // one per block of a large file when several threads compress and the entry
 // is not encrypted (the cipher runs over the joined stream in order).
-std::vector<Task> MakeTasks(const UpdateOptions& options, const std::vector<CUpdateJob::PlanItem>& plan,
+std::vector<Task> MakeTasks(const UpdateOptions& options, uint64_t zip64From, const std::vector<CUpdateJob::PlanItem>& plan,
                             const std::vector<NewItem>& items, std::vector<size_t>& taskOf, std::vector<size_t>& taskCount) {
     std::vector<Task> tasks;
     const unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
@@ -163,7 +42,7 @@ std::vector<Task> MakeTasks(const UpdateOptions& options, const std::vector<CUpd
                 t.blocks = uint32_t(blocks);
                 t.start = b * kBlockSize;
                 t.length = std::min<uint64_t>(kBlockSize, item.info.size - t.start);
-                t.zip64 = options.forceZip64 || item.info.size >= kZip64Reserve;
+                t.zip64 = item.info.size >= zip64From;
                 tasks.push_back(std::move(t));
             }
             taskCount[size_t(o.newIndex)] = size_t(blocks);
@@ -177,18 +56,61 @@ std::vector<Task> MakeTasks(const UpdateOptions& options, const std::vector<CUpd
     return tasks;
 }
 
+// The extra field with the Unix modification time (local and central).
+std::string UnixTimeField(int64_t unixTime) {
+    CByteWriter ut;
+    ut.U16(0x5455);
+    ut.U16(5);
+    ut.Bytes(std::string(1, '\1'));
+    ut.U32(uint32_t(unixTime));
+    return ut.Data();
+}
+
+// The WinZip AES field of an AE-2, AES-256 entry compressed with `method`.
+std::string AesField(uint16_t method) {
+    CByteWriter aes;
+    aes.U16(0x9901);
+    aes.U16(7);
+    aes.U16(2);
+    aes.Bytes("AE");
+    aes.Bytes(std::string(1, '\3'));
+    aes.U16(method);
+    return aes.Data();
+}
+
+// The fields every new entry starts with.
+ZipEntry NewEntry(const NewItem& item) {
+    ZipEntry e;
+    e.name = item.name;
+    e.rawName = item.name;
+    e.versionMadeBy = kVersionMadeBy;
+    e.flags = IsAscii(item.name) ? 0 : kFlagUtf8;
+    e.dosTime = item.info.dosTime;
+    e.haveUnixTime = true;
+    e.unixTime = item.info.unixTime;
+    e.externalAttributes = item.info.attributes & 0xFF;
+    e.extra = UnixTimeField(item.info.unixTime);
+    return e;
+}
+
 }  // namespace
 
-void CUpdateJob::Report(MessageCode code, const std::string& text, const std::string& file) {
-    m_events.Message(code, text, file, false);
+void CUpdateJob::Report(const ZipError& problem) {
+    if (m_firstProblem.result == kZipOk) m_firstProblem = problem;
+    if (problem.result == kZipIncomplete) m_result = kZipIncomplete;
+    m_events.Message(problem, false);
+}
+
+ZipResult CUpdateJob::Fail(const ZipError& problem) {
+    Report(problem);
+    return problem.result;
 }
 
 void CUpdateJob::AddPath(const UpdateOptions& options, const std::string& path, std::vector<NewItem>& items,
                          const FileInfo* archiveInfo, int depth) {
     FileInfo info;
     if (!m_fs.Stat(path, info)) {
-        Report(kMsgCannotReadFile, "Cannot find " + path, path);
-        m_result = kZipIncomplete;
+        Report(SystemProblem(m_fs, kZipIncomplete, kMsgCannotReadFile, "Cannot find " + path, path));
         return;
     }
     // Never add the archive to itself.
@@ -205,8 +127,7 @@ void CUpdateJob::AddPath(const UpdateOptions& options, const std::string& path, 
         if (!options.recurse || depth > 64) return;
         std::vector<DirEntry> children;
         if (!m_fs.List(path, children)) {
-            Report(kMsgCannotReadFile, "Cannot read the folder " + path + ": " + m_fs.LastErrorText(), path);
-            m_result = kZipIncomplete;
+            Report(SystemProblem(m_fs, kZipIncomplete, kMsgCannotReadFile, "Cannot read the folder " + path, path));
             return;
         }
         std::sort(children.begin(), children.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
@@ -214,8 +135,7 @@ void CUpdateJob::AddPath(const UpdateOptions& options, const std::string& path, 
         return;
     }
     if (item.name.empty()) {
-        Report(kMsgCannotReadFile, "Cannot store " + path + " (no name is left)", path);
-        m_result = kZipIncomplete;
+        Report(Problem(kZipIncomplete, kMsgCannotReadFile, "Cannot store " + path + " (no name is left)", path));
         return;
     }
     items.push_back(item);
@@ -232,8 +152,7 @@ void CUpdateJob::Collect(const UpdateOptions& options, std::vector<NewItem>& ite
         std::string folder = cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
         std::vector<DirEntry> children;
         if (!m_fs.List(folder.empty() ? m_fs.CurrentDirectory() : folder, children)) {
-            Report(kMsgCannotReadFile, "Cannot read the folder of " + name + ": " + m_fs.LastErrorText(), name);
-            m_result = kZipIncomplete;
+            Report(SystemProblem(m_fs, kZipIncomplete, kMsgCannotReadFile, "Cannot read the folder of " + name, name));
             continue;
         }
         std::sort(children.begin(), children.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
@@ -245,8 +164,7 @@ void CUpdateJob::Collect(const UpdateOptions& options, std::vector<NewItem>& ite
             AddPath(options, folder + child.name, items, archiveInfo, 0);
         }
         if (!any) {
-            Report(kMsgNoMatch, "No file matches " + name, name);
-            m_result = kZipIncomplete;
+            Report(Problem(kZipIncomplete, kMsgNoMatch, "No file matches " + name, name));
         }
     }
     // One entry per name: the first file of a name wins.
@@ -255,8 +173,8 @@ void CUpdateJob::Collect(const UpdateOptions& options, std::vector<NewItem>& ite
     for (NewItem& item : items) {
         if (!seen.emplace(NameKey(item.name), unique.size()).second) {
             if (!item.info.isDirectory) {
-                Report(kMsgDuplicateName, "Skipped " + item.path + ": another file is stored as " + item.name, item.path);
-                m_result = kZipIncomplete;
+                Report(Problem(kZipIncomplete, kMsgDuplicateName,
+                               "Skipped " + item.path + ": another file is stored as " + item.name, item.path));
             }
             continue;
         }
@@ -277,8 +195,7 @@ ZipResult CUpdateJob::Plan(const UpdateOptions& options, const ZipDirectory& old
             bool drop = false;
             for (size_t p = 0; p < options.names.size(); ++p) {
                 const std::string& pattern = options.names[p];
-                if (WildcardMatch(pattern, old.entries[i].name) ||
-                    (old.entries[i].IsDirectory() && NameKey(pattern + "/") == NameKey(old.entries[i].name))) {
+                if (NameSelects(pattern, old.entries[i].name, options.wildcards)) {
                     drop = true;
                     used[p] = true;
                 }
@@ -288,8 +205,7 @@ ZipResult CUpdateJob::Plan(const UpdateOptions& options, const ZipDirectory& old
         }
         for (size_t p = 0; p < options.names.size(); ++p) {
             if (!used[p]) {
-                Report(kMsgNoMatch, "No entry matches " + options.names[p], options.names[p]);
-                m_result = kZipIncomplete;
+                Report(Problem(kZipIncomplete, kMsgNoMatch, "No entry matches " + options.names[p], options.names[p]));
             }
         }
         if (!changed) return m_result == kZipOk ? kZipNothingToDo : kZipIncomplete;
@@ -320,12 +236,217 @@ ZipResult CUpdateJob::Plan(const UpdateOptions& options, const ZipDirectory& old
     return kZipOk;
 }
 
+
+// One run's writing: the old archive open for copying, the new one being
+// written, the compression pool, and the progress so far. Each entry of the
+// plan is one named step.
+class CUpdateJob::CWriteStep {
+public:
+    CWriteStep(CUpdateJob& job, const UpdateOptions& options, const ZipDirectory& old, std::unique_ptr<IReadFile>& oldFile,
+               const std::vector<NewItem>& items, const std::vector<PlanItem>& plan)
+        : m_job(job), m_options(options), m_old(old), m_oldFile(oldFile), m_items(items), m_plan(plan),
+          m_writer(job.m_fs, options.archive, options.bufferSize, job.m_limits),
+          m_taskOf(items.size(), size_t(-1)), m_taskCount(items.size(), 0),
+          m_tasks(MakeTasks(options, job.m_limits.newFile, plan, items, m_taskOf, m_taskCount)) {
+        for (const PlanItem& o : plan)
+            m_total += o.newIndex >= 0 ? items[size_t(o.newIndex)].info.size : old.entries[size_t(o.oldIndex)].compressedSize;
+    }
+
+    ZipResult Run() {
+        ZipError problem;
+        if (!m_writer.Open(problem)) return m_job.Fail(problem);
+        CCompressPool pool(m_job.m_fs, m_job.m_crypto, m_options, m_job.m_limits.newFile, m_tasks);
+        m_pool = &pool;
+        // Data in front of the archive (a self-extractor) stays in front of it.
+        ZipResult r = m_old.baseOffset > 0 ? CopyRange(0, m_old.baseOffset, "") : kZipOk;
+        for (size_t i = 0; i < m_plan.size() && r == kZipOk; ++i) {
+            const PlanItem& o = m_plan[i];
+            if (o.newIndex < 0) r = CopyOldEntry(size_t(o.oldIndex));
+            else if (m_items[size_t(o.newIndex)].info.isDirectory) r = WriteFolderEntry(m_items[size_t(o.newIndex)]);
+            else r = WriteNewEntry(o);
+        }
+        if (r != kZipOk) return r;
+        pool.Stop();
+        return WriteCentralDirectory();
+    }
+
+private:
+    ZipResult WriteFailed() { return m_job.Fail(m_writer.WriteProblem()); }
+
+    bool Progress(const std::string& text) {
+        int p = Percent(m_done, m_total);
+        if (p == m_lastPercent) return true;
+        m_lastPercent = p;
+        return m_job.m_events.Progress(text, p);
+    }
+
+    // Copies bytes of the old archive as they are.
+    ZipResult CopyRange(uint64_t from, uint64_t length, const std::string& text) {
+        if (m_copyBuffer.empty()) m_copyBuffer.resize(kCopySize);
+        while (length > 0) {
+            size_t n = size_t(std::min<uint64_t>(length, m_copyBuffer.size()));
+            if (m_oldFile->ReadAt(from, m_copyBuffer.data(), n) != int64_t(n))
+                return m_job.Fail(Problem(kZipBadArchive, kMsgBadArchive, m_options.archive + ": the archive cannot be read",
+                                          m_options.archive));
+            if (!m_writer.Write(m_copyBuffer.data(), n)) return WriteFailed();
+            from += n;
+            length -= n;
+            m_done += n;
+            if (!Progress(text)) return kZipAborted;
+        }
+        return kZipOk;
+    }
+
+    // An entry that does not change: its record (local header, data,
+    // descriptor) is copied byte for byte.
+    ZipResult CopyOldEntry(size_t index) {
+        const ZipEntry& e = m_old.entries[index];
+        LocalSpan span;
+        std::string why;
+        if (!ReadLocalSpan(*m_oldFile, m_old, index, span, why))
+            return m_job.Fail(Problem(kZipBadArchive, kMsgBadArchive, e.name + ": " + why, e.name));
+        m_writer.AddEntry(e, m_writer.Position());
+        return CopyRange(e.localOffset, span.end - e.localOffset, e.name);
+    }
+
+    ZipResult WriteFolderEntry(const NewItem& item) {
+        if (!m_job.m_events.ItemStatus(item.name, 0)) return kZipAborted;
+        ZipEntry e = NewEntry(item);
+        e.versionNeeded = 20;
+        e.externalAttributes |= 0x10;
+        const uint64_t at = m_writer.Position();
+        if (!m_writer.Write(LocalRecord(e, m_job.m_limits.newFile == 0, e.extra))) return WriteFailed();
+        m_writer.AddEntry(e, at);
+        return m_job.m_events.ItemStatus(item.name, 100) ? kZipOk : kZipAborted;
+    }
+
+    // A new file: its local header, the compressed (and encrypted) data the
+    // pool made, then the header again with the sizes and the CRC.
+    ZipResult WriteNewEntry(const PlanItem& o) {
+        const NewItem& item = m_items[size_t(o.newIndex)];
+        if (!m_job.m_events.ItemStatus(item.name, 0)) return kZipAborted;
+        const size_t first = m_taskOf[size_t(o.newIndex)], count = m_taskCount[size_t(o.newIndex)];
+        Task& t = m_pool->WaitReady(first);
+        if (!t.ready) {
+            SkipTasks(first, count);
+            m_done += item.info.size;
+            return DropFailedEntry(o, Problem(kZipIncomplete, kMsgCannotReadFile, "Cannot read " + item.path + ": " + t.why, item.path));
+        }
+        ZipEntry e = NewEntry(item);
+        e.method = m_options.encrypt ? kMethodAes : t.realMethod;
+        e.realMethod = t.realMethod;
+        e.versionNeeded = t.zip64 ? 45 : t.realMethod == kMethodDeflate ? 20 : 10;
+        if (m_options.encrypt) {
+            e.flags |= kFlagEncrypted;
+            e.versionNeeded = 51;
+            e.aesVersion = 2;
+            e.aesStrength = 3;
+            e.extra += AesField(t.realMethod);
+        }
+        const uint64_t headerAt = m_writer.Position();
+        if (!m_writer.Write(LocalRecord(e, t.zip64, e.extra))) return WriteFailed();
+        TaskSums sums;
+        ZipResult r = WriteTaskOutput(item, first, count, sums);
+        if (r != kZipOk) return r;
+        if (sums.error != kZipOk || (!t.zip64 && (sums.size >= 0xFFFFFFFF || sums.packed >= 0xFFFFFFFF))) {
+            if (!m_writer.Rewind(headerAt)) return WriteFailed();
+            const std::string why = sums.error != kZipOk ? sums.why : std::string("it grew while it was read");
+            return DropFailedEntry(o, Problem(kZipIncomplete, kMsgCannotReadFile, "Cannot read " + item.path + ": " + why, item.path));
+        }
+        e.crc = m_options.encrypt ? 0 : sums.crc;
+        e.size = sums.size;
+        e.compressedSize = sums.packed;
+        e.zip64 = t.zip64;
+        if (!m_writer.PatchAt(headerAt, LocalRecord(e, t.zip64, e.extra))) return WriteFailed();
+        m_writer.AddEntry(e, headerAt);
+        return m_job.m_events.ItemStatus(item.name, 100) ? kZipOk : kZipAborted;
+    }
+
+    struct TaskSums {
+        uint32_t crc = 0;
+        uint64_t size = 0, packed = 0;
+        ZipResult error = kZipOk;
+        std::string why;
+    };
+
+    // The output of the item's tasks (one, or one per block) in order.
+    ZipResult WriteTaskOutput(const NewItem& item, size_t first, size_t count, TaskSums& sums) {
+        Chunk chunk;
+        uint64_t fileDone = 0;
+        int lastItemPercent = 0;
+        for (size_t k = 0; k < count; ++k) {
+            Task& tk = m_pool->WaitReady(first + k);
+            while (m_pool->NextChunk(first + k, chunk)) {
+                if (!m_writer.Write(chunk.data.data(), chunk.data.size())) return WriteFailed();
+                m_pool->Recycle(std::move(chunk.data));
+                fileDone += chunk.input;
+                m_done += chunk.input;
+                int ip = Percent(fileDone, item.info.size);
+                if (ip != lastItemPercent) {
+                    lastItemPercent = ip;
+                    if (!m_job.m_events.ItemStatus(item.name, ip)) return kZipAborted;
+                }
+                if (!Progress(item.name)) return kZipAborted;
+            }
+            m_pool->Release(first + k);
+            if (tk.error != kZipOk && sums.error == kZipOk) {
+                sums.error = tk.error;
+                sums.why = tk.why;
+            }
+            sums.crc = k == 0 ? tk.crc : uint32_t(crc32_combine(sums.crc, tk.crc, z_off_t(tk.size)));
+            sums.size += tk.size;
+            sums.packed += tk.packed;
+        }
+        return kZipOk;
+    }
+
+    // Lets the pool finish the tasks of a file that is not written.
+    void SkipTasks(size_t first, size_t count) {
+        Chunk unused;
+        m_pool->Release(first);
+        for (size_t k = 1; k < count; ++k) {
+            m_pool->WaitReady(first + k);
+            while (m_pool->NextChunk(first + k, unused)) {}
+            m_pool->Release(first + k);
+        }
+    }
+
+    // A new file that could not be read: reported, and the old entry it was to
+    // replace (if any) is kept.
+    ZipResult DropFailedEntry(const PlanItem& o, const ZipError& problem) {
+        m_job.Report(problem);
+        return o.oldIndex >= 0 ? CopyOldEntry(size_t(o.oldIndex)) : kZipOk;
+    }
+
+    // The central directory, then the new archive takes the old one's place
+    // (which is closed first: Windows replaces no file that is open).
+    ZipResult WriteCentralDirectory() {
+        if (!m_job.m_events.Progress("", 100)) return kZipAborted;
+        m_oldFile.reset();
+        ZipError problem;
+        return m_writer.Commit(m_old.comment, problem) ? kZipOk : m_job.Fail(problem);
+    }
+
+    CUpdateJob& m_job;
+    const UpdateOptions& m_options;
+    const ZipDirectory& m_old;
+    std::unique_ptr<IReadFile>& m_oldFile;
+    const std::vector<NewItem>& m_items;
+    const std::vector<PlanItem>& m_plan;
+    CArchiveWriter m_writer;
+    std::vector<size_t> m_taskOf, m_taskCount;
+    std::vector<Task> m_tasks;
+    CCompressPool* m_pool = nullptr;
+    std::vector<uint8_t> m_copyBuffer;
+    uint64_t m_total = 0, m_done = 0;
+    int m_lastPercent = -1;
+};
+
 ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     m_result = kZipOk;
-    if (options.encrypt && (options.password.empty() || m_crypto == nullptr)) {
-        Report(kMsgPasswordNeeded, "A password is needed to encrypt files", options.archive);
-        return kZipWrongPassword;
-    }
+    m_firstProblem = ZipError();
+    if (options.encrypt && (options.password.empty() || m_crypto == nullptr))
+        return Fail(Problem(kZipWrongPassword, kMsgPasswordNeeded, "A password is needed to encrypt files", options.archive));
     // The archive as it is now.
     ZipDirectory old;
     std::unique_ptr<IReadFile> oldFile;
@@ -333,15 +454,12 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     const bool exists = m_fs.Stat(options.archive, archiveInfo) && !archiveInfo.isDirectory;
     if (exists && archiveInfo.size > 0) {
         oldFile = m_fs.OpenRead(options.archive);
-        if (!oldFile) {
-            Report(kMsgCannotOpenArchive, "Cannot open the archive " + options.archive + ": " + m_fs.LastErrorText(), options.archive);
-            return kZipCannotOpen;
-        }
+        if (!oldFile)
+            return Fail(SystemProblem(m_fs, kZipCannotOpen, kMsgCannotOpenArchive, "Cannot open the archive " + options.archive,
+                                      options.archive));
         std::string why;
-        if (!ReadDirectory(*oldFile, old, why)) {
-            Report(kMsgBadArchive, options.archive + ": " + why, options.archive);
-            return kZipBadArchive;
-        }
+        if (!ReadDirectory(*oldFile, old, why))
+            return Fail(Problem(kZipBadArchive, kMsgBadArchive, options.archive + ": " + why, options.archive));
     }
 
     std::vector<NewItem> items;
@@ -349,232 +467,14 @@ ZipResult CUpdateJob::Run(const UpdateOptions& options) {
     ZipResult planned = Plan(options, old, exists ? &archiveInfo : nullptr, items, plan);
     if (planned != kZipOk) return planned;
 
-    // Write the new archive beside the old one.
-    const std::string temp = TempArchiveName(m_fs, options.archive);
-    std::unique_ptr<IWriteFile> file = m_fs.CreateNew(temp);
-    if (!file) {
-        Report(kMsgCannotWrite, "Cannot create " + temp + ": " + m_fs.LastErrorText(), temp);
-        return kZipWriteError;
+    // Written beside the old one, which stays open for copying until the new
+    // one replaces it.
+    ZipResult written;
+    {
+        CWriteStep step(*this, options, old, oldFile, items, plan);
+        written = step.Run();
     }
-    bool committed = false;
-    struct TempGuard {
-        IFileSystem& fs;
-        const std::string& path;
-        bool& committed;
-        std::unique_ptr<IWriteFile>& file;
-        ~TempGuard() {
-            if (!committed) {
-                file.reset();
-                fs.Remove(path);
-            }
-        }
-    } tempGuard{m_fs, temp, committed, file};
-    COutput out(*file, options.bufferSize);
-
-    // New files are compressed ahead by the pool, in the order they are written.
-    std::vector<size_t> taskOf(items.size(), size_t(-1)), taskCount(items.size(), 0);
-    std::vector<Task> tasks = MakeTasks(options, plan, items, taskOf, taskCount);
-    uint64_t total = 0, done = 0;
-    for (const PlanItem& o : plan) {
-        if (o.newIndex >= 0) total += items[size_t(o.newIndex)].info.size;
-        else total += old.entries[size_t(o.oldIndex)].compressedSize;
-    }
-    CCompressPool pool(m_fs, m_crypto, options, tasks);
-    int lastPercent = -1;
-    auto progress = [&](const std::string& text) -> bool {
-        int p = Percent(done, total);
-        if (p == lastPercent) return true;
-        lastPercent = p;
-        return m_events.Progress(text, p);
-    };
-
-    std::vector<ZipEntry> written;
-    std::vector<uint64_t> offsets;
-    written.reserve(plan.size());
-    offsets.reserve(plan.size());
-    std::vector<uint8_t> copyBuffer;
-    auto writeFail = [&]() {
-        Report(kMsgCannotWrite, "Cannot write " + temp + ": " + m_fs.LastErrorText(), temp);
-        return kZipWriteError;
-    };
-    // Data in front of the archive (a self-extractor) stays in front of it.
-    auto copyRange = [&](uint64_t from, uint64_t length, const std::string& text) -> ZipResult {
-        if (copyBuffer.empty()) copyBuffer.resize(kCopySize);
-        while (length > 0) {
-            size_t n = size_t(std::min<uint64_t>(length, copyBuffer.size()));
-            if (oldFile->ReadAt(from, copyBuffer.data(), n) != int64_t(n)) {
-                Report(kMsgBadArchive, options.archive + ": the archive cannot be read", options.archive);
-                return kZipBadArchive;
-            }
-            if (!out.Write(copyBuffer.data(), n)) return writeFail();
-            from += n;
-            length -= n;
-            done += n;
-            if (!progress(text)) return kZipAborted;
-        }
-        return kZipOk;
-    };
-    if (old.baseOffset > 0) {
-        ZipResult r = copyRange(0, old.baseOffset, "");
-        if (r != kZipOk) return r;
-    }
-
-    auto copyEntry = [&](size_t index) -> ZipResult {
-        LocalSpan span;
-        std::string why;
-        if (!ReadLocalSpan(*oldFile, old, index, span, why)) {
-            Report(kMsgBadArchive, old.entries[index].name + ": " + why, old.entries[index].name);
-            return kZipBadArchive;
-        }
-        offsets.push_back(out.Position());
-        written.push_back(old.entries[index]);
-        const uint64_t start = old.entries[index].localOffset;
-        return copyRange(start, span.end - start, old.entries[index].name);
-    };
-
-    for (const PlanItem& o : plan) {
-        if (o.newIndex < 0) {
-            ZipResult r = copyEntry(size_t(o.oldIndex));
-            if (r != kZipOk) return r;
-            continue;
-        }
-        const NewItem& item = items[size_t(o.newIndex)];
-        if (!m_events.ItemStatus(item.name, 0)) return kZipAborted;
-        ZipEntry e;
-        e.name = item.name;
-        e.rawName = item.name;
-        e.versionMadeBy = kVersionMadeBy;
-        e.flags = IsAscii(item.name) ? 0 : kFlagUtf8;
-        e.dosTime = item.info.dosTime;
-        e.haveUnixTime = true;
-        e.unixTime = item.info.unixTime;
-        e.externalAttributes = item.info.attributes & 0xFF;
-        CByteWriter ut;
-        ut.U16(0x5455);
-        ut.U16(5);
-        ut.Bytes(std::string(1, '\1'));
-        ut.U32(uint32_t(item.info.unixTime));
-        std::string localExtra = ut.Data();
-        if (item.info.isDirectory) {
-            e.versionNeeded = 20;
-            e.externalAttributes |= 0x10;
-            e.extra = localExtra;
-            offsets.push_back(out.Position());
-            if (!out.Write(LocalHeader(e, options.forceZip64, localExtra))) return writeFail();
-            written.push_back(e);
-            if (!m_events.ItemStatus(item.name, 100)) return kZipAborted;
-            continue;
-        }
-        const size_t ti = taskOf[size_t(o.newIndex)], tasksOfItem = taskCount[size_t(o.newIndex)];
-        Task& t = pool.WaitReady(ti);
-        if (!t.ready) {
-            // The file could not be read: tell the user, keep any old entry.
-            Report(kMsgCannotReadFile, "Cannot read " + item.path + ": " + t.why, item.path);
-            m_result = kZipIncomplete;
-            pool.Release(ti);
-            Chunk unused;
-            for (size_t k = 1; k < tasksOfItem; ++k) {
-                pool.WaitReady(ti + k);
-                while (pool.NextChunk(ti + k, unused)) {}
-                pool.Release(ti + k);
-            }
-            done += item.info.size;
-            if (o.oldIndex >= 0) {
-                ZipResult r = copyEntry(size_t(o.oldIndex));
-                if (r != kZipOk) return r;
-            }
-            continue;
-        }
-        e.method = options.encrypt ? kMethodAes : t.realMethod;
-        e.realMethod = t.realMethod;
-        e.versionNeeded = t.realMethod == kMethodDeflate ? 20 : 10;
-        if (t.zip64) e.versionNeeded = 45;
-        if (options.encrypt) {
-            e.flags |= kFlagEncrypted;
-            e.versionNeeded = 51;
-            e.aesVersion = 2;
-            e.aesStrength = 3;
-            CByteWriter aes;
-            aes.U16(0x9901);
-            aes.U16(7);
-            aes.U16(2);
-            aes.Bytes("AE");
-            aes.Bytes(std::string(1, '\3'));
-            aes.U16(t.realMethod);
-            localExtra += aes.Data();
-        }
-        e.extra = localExtra;
-        const uint64_t headerAt = out.Position();
-        std::string header = LocalHeader(e, t.zip64, localExtra);
-        if (!out.Write(header)) return writeFail();
-        Chunk chunk;
-        uint64_t fileDone = 0;
-        int lastItemPercent = 0;
-        // The output of the item's tasks (one, or one per block) in order.
-        uint32_t crc = 0;
-        uint64_t size = 0, packed = 0;
-        ZipResult error = kZipOk;
-        std::string why;
-        for (size_t k = 0; k < tasksOfItem; ++k) {
-            Task& tk = k == 0 ? t : pool.WaitReady(ti + k);
-            while (pool.NextChunk(ti + k, chunk)) {
-                if (!out.Write(chunk.data.data(), chunk.data.size())) return writeFail();
-                pool.Recycle(std::move(chunk.data));
-                fileDone += chunk.input;
-                done += chunk.input;
-                int ip = Percent(fileDone, item.info.size);
-                if (ip != lastItemPercent) {
-                    lastItemPercent = ip;
-                    if (!m_events.ItemStatus(item.name, ip)) return kZipAborted;
-                }
-                if (!progress(item.name)) return kZipAborted;
-            }
-            pool.Release(ti + k);
-            if (tk.error != kZipOk && error == kZipOk) {
-                error = tk.error;
-                why = tk.why;
-            }
-            crc = k == 0 ? tk.crc : uint32_t(crc32_combine(crc, tk.crc, z_off_t(tk.size)));
-            size += tk.size;
-            packed += tk.packed;
-        }
-        if (error != kZipOk || (!t.zip64 && (size >= 0xFFFFFFFF || packed >= 0xFFFFFFFF))) {
-            // Drop what was written of it.
-            if (!out.Rewind(headerAt)) return writeFail();
-            Report(kMsgCannotReadFile,
-                   "Cannot read " + item.path + ": " + (error != kZipOk ? why : std::string("it grew while it was read")),
-                   item.path);
-            m_result = kZipIncomplete;
-            if (o.oldIndex >= 0) {
-                ZipResult r = copyEntry(size_t(o.oldIndex));
-                if (r != kZipOk) return r;
-            }
-            continue;
-        }
-        e.crc = options.encrypt ? 0 : crc;
-        e.size = size;
-        e.compressedSize = packed;
-        e.zip64 = t.zip64;
-        if (!out.PatchAt(headerAt, LocalHeader(e, t.zip64, localExtra))) return writeFail();
-        offsets.push_back(headerAt);
-        written.push_back(e);
-        if (!m_events.ItemStatus(item.name, 100)) return kZipAborted;
-    }
-    pool.Stop();
-
-    // Central directory and end records.
-    if (!WriteCentralDirectory(out, written, offsets, options.forceZip64, old.comment) || !out.Flush() || !file->Truncate())
-        return writeFail();
-    if (!m_events.Progress("", 100)) return kZipAborted;
-    if (!file->Commit(true)) return writeFail();
-    file.reset();
-    oldFile.reset();
-    if (!m_fs.Replace(temp, options.archive)) {
-        Report(kMsgCannotWrite, "Cannot replace " + options.archive + ": " + m_fs.LastErrorText(), options.archive);
-        return kZipWriteError;
-    }
-    committed = true;
-    return m_result;
+    return written == kZipOk ? m_result : written;
 }
 
 }  // namespace zl

@@ -22,7 +22,9 @@ enum class UpdateMode { Add, Freshen, Delete };
 struct UpdateOptions {
     UpdateMode mode = UpdateMode::Add;
     std::string archive;
-    std::vector<std::string> names;   // files or folders (add, freshen) or entry names (delete); wildcards allowed
+    std::vector<std::string> names;   // files or folders (add, freshen; a wildcard in the last part
+                                      // lists the folder) or entry names (delete)
+    bool wildcards = false;           // delete: the names are wildcard patterns (else they match exactly)
     int level = 6;                    // 0 stores, 1..9 deflate
     bool keepFolders = true;          // store folder names (false: file names only)
     bool replaceExisting = true;      // add: replace entries of the same name (false: keep them)
@@ -31,7 +33,6 @@ struct UpdateOptions {
     std::string password;
     unsigned threads = 0;             // compression threads; 0 = one per processor
     size_t bufferSize = 64 * 1024;    // output buffer
-    bool forceZip64 = false;          // write ZIP64 fields even for small entries
 };
 
 struct NewItem {
@@ -42,8 +43,11 @@ struct NewItem {
 
 class CUpdateJob {
 public:
-    CUpdateJob(IFileSystem& fs, ICrypto* crypto, IJobEvents& events) : m_fs(fs), m_crypto(crypto), m_events(events) {}
+    CUpdateJob(IFileSystem& fs, ICrypto* crypto, IJobEvents& events, const ZipLimits& limits = ZipLimits())
+        : m_fs(fs), m_crypto(crypto), m_events(events), m_limits(limits) {}
     ZipResult Run(const UpdateOptions& options);
+    // The first problem the last run met (result kZipOk when none).
+    const ZipError& FirstProblem() const { return m_firstProblem; }
 
     // One entry of the new archive: an old entry kept (newIndex < 0), a new
     // file (oldIndex < 0), or a new file replacing an old entry.
@@ -53,17 +57,22 @@ public:
     };
 
 private:
+    class CWriteStep;
     ZipResult Plan(const UpdateOptions& options, const ZipDirectory& old, const FileInfo* archiveInfo,
                    std::vector<NewItem>& items, std::vector<PlanItem>& plan);
     void Collect(const UpdateOptions& options, std::vector<NewItem>& items, const FileInfo* archiveInfo);
     void AddPath(const UpdateOptions& options, const std::string& path, std::vector<NewItem>& items,
                  const FileInfo* archiveInfo, int depth);
-    void Report(MessageCode code, const std::string& text, const std::string& file);
+    // Tells the user; a problem that does not stop the job makes it incomplete.
+    void Report(const ZipError& problem);
+    ZipResult Fail(const ZipError& problem);
 
     IFileSystem& m_fs;
     ICrypto* m_crypto;
     IJobEvents& m_events;
+    ZipLimits m_limits;
     ZipResult m_result = kZipOk;
+    ZipError m_firstProblem;
 };
 
 }  // namespace zl

@@ -29,13 +29,9 @@ void FillEntryInfo(void* block, const ZipEntry& e, size_t index) {
     info.zipFlags = e.flags;
     std::string date = DosTimeText(e.dosTime);
     std::strncpy(info.dateTime, date.c_str(), sizeof info.dateTime - 1);
-    size_t n = e.name.size();
-    if (n >= sizeof info.path) {
-        n = sizeof info.path - 1;
-        while (n > 0 && (static_cast<unsigned char>(e.name[n]) & 0xC0) == 0x80) --n;  // whole UTF-8 characters only
-        info.flags |= kZipInfoNameCut;
-    }
-    std::memcpy(info.path, e.name.data(), n);
+    const std::string name = Utf8ToRecord(e.name, sizeof info.path - 1);
+    if (name.size() < Utf8ToRecord(e.name).size()) info.flags |= kZipInfoNameCut;
+    std::memcpy(info.path, name.data(), name.size());
     const unsigned host = e.versionMadeBy >> 8;
     if (host == 0 || host == 10 || host == 11 || host == 14) info.flags |= e.externalAttributes & 0xFF;
     if (e.IsDirectory()) info.flags |= 0x10;
@@ -57,8 +53,10 @@ int Unzip(void* record) {
     if (!RecordLooksValid(record, int(sizeof(UnzipCommand)))) return kZipResultBadRecord;
     UnzipCommand cmd;
     std::memcpy(&cmd, record, sizeof cmd);
-    const char* archive = RecordText(cmd.archive);
-    if (archive == nullptr || *archive == '\0') return kZipResultBadRecord;
+    const char* archiveText = RecordText(cmd.archive);
+    if (archiveText == nullptr || *archiveText == '\0') return kZipResultBadRecord;
+    const std::string archiveUtf8 = RecordToUtf8(archiveText);
+    const char* archive = archiveUtf8.c_str();
     IFileSystem& fs = PlatformFileSystem();
 
     switch (cmd.function) {
@@ -75,12 +73,14 @@ int Unzip(void* record) {
         int stored = count > 0x7FFFFFFF ? 0x7FFFFFFF : int(count);
         std::memcpy(static_cast<char*>(record) + offsetof(UnzipCommand, count), &stored, sizeof stored);
         if (r != kZipOk)
-            events.Message(r == kZipCannotOpen ? kMsgCannotOpenArchive : kMsgBadArchive, std::string(archive) + ": " + why, archive, false);
+            events.Message(Problem(r, r == kZipCannotOpen ? kMsgCannotOpenArchive : kMsgBadArchive, std::string(archive) + ": " + why,
+                                   archive),
+                           false);
         return r;
     }
     case kUnzipFunctionNext:
     case kUnzipFunctionByIndex: {
-        if (cmd.entryInfo == nullptr || IsBadWritePtr(cmd.entryInfo, sizeof(ZipEntryInfo))) return kZipResultBadRecord;
+        if (!RecordPointerUsable(cmd.entryInfo)) return kZipResultBadRecord;
         if (cmd.function == kUnzipFunctionByIndex && cmd.index < 0) return kZipResultBadRecord;
         std::lock_guard<std::mutex> lock(g_cacheMutex);
         const ZipEntry* entry = nullptr;
@@ -101,11 +101,12 @@ int Unzip(void* record) {
         if (destination == nullptr || *destination == '\0') return kZipResultBadRecord;
         ExtractOptions options;
         options.archive = archive;
-        options.destination = destination;
+        options.destination = RecordToUtf8(destination);
         const char* spec = RecordText(cmd.fileSpec, "*.*");
-        options.patterns = ParseFileList(spec);
+        options.patterns = ParseFileList(RecordToUtf8(spec));
         if (options.patterns.size() == 1 && (options.patterns[0] == "*.*" || options.patterns[0] == "*"))
             options.patterns.clear();
+        options.wildcards = cmd.wildcards != 0;
         options.index = cmd.index;
         options.keepFolders = cmd.noFolderNames == 0;
         options.overwrite = cmd.overwrite != 0;
@@ -114,7 +115,7 @@ int Unzip(void* record) {
         options.restoreTimes = cmd.restoreTimes != 0;
         const char* password = RecordText(cmd.password);
         options.havePassword = cmd.passwordGiven != 0 && password != nullptr;
-        if (options.havePassword) options.password = password;
+        if (options.havePassword) options.password = RecordToUtf8(password);
         // Batches of extractions from one archive share the listing's directory.
         std::shared_ptr<const ZipDirectory> directory;
         {

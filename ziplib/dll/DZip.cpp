@@ -27,16 +27,17 @@ int Zip(void* record) {
     case kZipFunctionFreshen: options.mode = UpdateMode::Freshen; break;
     default: return kZipResultBadRecord;
     }
-    options.archive = archive;
-    options.names = ParseFileList(list);
+    options.archive = RecordToUtf8(archive);
+    options.names = ParseFileList(RecordToUtf8(list));
     if (options.names.empty()) return kZipResultNothingToDo;
     options.level = cmd.level >= 0 && cmd.level <= 9 ? cmd.level : 6;
     options.keepFolders = cmd.noFolderNames == 0;
     options.replaceExisting = cmd.replaceExisting != 0;
     options.recurse = cmd.recurseFolders != 0;
+    options.wildcards = cmd.wildcards != 0;
     options.encrypt = cmd.encrypt != 0;
     const char* password = RecordText(cmd.password, "");
-    options.password = password;
+    options.password = RecordToUtf8(password);
     options.threads = cmd.threads > 0 ? unsigned(cmd.threads) : 0;
     options.bufferSize = size_t(cmd.bufferKiB > 0 ? cmd.bufferKiB : 64) * 1024;
 

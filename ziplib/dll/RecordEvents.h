@@ -39,16 +39,48 @@ public:
     explicit CRecordEvents(const RecordCallbacks& callbacks) : m_cb(callbacks) {}
     bool Progress(const std::string& text, int percent) override;
     bool ItemStatus(const std::string& text, int percent) override;
-    Answer Message(MessageCode code, const std::string& text, const std::string& file, bool question) override;
+    Answer Message(const ZipError& problem, bool question) override;
     void Rename(std::string& path) override;
 
 private:
     RecordCallbacks m_cb;
 };
 
-// Checks that `record` can be read for `size` bytes and starts with that size.
+// A record is taken by its size field: `record` must start with `size` (the
+// caller's promise that it holds that many bytes). Null and small-integer
+// pointers are refused.
 bool RecordLooksValid(const void* record, int size);
-// A text pointer of a record: null and unreadable pointers give `fallback`.
+bool RecordPointerUsable(const void* pointer);
+// A text pointer of a record: null (or a small integer) gives `fallback`.
 const char* RecordText(const char* text, const char* fallback = nullptr);
+
+// Record text is in the process's ANSI code page (UTF-8 where the program's
+// manifest sets it); the library works in UTF-8. `limit` cuts the record text
+// at a whole character.
+std::string RecordToUtf8(const char* text);
+std::string Utf8ToRecord(const std::string& text, size_t limit = size_t(-1));
+
+// The library's results and message codes are the DLL's, value for value.
+constexpr int kLibraryCodes[][2] = {
+    {kZipOk, kZipResultOk}, {kZipIncomplete, kZipResultIncomplete}, {kZipBadRecord, kZipResultBadRecord},
+    {kZipCannotOpen, kZipResultCannotOpen}, {kZipBadArchive, kZipResultBadArchive},
+    {kZipWriteError, kZipResultWriteError}, {kZipWrongPassword, kZipResultWrongPassword},
+    {kZipCrcError, kZipResultCrcError}, {kZipAborted, kZipResultAborted}, {kZipNothingToDo, kZipResultNothingToDo},
+    {kZipUnsupported, kZipResultUnsupported}, {kZipNoMoreEntries, kZipResultNoMoreEntries},
+    {kZipInternal, kZipResultInternal},
+    {kMsgCannotOpenArchive, kZipMsgCannotOpenArchive}, {kMsgBadArchive, kZipMsgBadArchive},
+    {kMsgCannotReadFile, kZipMsgCannotReadFile}, {kMsgCannotWrite, kZipMsgCannotWrite},
+    {kMsgPasswordNeeded, kZipMsgPasswordNeeded}, {kMsgWrongPassword, kZipMsgWrongPassword},
+    {kMsgCrcError, kZipMsgCrcError}, {kMsgDamagedEntry, kZipMsgDamagedEntry}, {kMsgUnsupported, kZipMsgUnsupported},
+    {kMsgUnsafeName, kZipMsgUnsafeName}, {kMsgFileExists, kZipMsgFileExists}, {kMsgNoMatch, kZipMsgNoMatch},
+    {kMsgDuplicateName, kZipMsgDuplicateName},
+};
+constexpr bool LibraryCodesMatch() {
+    for (const auto& pair : kLibraryCodes)
+        if (pair[0] != pair[1]) return false;
+    return true;
+}
+static_assert(LibraryCodesMatch(), "the library's result or message codes differ from the DLL's");
+static_assert(kZipInternal == 12 && kMsgDuplicateName == 13, "a new library code needs its DLL code in the table above");
 
 }  // namespace zl

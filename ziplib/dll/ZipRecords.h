@@ -3,7 +3,12 @@
 // packed, little-endian command record per call, 32-bit pointers, the Windows
 // calling convention for the functions and for every callback. Any program that
 // fills a record at these offsets works with the DLLs. Bytes not named here are
-// reserved and must be 0. Text is UTF-8 (the program runs with the UTF-8 code page).
+// reserved and must be 0. A pointer below 0x10000 counts as null; the record's
+// size field is trusted to tell its real size. Text (paths, lists, passwords,
+// names in the entry information block, callback texts) is in the process's
+// ANSI code page: UTF-8 where the manifest's UTF-8 code page is honoured
+// (Windows 10 1903 and later), the system's code page before. Names the code
+// page cannot show come back with '?'; files on disk keep their real names.
 
 #include <windows.h>
 
@@ -16,10 +21,10 @@ typedef int(CALLBACK* ZipProgressCallback)(const char* text, int percent, void* 
 // Rename: called with the full path of a file about to be created, in a writable
 // buffer of kZipRenameBufferSize bytes; the callee may rewrite it. Returns 0.
 typedef int(CALLBACK* ZipRenameCallback)(char* name, void* user);
-// Message: (code, style, reserved, text buffer size, text, file, user data).
+// Message: (code, style, system error, text buffer size, text, file, user data).
 //  code     what happened (the kZipMsg... values below)
 //  style    the MB_... flags of the message box the library would show
-//  reserved 0
+//  system   the Windows error code behind the message (GetLastError), 0 when none
 //  size     size of the text buffer in bytes
 //  text     the message, writable; the library shows what the callee leaves there
 //  file     the file or entry concerned (may be empty)
@@ -31,6 +36,33 @@ typedef int(CALLBACK* ZipMessageCallback)(int code, unsigned style, int reserved
                                           const char* file, void* user);
 
 enum { kZipRenameBufferSize = 2048, kZipMessageBufferSize = 1024 };
+
+// The option words of the program's ZIP engine, one bit per record field it
+// sets: the unzip options of an extraction, and the zip operation word (one job
+// bit, plus options that only the add job applies).
+enum : int {
+    kUnzipOptNoFolderNames = 0x01,    // unzip record offset 48 = 1
+    kUnzipOptOverwrite = 0x02,        // offset 36 = 1
+    kUnzipOptQuiet = 0x04,            // offset 40 = 1
+    kUnzipOptRenameByNumber = 0x08,   // the engine's rename callback gives existing names numbers
+    kUnzipOptAllFiles = 0x10,         // offset 52 = 1 (with the file spec "*.*")
+};
+enum : int {
+    kZipOpAdd = 0x20,                 // function 4
+    kZipOpFreshen = 0x40,             // function 3, when 0x20 and 0x80 are clear
+    kZipOpDelete = 0x80,              // function 2, when 0x20 is clear
+    kZipOptKeepFolders = 0x200,       // clear: zip record offset 76 (no folder names) = 1
+    kZipOptEncrypt = 0x400,           // offset 140 = 1
+    kZipOptQuiet = 0x800,             // offset 44 = 1
+};
+
+// Names and patterns. Entry names in an unzip file spec and in a delete list
+// select entries exactly: case and '/' or '\' do not matter, a folder entry is
+// also selected by its name without the trailing '/', and '*' or '?' in a name
+// are plain characters (stored names may hold them). A name is a pattern only
+// when the caller asks for patterns (unzip offset 44, zip offset 48 = 1): then
+// '*' matches any run of characters, folder separators included, and '?' one
+// character. The file spec "*.*" (or "*") on its own always means every entry.
 
 // Functions of `dunzip`.
 enum { kUnzipFunctionNext = 2, kUnzipFunctionCount = 3, kUnzipFunctionByIndex = 7, kUnzipFunctionExtract = 8 };
@@ -46,13 +78,14 @@ struct UnzipCommand {
     int function;                      //   4  3 count, 2 next entry, 7 entry by index, 8 extract
     const char* archive;               //   8
     void* entryInfo;                   //  12  ZipEntryInfo filled by 2 and 7
-    const char* fileSpec;              //  16  quoted names / wildcards separated by blanks; "*.*" = all
+    const char* fileSpec;              //  16  entry names, quoted, separated by blanks; "*.*" alone = all
+                                       //      (see "Names and patterns" above)
     int index;                         //  20  entry index for 7, and for 8 (>= 0: just that entry); -1
     const char* destination;           //  24  folder for 8
     char reserved28[8];                //  28
     int overwrite;                     //  36  1: replace existing files without asking
     int quiet;                         //  40  1: never show a message box or ask; existing files are skipped
-    char reserved44[4];                //  44
+    int wildcards;                     //  44  1: the names of the file spec are wildcard patterns
     int noFolderNames;                 //  48  1: files land in the destination itself (default 1)
     int allFiles;                      //  52  1: folder entries of the archive create their (empty) folders (default 1)
     int restoreTimes;                  //  56  1: extracted files get the entry's time (default 1)
@@ -78,7 +111,9 @@ struct ZipCommand {
     int size;                          //   0  188
     int function;                      //   4  4 add, 2 delete, 3 freshen
     const char* archive;               //   8
-    const char* fileList;              //  12  names in double quotes separated by blanks; wildcards allowed
+    const char* fileList;              //  12  names in double quotes separated by blanks: files and folders
+                                       //      to add (a wildcard in the last part lists that folder), or
+                                       //      entry names to delete (see "Names and patterns" above)
     ZipProgressCallback progress;      //  16
     void* progressUser;                //  20
     ZipProgressCallback itemStatus;    //  24
@@ -86,7 +121,8 @@ struct ZipCommand {
     char reserved32[8];                //  32
     int level;                         //  40  compression level 0 (store) .. 9; 5
     int quiet;                         //  44  1: never show a message box
-    char reserved48[28];               //  48
+    int wildcards;                     //  48  delete: 1 when the names of the list are wildcard patterns
+    char reserved52[24];               //  52
     int noFolderNames;                 //  76  1: store file names without their folders
     char reserved80[40];               //  80
     int replaceExisting;               // 120  1: add replaces entries of the same name (0 keeps them); 1
@@ -114,7 +150,7 @@ struct ZipEntryInfo {
     unsigned short compressedSizeHigh; //  16  compressed size, bits 32..47
     unsigned short zipFlags;           //  18  the entry's general purpose flags
     char dateTime[18];                 //  20  "MM-DD-YY HH:MM", NUL-terminated
-    char path[260];                    //  38  stored name (UTF-8, '/' separators), NUL-terminated; cut when longer
+    char path[260];                    //  38  stored name ('/' separators), NUL-terminated; cut when longer
     unsigned flags;                    // 298  0x8000 encrypted; low byte: MS-DOS attributes (0x10 folder);
                                        //      0x10000 AES; 0x20000 ZIP64; 0x40000 name cut to fit
     unsigned index;                    // 302  position of the entry in the archive, from 0
@@ -175,6 +211,7 @@ static_assert(sizeof(ZipCommand) == 188, "zip command record");
 static_assert(sizeof(ZipEntryInfo) == 310, "entry information block");
 static_assert(offsetof(UnzipCommand, entryInfo) == 12 && offsetof(UnzipCommand, destination) == 24, "unzip offsets");
 static_assert(offsetof(UnzipCommand, overwrite) == 36 && offsetof(UnzipCommand, quiet) == 40, "unzip offsets");
+static_assert(offsetof(UnzipCommand, wildcards) == 44 && offsetof(ZipCommand, wildcards) == 48, "pattern switches");
 static_assert(offsetof(UnzipCommand, noFolderNames) == 48 && offsetof(UnzipCommand, restoreTimes) == 56, "unzip offsets");
 static_assert(offsetof(UnzipCommand, itemStatus) == 60 && offsetof(UnzipCommand, progress) == 68, "unzip offsets");
 static_assert(offsetof(UnzipCommand, count) == 76 && offsetof(UnzipCommand, passwordGiven) == 92, "unzip offsets");

@@ -26,3 +26,39 @@ with zipfile.ZipFile(out + '/utf8.zip', 'w', zipfile.ZIP_DEFLATED) as z:
 with zipfile.ZipFile(out + '/empty.zip', 'w') as z:
     pass
 PY
+# Hostile and unusual archives the reader must refuse or read as other tools do.
+python3 - "$out" <<'PY'
+import struct, sys, zlib
+out = sys.argv[1]
+def archive(entries, comment=b'', copies=1, central_comments=None):
+    data, central, offsets = b'', b'', []
+    for name, body, method, size, crc in entries:
+        offsets.append(len(data))
+        data += struct.pack('<IHHHHHIIIHH', 0x04034b50, 20, 0, method, 0, 0x5021, crc, len(body), size, len(name), 0) + name + body
+    start = len(data)
+    count = 0
+    for i, (name, body, method, size, crc) in enumerate(entries):
+        note = (central_comments or {}).get(i, b'')
+        for _ in range(copies):
+            central += struct.pack('<IHHHHHHIIIHHHHHII', 0x02014b50, 20, 20, 0, method, 0, 0x5021, crc, len(body), size,
+                                   len(name), 0, len(note), 0, 0, 0, offsets[i]) + name + note
+            count += 1
+    end = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, count & 0xFFFF, count & 0xFFFF, len(central), start, len(comment))
+    return data + central + end + comment
+def stored(name, body):
+    return (name, body, 0, len(body), zlib.crc32(body))
+zeros = bytes(1 << 20)
+c = zlib.compressobj(9, zlib.DEFLATED, -15)
+packed = c.compress(zeros) + c.flush()
+open(out + '/overlap.zip', 'wb').write(archive([(b'zeros.bin', packed, 8, len(zeros), zlib.crc32(zeros))], copies=16))
+locator = struct.pack('<IIQI', 0x07064b50, 0, 0x123456789, 1)
+open(out + '/stray_locator.zip', 'wb').write(archive([stored(b'a.txt', b'alpha'), stored(b'b.txt', b'beta')],
+                                                      central_comments={1: locator}))
+open(out + '/names.zip', 'wb').write(archive([stored(n, b'x') for n in
+    (b'a*.txt', b'a?.txt', b'CONOUT$', b'com0.txt', b'lpt\xc2\xb3.log', b'a/', b'a/b', b'a/b/', b'a/b/c', b'same', b'same')]))
+whole = archive([stored(b'real.txt', b'real')], comment=b'comment')
+open(out + '/cut_comment.zip', 'wb').write(whole[:-1])
+counted = bytearray(archive([stored(b'one.txt', b'1')]))
+struct.pack_into('<HH', counted, len(counted) - 22 + 8, 32, 32)
+open(out + '/bad_count.zip', 'wb').write(bytes(counted))
+PY

@@ -1,9 +1,11 @@
 // The ZIP core's file system on POSIX systems (the native build).
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,7 +126,14 @@ public:
     std::unique_ptr<IWriteFile> CreateNew(const std::string& path) override {
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0) return nullptr;
+        ::flock(fd, LOCK_EX | LOCK_NB);   // held until closed: the file is in use
         return std::unique_ptr<IWriteFile>(new CPosixWriteFile(fd));
+    }
+
+    bool RemoveIfUnused(const std::string& path) override {
+        CFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (fd.Get() < 0 || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return false;
+        return ::unlink(path.c_str()) == 0;
     }
 
     bool Stat(const std::string& path, FileInfo& info) override {
@@ -133,6 +142,7 @@ public:
         info.size = S_ISDIR(st.st_mode) ? 0 : uint64_t(st.st_size);
         info.isDirectory = S_ISDIR(st.st_mode);
         info.unixTime = st.st_mtime;
+        info.writeTime = uint64_t(st.st_mtim.tv_sec) * 1000000000u + uint64_t(st.st_mtim.tv_nsec);
         info.dosTime = ToDosTime(st.st_mtime);
         info.attributes = info.isDirectory ? 0x10 : 0x20;
         if (!(st.st_mode & S_IWUSR)) info.attributes |= 0x01;
@@ -156,6 +166,16 @@ public:
         if (::mkdir(path.c_str(), 0755) == 0) return true;
         struct stat st;
         return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+
+    bool CanHold(const std::string& path) override {
+        if (path.size() >= PATH_MAX) return false;
+        size_t part = 0;
+        for (char c : path) {
+            part = c == '/' ? 0 : part + 1;
+            if (part > NAME_MAX) return false;
+        }
+        return true;
     }
 
     bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) override {
@@ -186,6 +206,7 @@ public:
         return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
     }
 
+    uint32_t LastErrorCode() override { return uint32_t(errno); }
     std::string LastErrorText() override { return std::strerror(errno); }
 };
 

@@ -177,6 +177,7 @@ public:
         info.size = info.isDirectory ? 0 : (uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
         info.dosTime = DosTimeOf(data.ftLastWriteTime);
         info.unixTime = UnixTimeOf(data.ftLastWriteTime);
+        info.writeTime = uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
         info.attributes = data.dwFileAttributes & 0x3F;
         // Identity without opening the file (which costs as much again): the
         // creation time, which a file replaced by another never shares.
@@ -191,11 +192,27 @@ public:
 
     bool Remove(const std::string& path) override { return DeleteFileW(PathW(path).c_str()) != 0; }
 
+    // A file another job has open was created without sharing: Windows refuses to delete it.
+    bool RemoveIfUnused(const std::string& path) override { return Remove(path); }
+
     bool MakeDirectory(const std::string& path) override {
         std::wstring w = PathW(path);
         if (CreateDirectoryW(w.c_str(), nullptr)) return true;
         DWORD attributes = GetFileAttributesW(w.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    // The longest path Windows takes (with the "\\?\" prefix) is 32,767 UTF-16
+    // units, and each part 255.
+    bool CanHold(const std::string& path) override {
+        const std::wstring w = PathW(path);
+        if (w.size() >= 32767) return false;
+        size_t part = 0;
+        for (wchar_t c : w) {
+            part = c == L'\\' ? 0 : part + 1;
+            if (part > 255) return false;
+        }
+        return true;
     }
 
     bool SetTimes(const std::string& path, uint32_t dosTime, int64_t unixTime, bool haveUnixTime) override {
@@ -230,6 +247,8 @@ public:
         DWORD n = GetCurrentDirectoryW(DWORD(sizeof buffer / sizeof buffer[0]), buffer);
         return n ? Narrow(buffer, n) : std::string(".");
     }
+
+    uint32_t LastErrorCode() override { return GetLastError(); }
 
     std::string LastErrorText() override {
         DWORD code = GetLastError();

@@ -66,13 +66,14 @@ inline bool MakeArchive(const std::string& archive, const std::string& folder, c
         ~Restore() { SetCurrentDirectoryW(folder); }
     } restore{previous};
     zl::CSilentEvents events;
-    zl::CUpdateJob job(zl::PlatformFileSystem(), &zl::PlatformCrypto(), events);
+    // Limits of 0 give every record its ZIP64 form, as an archive past 4 GiB has.
+    const zl::ZipLimits limits = forceZip64 ? zl::ZipLimits{0, 0, 0} : zl::ZipLimits();
+    zl::CUpdateJob job(zl::PlatformFileSystem(), &zl::PlatformCrypto(), events, limits);
     zl::UpdateOptions options;
     options.archive = archive;
     options.names = {folder.substr(cut + 1)};
     options.encrypt = !password.empty();
     options.password = password;
-    options.forceZip64 = forceZip64;
     return job.Run(options) == zl::kZipOk;
 }
 

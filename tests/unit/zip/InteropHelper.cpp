@@ -1,7 +1,7 @@
 // A small Windows program that drives DZIP32.dll and DUNZIP32.dll from the
 // command line, so a script can check our archives with other tools under Wine:
 //   add <archive> <folder> <keepFolders 0|1> <password|-> <name>...   (names relative to folder)
-//   delete <archive> <name>...
+//   delete <archive> <name>...   (names are wildcard patterns)
 //   extract <archive> <destination> <password|->
 //   list <archive>              one line per entry: name, size, flags (tab separated)
 // Exits with the library's result.
@@ -64,6 +64,7 @@ int main() {
             first = 6;
         } else {
             z.function = kZipFunctionDelete;
+            z.wildcards = 1;
         }
         for (size_t i = first; i < args.size(); ++i) list += "\"" + args[i] + "\" ";
         z.fileList = list.c_str();

@@ -14,7 +14,7 @@ namespace {
 
 struct CallbackLog {
     std::vector<std::string> progress, items, messages, renames;
-    std::vector<int> codes;
+    std::vector<int> codes, systemCodes;
     std::vector<void*> users;
     int abortAfter = 0;       // stop the job at this progress call (0 = never)
     int answer = 0;           // message callback answer
@@ -35,6 +35,7 @@ int CALLBACK OnItem(const char* text, int percent, void* user) {
 }
 int CALLBACK OnMessage(int code, unsigned style, int reserved, int size, char* text, const char* file, void* user) {
     g_log.codes.push_back(code);
+    g_log.systemCodes.push_back(reserved);
     g_log.messages.push_back(text);
     g_log.users.push_back(user);
     if (size > 10) std::strcpy(text, "rewritten");
@@ -77,7 +78,7 @@ int RawZip(int function, const std::string& archive, const std::string& list, bo
 struct UnzipArgs {
     std::string archive, spec = "*.*", destination, password;
     int function = kUnzipFunctionExtract, index = -1;
-    int overwrite = 0, quiet = 1, noFolderNames = 0, allFiles = 1;
+    int overwrite = 0, quiet = 1, noFolderNames = 0, allFiles = 1, wildcards = 0;
     bool rename = false, passwordGiven = false;
 };
 
@@ -91,6 +92,7 @@ int RawUnzip(const UnzipArgs& a, CRawRecord& r, ZipEntryInfo* info = nullptr) {
     r.Ptr(24, a.destination.empty() ? nullptr : a.destination.c_str());
     r.Int(36, a.overwrite);
     r.Int(40, a.quiet);
+    r.Int(44, a.wildcards);
     r.Int(48, a.noFolderNames);
     r.Int(52, a.allFiles);
     r.Int(56, 1);
@@ -172,6 +174,24 @@ TEST_CASE("a wrong record size, a null record or a missing pointer gives a non-z
     z.Ptr(12, "\"x\"");
     z.Int(4, 1);
     CHECK(dzip(z.Data()) == kZipResultBadRecord);       // unknown function
+}
+
+TEST_CASE("a message carries the system's error code beside the library's") {
+    CTempFolder t;
+    MakeInput(t);
+    g_log = CallbackLog();
+    // The archive's folder does not exist: the temporary file cannot be created.
+    CHECK(RawZip(kZipFunctionAdd, t / "no such folder\\x.zip", "\"" + t / "in\\a.txt" + "\"", false) == kZipResultWriteError);
+    REQUIRE(g_log.codes.size() == 1);
+    CHECK(g_log.codes[0] == kZipMsgCannotWrite);
+    CHECK(g_log.systemCodes[0] == ERROR_PATH_NOT_FOUND);
+    // A problem of the archive itself has no system error behind it.
+    WriteBytes(t / "junk.zip", std::string(100, 'j'));
+    g_log = CallbackLog();
+    CHECK(RawZip(kZipFunctionAdd, t / "junk.zip", "\"" + t / "in\\a.txt" + "\"", false) == kZipResultBadArchive);
+    REQUIRE(g_log.codes.size() == 1);
+    CHECK(g_log.codes[0] == kZipMsgBadArchive);
+    CHECK(g_log.systemCodes[0] == 0);
 }
 
 TEST_CASE("count, next entry and entry by index fill the information block at its offsets") {
@@ -305,6 +325,7 @@ TEST_CASE("extract switches: folder names, overwrite, quiet, file spec, index, r
     a.rename = true;
     a.overwrite = 0;
     a.spec = "in/b?c.txt";
+    a.wildcards = 1;
     REQUIRE(Extract(a) == 0);
     REQUIRE(g_log.renames.size() == 1);
     CHECK(g_log.renames[0] == t / "out\\b c.txt");
@@ -398,4 +419,30 @@ TEST_CASE("non-ASCII names are stored as UTF-8 with bit 11 and come back") {
     x.destination = t / "x";
     REQUIRE(Extract(x) == 0);
     CHECK(ReadBytes(t / ("x\\" + name)) == "unicode");
+}
+
+TEST_CASE("device names are extracted with a leading '_'; listed names match exactly unless offset 44 asks for patterns") {
+    CTempFolder t;
+    const std::string zip = t / "dev.zip";
+    REQUIRE(WriteBytes(zip, StoredArchive({{"CONOUT$", "not the console"}, {"com0.txt", "not a port"}, {"a*.txt", "a star"},
+                                           {"ab.txt", "ab"}})));
+    UnzipArgs x;
+    x.archive = zip;
+    x.destination = t / "x";
+    REQUIRE(Extract(x) == 0);
+    CHECK(ReadBytes(t / "x\\_CONOUT$") == "not the console");
+    CHECK(ReadBytes(t / "x\\_com0.txt") == "not a port");
+    CHECK_FALSE(Exists(t / "x\\com0.txt"));
+
+    // "a?.txt" is a name, not a pattern: nothing matches it.
+    x.destination = t / "y";
+    x.spec = "\"a?.txt\"";
+    CHECK(Extract(x) == kZipResultIncomplete);
+    CHECK_FALSE(Exists(t / "y\\ab.txt"));
+    x.wildcards = 1;
+    REQUIRE(Extract(x) == 0);
+    CHECK(ReadBytes(t / "y\\ab.txt") == "ab");
+    // Deleting by a name that looks like a pattern deletes nothing else.
+    REQUIRE(RawZip(kZipFunctionDelete, zip, "\"a*.txt\"", false) == 0);
+    CHECK(Names(zip) == std::vector<std::string>{"CONOUT$", "com0.txt", "ab.txt"});
 }

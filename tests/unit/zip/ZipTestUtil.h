@@ -117,6 +117,38 @@ inline void SetLocalTime(const std::string& utf8Path, int year, int month, int d
     CloseHandle(h);
 }
 
+inline unsigned Crc32(const std::string& data) {
+    unsigned crc = 0xFFFFFFFFu;
+    for (unsigned char c : data) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A stored (uncompressed) archive of the given names and contents, byte by
+// byte, for names no file on disk can have.
+inline std::string StoredArchive(const std::vector<std::pair<std::string, std::string>>& entries) {
+    auto u16 = [](std::string& s, unsigned v) { s += char(v & 0xFF); s += char((v >> 8) & 0xFF); };
+    auto u32 = [&](std::string& s, unsigned v) { u16(s, v & 0xFFFF); u16(s, v >> 16); };
+    std::string local, central;
+    for (const auto& e : entries) {
+        const unsigned offset = unsigned(local.size()), crc = Crc32(e.second), size = unsigned(e.second.size());
+        u32(local, 0x04034b50); u16(local, 10); u16(local, 0); u16(local, 0); u16(local, 0); u16(local, 0x5021);
+        u32(local, crc); u32(local, size); u32(local, size); u16(local, unsigned(e.first.size())); u16(local, 0);
+        local += e.first + e.second;
+        u32(central, 0x02014b50); u16(central, 10); u16(central, 10); u16(central, 0); u16(central, 0); u16(central, 0);
+        u16(central, 0x5021); u32(central, crc); u32(central, size); u32(central, size);
+        u16(central, unsigned(e.first.size())); u16(central, 0); u16(central, 0); u16(central, 0); u16(central, 0);
+        u32(central, 0); u32(central, offset);
+        central += e.first;
+    }
+    std::string end;
+    u32(end, 0x06054b50); u16(end, 0); u16(end, 0); u16(end, unsigned(entries.size())); u16(end, unsigned(entries.size()));
+    u32(end, unsigned(central.size())); u32(end, unsigned(local.size())); u16(end, 0);
+    return local + central + end;
+}
+
 // A command record as raw bytes, filled at documented offsets.
 class CRawRecord {
 public:
