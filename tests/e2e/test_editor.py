@@ -458,6 +458,54 @@ class Editor(tb.ScenarioTest):
         self.assertEqual(self.s.ini_value("Locate", "CheckChangedSince"), "1")
         self.assertEqual(len(self.rows(dialog)), 3)
 
+    def test_types_from_the_list_and_the_typed_text(self):
+        # A type the registry describes, and a file of it.
+        self.s.reg_add("HKCR\\.edt", None, "tbeditortestfile")
+        self.s.reg_add("HKCR\\tbeditortestfile", None, "Editor Test File")
+        self.addCleanup(self.s.reg_delete, "HKCR\\tbeditortestfile")
+        self.addCleanup(self.s.reg_delete, "HKCR\\.edt")
+        self.write("DOCS/e.edt", "echo")
+        frame = self.start()
+        dialog = self.open_new_editor(frame)
+        self.s.driver.call("press", dialog, AE_CHANGED)
+        self.s.driver.call("press", dialog, AE_TYPES_FROM)
+        self.s.wait_until(lambda: self.s.driver.call("enabled", dialog, AE_TYPE_EDIT) == "1", what="the types")
+        # A typed text in another form asks first; Yes lets the user correct it.
+        self.s.driver.call("settext", dialog, AE_TYPE_EDIT, "doc")
+        self.s.click(dialog, AE_ADD)
+        self.answer_box("File type in edit box not entered in the correct format(.EXT;.EXT), Retry?", IDYES)
+        self.assertEqual(self.rows(dialog), [])
+        # Lower case is as good as upper case.
+        self.s.driver.call("settext", dialog, AE_TYPE_EDIT, ".doc")
+        self.s.click(dialog, AE_ADD)
+        self.assertEqual([(r[0], r[1]) for r in self.wait_rows(dialog, 1)], [("b", "doc ")])
+        # A type chosen in the list adds its files too.
+        types = self.s.lines(dialog, AE_TYPE_LIST)
+        self.assertIn("EDT\t(Editor Test File)", types)
+        self.assertFalse(any("unknown" in line.lower() for line in types))
+        self.s.select(dialog, AE_TYPE_LIST, types.index("EDT\t(Editor Test File)"))
+        self.s.driver.call("settext", dialog, AE_TYPE_EDIT, "")
+        self.s.click(dialog, AE_ADD)
+        self.assertEqual(sorted((r[0], r[1]) for r in self.wait_rows(dialog, 2)), [("b", "doc "), ("e", "edt ")])
+
+    def test_the_archive_at_the_set_time_waits_while_the_editor_is_open(self):
+        now = datetime.datetime.now()
+        if now.hour == 0:
+            self.skipTest("the hour after midnight cannot be set with AM or PM")
+        hour = now.hour - 12 if now.hour > 12 else now.hour
+        when = "{:02d}:{:02d}:{}".format(hour, max(now.minute - 1, 0), "PM" if now.hour >= 12 else "AM")
+        frame = self.start(General=0x01 | 0x04 | 0x08, Time=when, Prompts=0x01)
+        dialog = self.open_new_editor(frame)
+        view = self.s.driver.call("parent", self.s.pane(frame))
+        self.s.post(view, 0x0113, 27)  # the schedule tick
+        time.sleep(2.0)
+        self.assertFalse(self.s.window_exists("#32770", PENDING_DIALOG))
+        self.s.post(dialog, WM_CLOSE)
+        self.s.driver.call("wait-gone", dialog, 20000)
+        self.s.post(view, 0x0113, 27)
+        pending = self.s.wait_dialog(PENDING_DIALOG)
+        self.s.click(pending, IDCANCEL)  # "Later"
+
 
 if __name__ == "__main__":
     tb.main()
