@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/Globals.h"
 #include "browser/TallyboxView.h"
+#include "common/Settings.h"
 #include "editor/EditorOperations.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
@@ -31,17 +31,17 @@ unsigned long long FindFileSize(const std::string& name) {
     return find ? (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow : 0;
 }
 
-void OpenNamedArchive(const std::string& name, bool handedOver) {
-    const OpenNamedPlan plan = PlanOpenNamed(name, FindFileSize(name), gSettings.Edit, handedOver);
+void OpenNamedArchive(const std::string& name, bool handedOver, int editFlags, CTallyboxView* view) {
+    const OpenNamedPlan plan = PlanOpenNamed(name, FindFileSize(name), editFlags, handedOver);
     if (plan.openEditor) {
         EditorRequest request;
         request.presetArchive = plan.presetArchive;
         request.archive = plan.archive;
         request.isNew = plan.empty;
-        if (gView) gView->OpenEditor(request);
+        if (view) view->OpenEditor(request);
         return;
     }
-    if (gView) gView->ShowNamedArchive(plan.archive);
+    if (view) view->ShowNamedArchive(plan.archive);
 }
 
 }  // namespace tb

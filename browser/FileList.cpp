@@ -24,27 +24,6 @@ FileListRecord MakeFileListRecord(const std::string& storedPath, const std::stri
     return r;
 }
 
-int64_t ParseEntryDate(const std::string& dateText) {
-    auto field = [&](size_t at) { return at < dateText.size() ? LeadingInt(dateText.substr(at)) : 0; };
-    int year = field(6) + 1900;
-    if (year < 1950) year += 100;
-    return LocalTimeTicks(year, field(0), field(3), field(9), field(12), 0);
-}
-
-int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int second) {
-    SYSTEMTIME local{};
-    local.wYear = WORD(year);
-    local.wMonth = WORD(month);
-    local.wDay = WORD(day);
-    local.wHour = WORD(hour);
-    local.wMinute = WORD(minute);
-    local.wSecond = WORD(second);
-    SYSTEMTIME utc{};
-    FILETIME time{};
-    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &time)) return 0;
-    return (int64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
 std::string FormatSize(unsigned size) {
     if (size > 10000000u) return Format("%uM", size / 1000000u);
     if (size > 1000u) return Format("%uK", size / 1000u);

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "common/Clock.h"
+
+#include "res/resource.h"
+
 namespace tb {
 
 struct FileListRecord {
@@ -26,13 +30,7 @@ constexpr unsigned kEntryEncrypted = 0x8000;
 FileListRecord MakeFileListRecord(const std::string& storedPath, const std::string& dateText, int value0,
                                   unsigned size, unsigned compressedSize, unsigned flags);
 
-// Month, day, two-digit year, hour and minute at characters 0, 3, 6, 9 and 12;
-// year + 1900, + 100 more below 1950; seconds 0; local time. Returns the
-// time as a FILETIME value (100-ns units since 1601, UTC); 0 when invalid.
-int64_t ParseEntryDate(const std::string& dateText);
-// A local calendar time (daylight saving as the system decides for that day)
-// as a FILETIME value; 0 when it cannot be converted.
-int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int second);
+// The record's time is ParseEntryDate (common/Clock.h) of its date text.
 
 // "%i", "%iK" above 1000, "%iM" above ten million (unsigned 32-bit sizes).
 std::string FormatSize(unsigned size);
@@ -43,8 +41,14 @@ std::string FormatSize(unsigned size);
 std::string FormatFileLine(const FileListRecord& record);
 
 // Sort columns: the header ids of the file list.
-enum FileColumn { kColumnName = 1076, kColumnExt = 1145, kColumnDate = 1109, kColumnLocation = 1108,
-                  kColumnSize = 1103, kColumnCompressed = 1165 };
+enum FileColumn {
+    kColumnName = IDC_HDR_FILE_NAME,
+    kColumnExt = IDC_HDR_FILE_EXT,
+    kColumnDate = IDC_HDR_FILE_DATE,
+    kColumnLocation = IDC_HDR_FILE_LOCATION,
+    kColumnSize = IDC_HDR_FILE_SIZE,
+    kColumnCompressed = IDC_HDR_FILE_COMPR,
+};
 
 // Sort modes (ascending / descending per column) and the direction flags.
 int AscendingMode(int column);

@@ -2,9 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/Profile.h"
-#include "browser/BrowserOperations.h"
-#include "browser/FileIcons.h"
+#include "common/Profile.h"
 #include "editor/EditorHost.h"
 #include "framework/FileDialog.h"
 #include "framework/ListRedraw.h"
@@ -164,11 +162,11 @@ INT_PTR CArchiveEditDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_DRAWITEM:
         DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    case kWmZipProgress:
+    case WM_TB_ZIP_PROGRESS:
         SendItem(IDC_AE_PROGRESS, PBM_SETPOS, wParam + 1);
         if (lParam) SetItemText(IDC_AE_PROGRESS_TEXT, reinterpret_cast<const char*>(lParam));
         return FALSE;
-    case kWmZipItem:
+    case WM_TB_ZIP_ITEM:
         if (lParam) SetItemText(IDC_AE_ITEM_TEXT, reinterpret_cast<const char*>(lParam));
         return FALSE;
     default:
@@ -195,7 +193,10 @@ void CArchiveEditDlg::DrawItem(const DRAWITEMSTRUCT& item) {
         return;
     }
     HICON icon = nullptr;
-    if (item.itemID < m_list.Size()) icon = LookupFileIcon(EditIconKey(m_list.At(item.itemID)));
+    if (item.itemID < m_list.Size()) {
+        const EditEntry& entry = m_list.At(item.itemID);
+        icon = m_host.FileIcon(entry.path, entry.name);
+    }
     PaintListRow(item, text, RowPaint{RowText::Columns, m_tabStops, icon});
 }
 
@@ -343,18 +344,17 @@ void CArchiveEditDlg::ExtractSelected() {
     SetProgress(0);
     // The rows chosen now, by their names in the archive: a write asked for
     // below reloads the list.
-    std::vector<FileListRecord> chosen;
+    std::vector<ArchiveItem> chosen;
     const std::vector<int> selected = CListBox(Item(IDC_AE_LIST)).SelectedItems(kSelectionLimit);
     for (int row : selected) {
         if (row < 0 || size_t(row) >= m_list.Size()) continue;
         const EditEntry& entry = m_list.At(size_t(row));
         if (!entry.InArchive()) continue;  // a file still to be added is not in the archive yet
-        chosen.push_back(MakeFileListRecord(entry.storedName, entry.dateText, 0, unsigned(entry.size),
-                                            unsigned(entry.compressedSize), unsigned(entry.flags)));
+        chosen.push_back(ArchiveItem{entry.storedName, entry.dateText, entry.size, entry.compressedSize, entry.flags});
     }
     if (!AskSaveChanges()) return;
     if (m_archivePath.empty()) return;
-    OpenExtractDialog(Handle(), m_archivePath, chosen, selected.empty() ? 1 : 2);
+    m_host.ExtractItems(Handle(), m_archivePath, chosen, selected.empty() ? 1 : 2);
 }
 
 void CArchiveEditDlg::SaveEditorOptions() {

@@ -2,7 +2,7 @@
 // or found by its wildcard search of the folder it showed.
 #include "editor/ArchiveEditDlg.h"
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "editor/EditorHost.h"
 #include "editor/ExtFileDialog.h"
 #include "editor/FoundFiles.h"

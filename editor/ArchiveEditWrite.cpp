@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "editor/EditorHost.h"
 #include "editor/PasswordDlg.h"
@@ -31,7 +31,7 @@ public:
         if (result != kLibraryDone) ShowMessage(m_owner, kJobFailed);
         return result;
     }
-    std::vector<std::string> UnreadableFiles() const override { return gZipShared.unreadableFiles; }
+    std::vector<std::string> UnreadableFiles() const override { return m_engine.UnreadableFiles(); }
 
 private:
     CZipEngine& m_engine;

@@ -6,7 +6,7 @@
 #include <climits>
 #include <ctime>
 
-#include "browser/FileList.h"
+#include "common/Clock.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
 
@@ -23,8 +23,6 @@ int SortColumnIndex(int column) {
         if (kSortColumns[i] == column) return i;
     return 0;
 }
-
-int64_t TicksOf(const FILETIME& time) { return (int64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 
 // "%m/%d/%y  %H:%M" of a file time, in local time.
 std::string DiskDateText(const FILETIME& written) {
@@ -124,8 +122,6 @@ std::string FormatRow(const EditEntry& entry, int sizeMode) {
            "\t" + entry.folder;
 }
 
-std::string EditIconKey(const EditEntry& entry) { return IconKeyOf(entry.path, entry.name); }
-
 int& EditSortFlag(int column) { return g_sortFlags[SortColumnIndex(column)]; }
 
 bool ToggleEditSort(int column, int& sizeMode) {
@@ -165,7 +161,7 @@ EditEntry CEditList::MakeCandidate(const std::string& path, const std::string& d
     }
     const DiskMatch disk = LookUpOnDisk(path);
     if (disk.count == 1) {
-        e.time = TicksOf(disk.written);
+        e.time = int64_t(TicksOf(disk.written));
         if (size == -1) e.size = disk.size;
         e.dateText = DiskDateText(disk.written);
     } else if (disk.count > 1) {

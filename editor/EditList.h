@@ -74,9 +74,6 @@ enum SizeColumnMode : int { kShowSizes = 0, kShowCompressedSizes = 1 };
 // action label, tab, date, tab, size text, tab, folder.
 std::string FormatRow(const EditEntry& entry, int sizeMode);
 
-// The icon key of an entry (".txt", ".dirfolder", or "" for none).
-std::string EditIconKey(const EditEntry& entry);
-
 // What the list box does when ApplyEntry toggles an entry: a row redrawn in
 // place, or a row gone.
 class IEditRows {

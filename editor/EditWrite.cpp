@@ -4,14 +4,11 @@
 
 #include "autoarchive/ArchiveRun.h"
 #include "framework/Text.h"
+#include "ziplib/dll/ZipRecords.h"
 
 namespace tb {
 
 namespace {
-constexpr int kJobAdd = 0x20;
-constexpr int kJobDelete = 0x80;
-constexpr int kKeepFolders = 0x200;
-constexpr int kEncrypt = 0x400;
 
 bool Named(const std::vector<std::string>& names, const std::string& path) {
     for (const std::string& name : names)
@@ -22,7 +19,7 @@ bool Named(const std::vector<std::string>& names, const std::string& path) {
 
 WritePlan PlanWrite(const CEditList& list, bool keepFolders, bool encrypt) {
     WritePlan plan;
-    plan.addOperation = kJobAdd | (keepFolders ? kKeepFolders : 0) | (encrypt ? kEncrypt : 0);
+    plan.addOperation = kZipOpAdd | (keepFolders ? kZipOptKeepFolders : 0) | (encrypt ? kZipOptEncrypt : 0);
     for (const EditEntry& entry : list.Entries()) {
         if (entry.action == ActionAdd || entry.action == ActionUpdate) plan.addPaths.push_back(entry.path);
         else if (entry.action == ActionRemove) plan.deleteNames.push_back(entry.path);
@@ -49,7 +46,7 @@ WriteOutcome RunWriteJobs(const CEditList& list, const WritePlan& plan, IZipJobs
     }
     if (!plan.deleteNames.empty()) {
         outcome.deleteRan = true;
-        if (jobs.Run(QuotedFileList(plan.deleteNames), kJobDelete) != kLibraryDone) {
+        if (jobs.Run(QuotedFileList(plan.deleteNames), kZipOpDelete) != kLibraryDone) {
             outcome.deleteFailed = true;
             for (const EditEntry& entry : list.Entries())
                 if (entry.action == ActionRemove) outcome.unwritten.push_back(entry);

@@ -1,6 +1,6 @@
 #include "editor/ExtFileDialog.h"
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "framework/Text.h"
 #include "res/resource.h"
 

@@ -1,7 +1,6 @@
 #include "editor/FoundFiles.h"
 
 
-#include "browser/FileList.h"
 #include "editor/EditList.h"
 #include "framework/Text.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "autoarchive/ChangeListBuilder.h"
+#include "common/Clock.h"
 
 namespace tb {
 

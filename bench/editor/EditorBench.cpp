@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
 #include "autoarchive/ChangeListBuilder.h"
-#include "browser/KnownArchiveSink.h"
+#include "autoarchive/KnownArchiveSink.h"
+#include "common/Settings.h"
 #include "editor/EditList.h"
 #include "editor/FoundFiles.h"
 #include "editor/PassProgress.h"
@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     // The drive search that comes before the merge, with its progress dialog.
     {
         NoArchives archives;
-        CChangeListBuilder search(archives);
+        SettingsRecord settings;
+        CChangeListBuilder search(archives, settings);
         search.SearchChangedFiles("", 0, 1);
         LARGE_INTEGER start = Now();
         const int count = search.SearchChangedFiles(drive.substr(0, 2), 0, 1);

@@ -95,8 +95,9 @@ class Editor(tb.ScenarioTest):
     def wait_editor(self, title_part=""):
         dialog = self.s.wait_dialog(EDITOR)
         self.assertIn(title_part, self.s.text(dialog))
-        # The deferred start ends by filling the drives list.
-        self.s.wait_until(lambda: self.s.lines(dialog, AE_DRIVES), what="the editor's start")
+        # The deferred start ends by filling the drives list and choosing the
+        # drives of CustomDriveList (the test drive).
+        self.s.wait_until(lambda: self.s.driver.call("selected", dialog, AE_DRIVES), what="the editor's start")
         return dialog
 
     def open_new_editor(self, frame, command=ID_EDIT_ARCHIVE_NEW):

@@ -257,10 +257,6 @@ TEST_CASE("row texts: sizes, the encrypted mark, names without a base, actions")
     EditEntry odd = list.At(1);
     odd.action = 3;
     CHECK(FormatRow(odd, kShowSizes) == "\t    \t    \t       \t01-02-03 04:05\t 12\t");
-
-    CHECK(EditIconKey(list.At(0)) == ".doc");
-    CHECK(EditIconKey(list.At(2)) == ".dirfolder");
-    CHECK(EditIconKey(list.At(3)).empty());
 }
 
 TEST_CASE("column sorts: the direction flags, the Cmpr Size / Size cycle, and the keys") {

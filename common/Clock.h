@@ -1,0 +1,34 @@
+#pragma once
+// The program's clock, and time as the file system keeps it. Every part that
+// asks what time it is asks CurrentTime, so a test can set the clock.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace tb {
+
+// A point in time as file times are kept: 100-ns steps since 1601, UTC.
+using FileTicks = unsigned long long;
+constexpr FileTicks kTicksPerSecond = 10000000ULL;
+FileTicks TicksOf(const FILETIME& time);
+FileTicks TicksFromTime(time_t time);
+
+// The current time. Tests may replace the clock; null restores the system's.
+using ClockFunction = time_t (*)();
+void SetClockSeam(ClockFunction clock);
+time_t CurrentTime();
+
+// A local calendar time (daylight saving as the system decides for that day)
+// as a FILETIME value; 0 when it cannot be converted.
+int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int second);
+
+// The date text the ZIP library gives an entry ("MM-DD-YY HH:MM"): month,
+// day, two-digit year, hour and minute read at characters 0, 3, 6, 9 and 12;
+// year + 1900, + 100 more below 1950; seconds 0; local time. A FILETIME
+// value; 0 when invalid.
+int64_t ParseEntryDate(const std::string& dateText);
+
+}  // namespace tb
