@@ -53,7 +53,7 @@ void CProgramEditorHost::ExtractItems(HWND owner, const std::string& archive, co
     for (const ArchiveItem& item : items)
         records.push_back(MakeFileListRecord(item.storedName, item.dateText, 0, unsigned(item.size),
                                              unsigned(item.compressedSize), unsigned(item.flags)));
-    OpenExtractDialog(owner, archive, records, mode);
+    OpenExtractDialog(owner, m_archiving.Settings(), archive, records, mode);
 }
 
 void CProgramEditorHost::OpenSettings(HWND owner) { m_archiving.OpenSettingsOver(owner); }

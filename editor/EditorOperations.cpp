@@ -1,15 +1,10 @@
 #include "editor/EditorOperations.h"
 
 #include "editor/ArchiveEditDlg.h"
+#include "editor/BackupArchivesDlg.h"
 #include "framework/Window.h"
 
 namespace tb {
-
-namespace {
-void NotInThisVersion(HWND owner) {
-    ShowMessage(owner, "This part of File Archiver is not available in this version.", MB_OK | MB_ICONINFORMATION);
-}
-}  // namespace
 
 void OpenArchiveEditor(HWND owner, const EditorRequest& request, IArchiveEditorHost& host) {
     CArchiveEditDlg dialog(host);
@@ -18,6 +13,9 @@ void OpenArchiveEditor(HWND owner, const EditorRequest& request, IArchiveEditorH
     dialog.DoModal(owner);
 }
 
-void OpenBackupDialog(HWND owner) { NotInThisVersion(owner); }
+void OpenBackupDialog(HWND owner, const std::vector<std::string>& knownArchives) {
+    CBackupArchivesDlg dialog(knownArchives, SystemPrompts());
+    dialog.DoModal(owner);
+}
 
 }  // namespace tb

@@ -385,7 +385,7 @@ class Editor(tb.ScenarioTest):
         self.s.driver.call("wait-gone", dialog, 20000)
         self.assertNotIn("late.txt", zip_names(archive))
 
-    def test_stored_names_with_wildcard_characters_are_removed_exactly(self):
+    def test_stored_names_with_wildcard_characters_are_extracted_and_removed_exactly(self):
         archive = os.path.join(DATA, "out", "stars.zip")
         with zipfile.ZipFile(archive, "w") as z:
             for name in ("a*.txt", "a?.txt", "ab.txt", "ac.txt"):
@@ -395,7 +395,18 @@ class Editor(tb.ScenarioTest):
         dialog = self.wait_editor(win_archive)
         rows = self.wait_rows(dialog, 4)
         self.assertEqual([r[0] for r in rows], ["a*", "a?", "ab", "ac"])
+        # Extracting the chosen row extracts that entry only.
         self.s.select(dialog, AE_LIST, 0)
+        self.s.click(dialog, AE_EXTRACT)
+        extract = self.s.wait_dialog("Extract File(s)")
+        self.s.driver.call("settext", extract, 1124, e_path("star"))
+        self.s.click(extract, IDOK)
+        self.s.driver.call("wait-gone", extract, 30000)
+        extracted = os.listdir(os.path.join(DRIVE, "star"))
+        self.assertEqual(len(extracted), 1, extracted)
+        with open(os.path.join(DRIVE, "star", extracted[0]), "rb") as f:
+            self.assertEqual(f.read(), b"a*.txt")
+        # Removing it and a?.txt removes those two only.
         self.s.select(dialog, AE_LIST, 1)
         self.s.click(dialog, AE_REMOVE)
         self.s.wait_until(lambda: [r[2] for r in self.rows(dialog)] == ["REMOVE", "REMOVE", "----- ", "----- "],
