@@ -58,9 +58,11 @@ int CAutoArchiveController::RunArchive(ArchiveTrigger trigger) {
     return run.Run(trigger, m_settings);
 }
 
-void CAutoArchiveController::OpenSettings() {
+void CAutoArchiveController::OpenSettings() { OpenSettingsOver(Owner()); }
+
+void CAutoArchiveController::OpenSettingsOver(HWND owner) {
     SettingsRecord working = m_settings;
-    if (!ShowSettingsSheet(Owner(), working)) return;
+    if (!ShowSettingsSheet(owner, working)) return;
     m_settings = working;
     WriteSettings(m_settings);
     RequestRebuildAndRestart();

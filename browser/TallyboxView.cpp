@@ -188,14 +188,16 @@ void CTallyboxView::ShowArchive(const std::string& archive) {
 void CTallyboxView::OpenEditorWithPending() {
     EditorRequest request;
     request.takePending = 1;
-    OpenArchiveEditor(DialogOwner(), request);
+    OpenEditor(request);
 }
 
 // ---- commands -----------------------------------------------------------------------
 
-void CTallyboxView::OpenNewArchiveEditor() {
-    OpenArchiveEditor(DialogOwner(), EditorRequest{});
+void CTallyboxView::OpenEditor(const EditorRequest& request) {
+    if (m_editorHost) OpenArchiveEditor(DialogOwner(), request, *m_editorHost);
 }
+
+void CTallyboxView::OpenNewArchiveEditor() { OpenEditor(EditorRequest{}); }
 
 void CTallyboxView::EditSelectedArchive() {
     const std::string archive = SelectedArchive();
@@ -206,7 +208,7 @@ void CTallyboxView::EditSelectedArchive() {
     EditorRequest request;
     request.presetArchive = true;
     request.archive = archive;
-    OpenArchiveEditor(DialogOwner(), request);
+    OpenEditor(request);
     RelistSelectedArchive();
 }
 

@@ -13,6 +13,7 @@
 #include "browser/FindArchivesDlg.h"
 #include "browser/KnownArchiveList.h"
 #include "browser/PaneLayout.h"
+#include "editor/EditorOperations.h"
 #include "framework/View.h"
 
 namespace tb {
@@ -26,6 +27,10 @@ public:
 
     // Automatic archiving, before the view's window is made.
     void SetArchiveControl(IArchiveControl* control) { m_archiving = control; }
+    // What the archive editor needs of the program, before the view's window is made.
+    void SetEditorHost(IArchiveEditorHost* host) { m_editorHost = host; }
+    // The archive editor, modal (nothing without an editor host).
+    void OpenEditor(const EditorRequest& request);
     void OnInitialUpdate() override;
 
     // The known-archive list.
@@ -88,6 +93,7 @@ private:
 
     const SettingsRecord& m_settings;
     IArchiveControl* m_archiving = nullptr;
+    IArchiveEditorHost* m_editorHost = nullptr;
     CKnownArchiveList m_archives;
     LayoutValues m_layout;
     TabStops m_archiveTabs;
