@@ -26,6 +26,7 @@ public:
     char Separator() const override { return '\\'; }
     std::unique_ptr<zl::IReadFile> OpenRead(const std::string& path) override { return m_real.OpenRead(path); }
     std::unique_ptr<zl::IWriteFile> CreateNew(const std::string&) override { return std::make_unique<CSink>(); }
+    bool RemoveIfUnused(const std::string&) override { return true; }
     bool Stat(const std::string& path, zl::FileInfo& info) override {
         if (path != m_folder) return false;
         info = zl::FileInfo();
@@ -35,9 +36,11 @@ public:
     bool Replace(const std::string&, const std::string&, bool) override { return true; }
     bool Remove(const std::string&) override { return true; }
     bool MakeDirectory(const std::string&) override { return true; }
+    bool CanHold(const std::string&) override { return true; }
     bool SetTimes(const std::string&, uint32_t, int64_t, bool) override { return true; }
     bool List(const std::string&, std::vector<zl::DirEntry>&) override { return false; }
     std::string CurrentDirectory() override { return m_real.CurrentDirectory(); }
+    uint32_t LastErrorCode() override { return 0; }
     std::string LastErrorText() override { return std::string(); }
     const std::string& Folder() const { return m_folder; }
 
@@ -90,7 +93,10 @@ public:
     bool ItemStatus(const std::string&, int) override { return !m_stop; }
     void Rename(std::string&) override {}
 
-    zl::Answer Message(zl::MessageCode code, const std::string& text, const std::string& file, bool question) override {
+    zl::Answer Message(const zl::ZipError& problem, bool question) override {
+        const zl::MessageCode code = problem.code;
+        const std::string& text = problem.text;
+        const std::string& file = problem.file;
         if (question) return Overwrite(file);
         Outcome o = Classify(code, text);
         auto replaced = m_replaced.find(file);

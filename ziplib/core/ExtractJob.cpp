@@ -17,7 +17,6 @@ namespace zl {
 
 namespace {
 
-constexpr size_t kOutputSize = 256 * 1024;
 constexpr uint64_t kParallelLimit = 4 * 1024 * 1024;   // larger entries are extracted on the calling thread
 constexpr size_t kMaxInFlight = 32;
 
@@ -104,21 +103,12 @@ ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, 
         return kZipWriteError;
     };
     if (!out) return writeProblem("Cannot create ");
-    const size_t want = size_t(std::min<uint64_t>(kOutputSize, entry.size + 1));
-    if (buffer.size() < want) buffer.resize(want);
-    for (;;) {
-        size_t got = 0;
-        r = reader.Read(buffer.data(), buffer.size(), got);
-        if (r != kZipOk || got == 0) break;
-        if (!out->Write(buffer.data(), got)) {
-            r = kZipWriteError;
-            break;
-        }
-        if (!progress(reader.Consumed())) {
-            r = kZipAborted;
-            break;
-        }
-    }
+    r = reader.Pump(
+        [&](const uint8_t* data, size_t size) {
+            if (!out->Write(data, size)) return kZipWriteError;
+            return progress(reader.Consumed()) ? kZipOk : kZipAborted;
+        },
+        buffer);
     if (r == kZipOk && options.restoreTimes) out->SetTimes(entry.dosTime, entry.unixTime, entry.haveUnixTime);
     if (r == kZipOk && !out->Commit(false)) r = kZipWriteError;
     if (r == kZipWriteError) writeProblem("Cannot write ");

@@ -66,13 +66,15 @@ inline bool MakeArchive(const std::string& archive, const std::string& folder, c
         ~Restore() { SetCurrentDirectoryW(folder); }
     } restore{previous};
     zl::CSilentEvents events;
-    zl::CUpdateJob job(zl::PlatformFileSystem(), &zl::PlatformCrypto(), events);
+    // Limits of zero put every entry, size and offset in the ZIP64 layout.
+    zl::ZipLimits limits;
+    if (forceZip64) limits.field32 = limits.count16 = limits.newFile = 0;
+    zl::CUpdateJob job(zl::PlatformFileSystem(), &zl::PlatformCrypto(), events, limits);
     zl::UpdateOptions options;
     options.archive = archive;
     options.names = {folder.substr(cut + 1)};
     options.encrypt = !password.empty();
     options.password = password;
-    options.forceZip64 = forceZip64;
     return job.Run(options) == zl::kZipOk;
 }
 
