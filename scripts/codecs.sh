@@ -2,12 +2,14 @@
 # Builds the decoders the ZIP library reads other tools' archives with, from
 # Debian's own source packages, and caches them in the build tree:
 #   OUT/i686-w64-mingw32/{include,lib}   libbz2.a and liblzma.a (decoders only)
-#                                        for the 32-bit Windows DLLs;
+#                                        and libdeflate.a (whole-buffer deflate,
+#                                        inflate and CRC-32) for the 32-bit
+#                                        Windows DLLs;
 #   OUT/src/infback9/                    zlib's Deflate64 decoder (contrib/infback9,
 #                                        with the zlib headers it needs), compiled
 #                                        by CMake for either build; its header
 #   OUT/include/infback9.h               alone, for the library's code.
-# Natively the library uses Debian's libbz2-dev and liblzma-dev.
+# Natively the library uses Debian's libbz2-dev, liblzma-dev and libdeflate-dev.
 #   bash scripts/codecs.sh OUT           quick when OUT is complete
 # Debian's zlib source package leaves contrib/infback9 out; binutils' source
 # package carries a complete zlib, and only that folder is taken from it.
@@ -17,7 +19,7 @@ host=i686-w64-mingw32
 jobs="${TB_JOBS:-2}"
 # The stamp names this recipe: a changed recipe builds everything again (the
 # downloads are kept).
-stamp="$out/codecs-3.done"
+stamp="$out/codecs-4.done"
 [ -f "$stamp" ] && exit 0
 rm -rf "$out/$host" "$out/src" "$out/include" "$out"/codecs-*.done
 
@@ -75,6 +77,18 @@ if [ ! -f "$out/$host/lib/liblzma.a" ]; then
         make -C src/liblzma install >/dev/null
     )
     rm -rf "$out/xz-build"
+fi
+
+if [ ! -f "$out/$host/lib/libdeflate.a" ]; then
+    [ -n "$(tree libdeflate)" ] || fetch libdeflate
+    src="$(tree libdeflate)"
+    # Its own optimisation flags (-O2 and more), plus ours; it picks the
+    # processor's CRC and matching instructions at run time.
+    make -C "$src" -j "$jobs" CC=$host-gcc AR=$host-ar libdeflatestatic.lib \
+        CFLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables" >/dev/null
+    cp "$src/libdeflatestatic.lib" "$out/$host/lib/libdeflate.a"
+    cp "$src/libdeflate.h" "$out/$host/include/"
+    make -C "$src" clean >/dev/null
 fi
 
 if [ ! -f "$out/src/infback9/infback9.c" ]; then

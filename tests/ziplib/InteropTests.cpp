@@ -221,14 +221,14 @@ TEST_CASE("a file of more than 4 GiB and an entry beyond 4 GiB: real ZIP64 sizes
     auto file = PlatformFileSystem().OpenRead(o.archive);
     CEntryReader reader(*file, dir, 0, nullptr);
     REQUIRE(reader.Open(nullptr) == kZipOk);
-    std::vector<uint8_t> buffer;
+    ReadBuffers buffers;
     uint64_t total = 0;
     const ZipResult r = reader.Pump(
         [&](const uint8_t*, size_t got) {
             total += got;
             return kZipOk;
         },
-        buffer);
+        buffers);
     CHECK(r == kZipOk);
     CHECK(total == size);
 

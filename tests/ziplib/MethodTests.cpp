@@ -148,9 +148,9 @@ TEST_CASE("damaged bzip2, LZMA and Deflate64 data is refused and leaves no file"
             auto file = PlatformFileSystem().OpenRead(path);
             CEntryReader reader(*file, badDir, 0, nullptr);
             uint64_t given = 0;
-            std::vector<uint8_t> buffer;
+            ReadBuffers buffers;
             if (reader.Open(nullptr) == kZipOk) {
-                CHECK(reader.Pump([&](const uint8_t*, size_t got) { given += got; return kZipOk; }, buffer) != kZipOk);
+                CHECK(reader.Pump([&](const uint8_t*, size_t got) { given += got; return kZipOk; }, buffers) != kZipOk);
                 CHECK(given <= badDir.entries[0].size);
             }
         }

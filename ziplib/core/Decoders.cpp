@@ -5,6 +5,7 @@
 
 #include "DecodeLoop.h"
 #include "Format.h"
+#include "WholeBuffer.h"
 
 namespace zl {
 
@@ -73,6 +74,8 @@ public:
         if (m_on) inflateEnd(&m_zs);
     }
     ZipResult Run(IDecodeSource& source, IDecodeSink& sink, std::vector<uint8_t>& buffer, std::string& why) override {
+        if (m_params.packedSize <= kWholeBufferLimit && m_params.size <= kWholeBufferLimit)
+            return RunWhole(source, sink, buffer, why);
         if (inflateInit2(&m_zs, -MAX_WBITS) != Z_OK) {
             why = "not enough memory to decompress the entry";
             return kZipInternal;
@@ -82,6 +85,38 @@ public:
     }
 
 private:
+    // An entry of known, moderate size: inflated in one call into a buffer of
+    // its declared size, which bounds the output as the streaming path does.
+    ZipResult RunWhole(IDecodeSource& source, IDecodeSink& sink, std::vector<uint8_t>& buffer, std::string& why) {
+        const uint8_t* data = nullptr;
+        size_t size = 0;
+        ZipResult r = source.Next(data, size);
+        if (r != kZipOk) return r;
+        // The reader gives such an entry in one piece; other sources are gathered.
+        std::vector<uint8_t> gathered;
+        if (size > 0 && size < m_params.packedSize) {
+            gathered.assign(data, data + size);
+            for (;;) {
+                if ((r = source.Next(data, size)) != kZipOk) return r;
+                if (size == 0) break;
+                gathered.insert(gathered.end(), data, data + size);
+            }
+            data = gathered.data();
+            size = gathered.size();
+        }
+        const size_t capacity = size_t(m_params.size);
+        if (buffer.size() < capacity + 1) buffer.resize(capacity + 1);
+        size_t produced = 0;
+        switch (InflateWhole(data, size, buffer.data(), capacity, produced)) {
+        case InflateResult::kOk: return produced > 0 ? sink.Take(buffer.data(), produced) : kZipOk;
+        case InflateResult::kTooLong: why = "the entry holds more data than its size says"; return kZipBadArchive;
+        case InflateResult::kNoMemory: why = "not enough memory to decompress the entry"; return kZipInternal;
+        case InflateResult::kDamaged: break;
+        }
+        why = "the compressed data is damaged";
+        return kZipBadArchive;
+    }
+
     StepResult Step(const uint8_t*& in, size_t& inLeft, uint8_t*& out, size_t& outLeft) override {
         m_zs.next_in = const_cast<uint8_t*>(in);
         m_zs.avail_in = uInt(inLeft);

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <zlib.h>
+
+#include "WholeBuffer.h"
 
 namespace zl {
 
@@ -64,16 +65,19 @@ ZipResult CEntryReader::Open(const std::string* password) {
     params.packedSize = m_dataLeft;
     params.flags = m_entry.flags;
     m_decoder = MakeDecoder(method, params);
-    // Small entries need small buffers (most archives hold many small files).
-    m_input.resize(size_t(std::min<uint64_t>(kInputSize, std::max<uint64_t>(m_dataLeft, 1))));
+    // Entries the decoders take whole are read in one piece; others in pieces.
+    m_piece = size_t(m_dataLeft <= kWholeBufferLimit ? std::max<uint64_t>(m_dataLeft, 1) : kInputSize);
     return kZipOk;
 }
 
-ZipResult CEntryReader::Pump(const Consumer& consumer, std::vector<uint8_t>& buffer) {
+ZipResult CEntryReader::Pump(const Consumer& consumer, ReadBuffers& buffers) {
     if (!m_decoder) return Fail(kZipInternal, "the entry was not opened");
     m_consumer = &consumer;
-    ZipResult r = m_decoder->Run(*this, *this, buffer, m_why);
+    m_input = &buffers.input;
+    if (m_input->size() < m_piece) m_input->resize(m_piece);
+    ZipResult r = m_decoder->Run(*this, *this, buffers.output, m_why);
     m_consumer = nullptr;
+    m_input = nullptr;
     // With the traditional encryption a wrong password passes its one-byte
     // check now and then; the data then looks damaged.
     if (r == kZipBadArchive && m_pkware) return Fail(kZipWrongPassword, "the password is wrong or the data is damaged");
@@ -82,14 +86,15 @@ ZipResult CEntryReader::Pump(const Consumer& consumer, std::vector<uint8_t>& buf
 }
 
 ZipResult CEntryReader::Next(const uint8_t*& data, size_t& size) {
-    size_t want = size_t(std::min<uint64_t>(m_input.size(), m_dataLeft));
-    data = m_input.data();
+    uint8_t* input = m_input->data();
+    size_t want = size_t(std::min<uint64_t>(m_piece, m_dataLeft));
+    data = input;
     size = 0;
     if (want == 0) return kZipOk;
-    int64_t got = m_file.ReadAt(m_dataOffset, m_input.data(), want);
+    int64_t got = m_file.ReadAt(m_dataOffset, input, want);
     if (got != int64_t(want)) return Fail(kZipBadArchive, "the archive cannot be read (it may be truncated)");
-    if (m_pkware) m_pkware->Decrypt(m_input.data(), want);
-    if (m_aes && !m_aes->Decrypt(m_input.data(), want)) return Fail(kZipInternal, "the encryption functions failed");
+    if (m_pkware) m_pkware->Decrypt(input, want);
+    if (m_aes && !m_aes->Decrypt(input, want)) return Fail(kZipInternal, "the encryption functions failed");
     m_dataOffset += want;
     m_dataLeft -= want;
     m_consumed += want;
@@ -99,7 +104,7 @@ ZipResult CEntryReader::Next(const uint8_t*& data, size_t& size) {
 
 ZipResult CEntryReader::Take(const uint8_t* data, size_t size) {
     if (size > m_entry.size - m_produced) return Fail(kZipBadArchive, "the entry holds more data than its size says");
-    m_crc = uint32_t(crc32(m_crc, data, uInt(size)));
+    m_crc = Crc32(m_crc, data, size);
     m_produced += size;
     return (*m_consumer)(data, size);
 }

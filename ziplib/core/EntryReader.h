@@ -16,6 +16,13 @@
 
 namespace zl {
 
+// Scratch space for reading entries, kept by the caller between entries so
+// that large blocks are not allocated again for each one.
+struct ReadBuffers {
+    std::vector<uint8_t> input;    // stored bytes
+    std::vector<uint8_t> output;   // decoded bytes
+};
+
 class CEntryReader : private IDecodeSource, private IDecodeSink {
 public:
     // Takes decoded bytes in order; a result other than kZipOk stops reading.
@@ -30,9 +37,8 @@ public:
     // kZipUnsupported for a method or encryption we cannot read.
     ZipResult Open(const std::string* password);
     // Decodes the whole entry into `consumer`, then verifies it: kZipOk only
-    // when every byte was given and matched. `buffer` is scratch space that
-    // the caller may keep between entries.
-    ZipResult Pump(const Consumer& consumer, std::vector<uint8_t>& buffer);
+    // when every byte was given and matched.
+    ZipResult Pump(const Consumer& consumer, ReadBuffers& buffers);
     // How many stored bytes have been consumed so far.
     uint64_t Consumed() const { return m_consumed; }
     const std::string& Why() const { return m_why; }
@@ -53,7 +59,8 @@ private:
     uint64_t m_consumed = 0;
     uint64_t m_produced = 0;
     uint32_t m_crc = 0;
-    std::vector<uint8_t> m_input;
+    std::vector<uint8_t>* m_input = nullptr;
+    size_t m_piece = 0;            // stored bytes read at a time
     std::unique_ptr<IDecoder> m_decoder;
     const Consumer* m_consumer = nullptr;
     std::unique_ptr<CPkwareDecryptor> m_pkware;

@@ -83,7 +83,7 @@ bool CExtractJob::MakeFoldersBelow(const std::string& base, const std::string& f
 }
 
 ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, size_t index, const std::string& path,
-                                      const ExtractOptions& options, std::vector<uint8_t>& buffer,
+                                      const ExtractOptions& options, ReadBuffers& buffers,
                                       const std::function<bool(uint64_t)>& progress, ZipError& problem) {
     const ZipEntry& entry = dir.entries[index];
     CEntryReader reader(file, dir, index, m_crypto);
@@ -108,9 +108,9 @@ ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, 
             if (!out->Write(data, size)) return kZipWriteError;
             return progress(reader.Consumed()) ? kZipOk : kZipAborted;
         },
-        buffer);
+        buffers);
     if (r == kZipOk && options.restoreTimes) out->SetTimes(entry.dosTime, entry.unixTime, entry.haveUnixTime);
-    if (r == kZipOk && !out->Commit(false)) r = kZipWriteError;
+    if (r == kZipOk && !out->CommitAs(m_fs, temp, path)) r = kZipWriteError;
     if (r == kZipWriteError) writeProblem("Cannot write ");
     out.reset();
     if (r != kZipOk) {
@@ -118,14 +118,8 @@ ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, 
         if (r != kZipWriteError && r != kZipAborted)
             problem = Problem(r, r == kZipCrcError ? kMsgCrcError : r == kZipWrongPassword ? kMsgWrongPassword : kMsgDamagedEntry,
                               entry.name + ": " + reader.Why(), entry.name);
-        return r;
     }
-    if (!m_fs.Replace(temp, path, false)) {
-        writeProblem("Cannot write ");
-        m_fs.Remove(temp);
-        return kZipWriteError;
-    }
-    return kZipOk;
+    return r;
 }
 
 // Extracts small entries on worker threads while the calling thread decides
@@ -176,7 +170,7 @@ public:
 
 private:
     void Loop() {
-        std::vector<uint8_t> buffer;
+        ReadBuffers buffers;
         for (;;) {
             Work work;
             {
@@ -187,7 +181,7 @@ private:
                 m_queue.pop_front();
             }
             try {
-                work.result = m_job.WriteEntryFile(m_file, m_dir, work.index, work.path, m_options, buffer,
+                work.result = m_job.WriteEntryFile(m_file, m_dir, work.index, work.path, m_options, buffers,
                                                    [this](uint64_t) { return !m_stopping.load(); }, work.problem);
             } catch (...) {
                 work.result = kZipInternal;
@@ -401,7 +395,7 @@ private:
                    m_job.m_events.Progress(entry.name, Percent(doneBefore + consumed, m_total));
         };
         ZipError problem;
-        ZipResult r = m_job.WriteEntryFile(m_file, m_dir, index, path, m_options, m_job.m_buffer, progress, problem);
+        ZipResult r = m_job.WriteEntryFile(m_file, m_dir, index, path, m_options, m_job.m_buffers, progress, problem);
         if (r == kZipOk) ++m_job.m_written;
         else if (problem.code != 0) m_job.Report(problem);
         if (r == kZipAborted) return false;

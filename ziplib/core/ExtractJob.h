@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Crypto.h"
+#include "EntryReader.h"
 #include "Events.h"
 #include "Format.h"
 #include "Io.h"
@@ -46,7 +47,7 @@ private:
     // Writes one entry to `path` without calling back (but for `progress`, which
     // gets the stored bytes consumed and may stop it); failures fill `problem`.
     ZipResult WriteEntryFile(IReadFile& file, const ZipDirectory& directory, size_t index, const std::string& path,
-                             const ExtractOptions& options, std::vector<uint8_t>& buffer,
+                             const ExtractOptions& options, ReadBuffers& buffers,
                              const std::function<bool(uint64_t)>& progress, ZipError& problem);
     // Makes a folder and its missing parents (the destination).
     bool MakeFolders(const std::string& folder);
@@ -60,7 +61,7 @@ private:
     int m_written = 0;
     ZipError m_firstProblem;
     std::string m_lastFolder;        // the folder made or found last (most files share it)
-    std::vector<uint8_t> m_buffer;
+    ReadBuffers m_buffers;
 };
 
 }  // namespace zl

@@ -35,6 +35,8 @@ public:
 // A file being written. Writes go to the current position; `SetPosition` moves it
 // (used to patch headers and to drop a failed entry); `Commit` closes it, after
 // flushing the data to the disk when asked to.
+class IFileSystem;
+
 class IWriteFile {
 public:
     virtual ~IWriteFile() = default;
@@ -43,6 +45,10 @@ public:
     virtual bool Truncate() = 0;          // ends the file at the current position
     virtual bool SetTimes(uint32_t dosTime, int64_t unixTime, bool haveUnixTime) = 0;
     virtual bool Commit(bool durable) = 0;
+    // Closes the file (not flushed) under the name `to` in its folder,
+    // replacing a file of that name; `from` is its name now. False leaves it
+    // under `from`. Systems that rename an open file do it in one step.
+    virtual bool CommitAs(IFileSystem& fs, const std::string& from, const std::string& to);
 };
 
 struct DirEntry {
@@ -75,6 +81,10 @@ public:
     virtual uint32_t LastErrorCode() = 0;
     virtual std::string LastErrorText() = 0;
 };
+
+inline bool IWriteFile::CommitAs(IFileSystem& fs, const std::string& from, const std::string& to) {
+    return Commit(false) && fs.Replace(from, to, false);
+}
 
 // A problem the system's last error caused: its code, and "<what>: <its text>".
 inline ZipError SystemProblem(IFileSystem& fs, ZipResult result, MessageCode code, const std::string& what,

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zl::ZipDirectory dir;
     std::string why;
     if (!zl::ReadDirectory(file, dir, why)) return 0;
-    static std::vector<uint8_t> sink(64 * 1024);
+    static zl::ReadBuffers buffers;
     const std::string password = "pw";
     size_t budget = 8 * 1024 * 1024;  // output decoded per input, so each run stays short
     for (size_t i = 0; i < dir.entries.size() && i < 64; ++i) {
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 budget -= got;
                 return zl::kZipOk;
             },
-            sink);
+            buffers);
         if (r == zl::kZipAborted) return 0;
     }
     return 0;
