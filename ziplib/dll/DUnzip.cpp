@@ -29,8 +29,11 @@ void FillEntryInfo(void* block, const ZipEntry& e, size_t index) {
     info.zipFlags = e.flags;
     std::string date = DosTimeText(e.dosTime);
     std::strncpy(info.dateTime, date.c_str(), sizeof info.dateTime - 1);
-    const std::string name = Utf8ToRecord(e.name, sizeof info.path - 1);
-    if (name.size() < Utf8ToRecord(e.name).size()) info.flags |= kZipInfoNameCut;
+    std::string name = Utf8ToRecord(e.name);
+    if (name.size() > sizeof info.path - 1) {
+        name = Utf8ToRecord(e.name, sizeof info.path - 1);
+        info.flags |= kZipInfoNameCut;
+    }
     std::memcpy(info.path, name.data(), name.size());
     const unsigned host = e.versionMadeBy >> 8;
     if (host == 0 || host == 10 || host == 11 || host == 14) info.flags |= e.externalAttributes & 0xFF;

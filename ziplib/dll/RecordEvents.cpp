@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/Format.h"
+
 namespace zl {
 
 namespace {
@@ -30,12 +32,15 @@ bool RecordsAreUtf8() { return GetACP() == CP_UTF8; }
 
 std::string RecordToUtf8(const char* text) {
     if (text == nullptr) return std::string();
-    if (RecordsAreUtf8()) return text;
+    std::string out(text);
+    // ASCII is the same in every ANSI code page (listings convert names by the thousand).
+    if (RecordsAreUtf8() || IsAscii(out)) return out;
     const std::wstring wide = Widen(text, CP_ACP);
     return Narrow(wide.c_str(), int(wide.size()), CP_UTF8);
 }
 
 std::string Utf8ToRecord(const std::string& text, size_t limit) {
+    if (text.size() <= limit && (RecordsAreUtf8() || IsAscii(text))) return text;
     std::wstring wide = Widen(text, CP_UTF8);
     std::string out = RecordsAreUtf8() ? text : Narrow(wide.c_str(), int(wide.size()), CP_ACP);
     if (out.size() <= limit) return out;
