@@ -57,9 +57,15 @@ bool CExtractJob::MakeFolders(const std::string& folder) {
     if (!parent.empty() && parent != folder && !(parent.size() == 2 && parent[1] == ':')) {
         if (!MakeFolders(parent)) return false;
     }
-    if (!m_fs.MakeDirectory(folder)) return false;
+    if (!MakeFolderLevel(folder)) return false;
     m_lastFolder = folder;
     return true;
+}
+
+bool CExtractJob::MakeFolderLevel(const std::string& folder) {
+    const FolderMade made = m_fs.MakeFolder(folder);
+    if (made == FolderMade::kMade) m_madeFolders.insert(NameKey(folder));
+    return made != FolderMade::kFailed;
 }
 
 bool CExtractJob::MakeFoldersBelow(const std::string& base, const std::string& folder) {
@@ -76,7 +82,7 @@ bool CExtractJob::MakeFoldersBelow(const std::string& base, const std::string& f
         const size_t next = folder.find_first_of("/\\", at + 1);
         path.append(folder, at, (next == std::string::npos ? folder.size() : next) - at);
         at = next == std::string::npos ? folder.size() : next;
-        if (!m_fs.MakeDirectory(path)) return false;
+        if (!MakeFolderLevel(path)) return false;
     }
     m_lastFolder = folder;
     return true;
@@ -354,8 +360,16 @@ private:
             path = wanted;
             m_job.m_events.Rename(path);
         }
+        // A name no earlier entry took, in a folder this run made, is free
+        // without a look (under Wine a look for a missing name reads the
+        // whole folder).
+        const std::string key = NameKey(path);
+        const bool free = m_job.m_madeFolders.count(NameKey(ParentPath(path))) != 0 && m_job.m_targets.count(key) == 0;
         FileInfo existing;
-        if (!m_job.m_fs.Stat(path, existing)) return Target::Write;
+        if (free || !m_job.m_fs.Stat(path, existing)) {
+            m_job.m_targets.insert(key);
+            return Target::Write;
+        }
         if (existing.isDirectory) {
             Fail(Problem(kZipWriteError, kMsgCannotWrite, "Cannot write " + path + ": a folder of that name exists", path));
             return Target::Skip;
@@ -367,7 +381,9 @@ private:
             if (a == Answer::Cancel) return Target::Stop;
             replace = a == Answer::Yes || a == Answer::Ok;
         }
-        return replace ? Target::Write : Target::Skip;
+        if (!replace) return Target::Skip;
+        m_job.m_targets.insert(key);
+        return Target::Write;
     }
 
     // A small entry goes to the pool.
@@ -457,6 +473,9 @@ private:
 
 ZipResult CExtractJob::Run(const ExtractOptions& options, std::shared_ptr<const ZipDirectory> directory) {
     m_firstProblem = ZipError();
+    m_lastFolder.clear();
+    m_madeFolders.clear();
+    m_targets.clear();
     std::unique_ptr<IReadFile> file = m_fs.OpenRead(options.archive);
     if (!file) {
         Report(SystemProblem(m_fs, kZipCannotOpen, kMsgCannotOpenArchive, "Cannot open the archive " + options.archive,

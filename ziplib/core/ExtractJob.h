@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "Crypto.h"
@@ -53,6 +54,8 @@ private:
     bool MakeFolders(const std::string& folder);
     // Makes the folders of an entry's path below `base`, which exists.
     bool MakeFoldersBelow(const std::string& base, const std::string& folder);
+    // One level; the folders this run made are remembered.
+    bool MakeFolderLevel(const std::string& folder);
     void Report(const ZipError& problem);
 
     IFileSystem& m_fs;
@@ -61,6 +64,10 @@ private:
     int m_written = 0;
     ZipError m_firstProblem;
     std::string m_lastFolder;        // the folder made or found last (most files share it)
+    // Folders this run made, and the files it wrote or is writing (name keys):
+    // a file in such a folder that is not among them cannot exist yet.
+    std::unordered_set<std::string> m_madeFolders;
+    std::unordered_set<std::string> m_targets;
     ReadBuffers m_buffers;
 };
 

@@ -56,6 +56,8 @@ struct DirEntry {
     bool isDirectory = false;
 };
 
+enum class FolderMade { kMade, kExisted, kFailed };
+
 class IFileSystem {
 public:
     virtual ~IFileSystem() = default;
@@ -71,6 +73,11 @@ public:
     virtual bool Replace(const std::string& from, const std::string& to, bool durable = true) = 0;
     virtual bool Remove(const std::string& path) = 0;
     virtual bool MakeDirectory(const std::string& path) = 0;   // one level; true when it exists
+    // One level, telling whether this call made it (a system that cannot
+    // tell says it existed).
+    virtual FolderMade MakeFolder(const std::string& path) {
+        return MakeDirectory(path) ? FolderMade::kExisted : FolderMade::kFailed;
+    }
     // Whether the system can hold a file of this path at all (its length, and
     // the length of each of its parts).
     virtual bool CanHold(const std::string& path) = 0;

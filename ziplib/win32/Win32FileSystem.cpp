@@ -229,11 +229,14 @@ public:
     // A file another job has open was created without sharing: Windows refuses to delete it.
     bool RemoveIfUnused(const std::string& path) override { return Remove(path); }
 
-    bool MakeDirectory(const std::string& path) override {
+    bool MakeDirectory(const std::string& path) override { return MakeFolder(path) != FolderMade::kFailed; }
+
+    FolderMade MakeFolder(const std::string& path) override {
         std::wstring w = PathW(path);
-        if (CreateDirectoryW(w.c_str(), nullptr)) return true;
+        if (CreateDirectoryW(w.c_str(), nullptr)) return FolderMade::kMade;
         DWORD attributes = GetFileAttributesW(w.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderMade::kExisted
+                                                                                                : FolderMade::kFailed;
     }
 
     // The longest path Windows takes (with the "\\?\" prefix) is 32,767 UTF-16
