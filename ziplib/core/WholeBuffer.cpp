@@ -1,3 +1,5 @@
+// Whole-buffer inflate and CRC-32; the compressor is in WholeDeflater.cpp, so
+// that a program that only reads links no compressor.
 #include "WholeBuffer.h"
 
 #include <libdeflate.h>
@@ -5,23 +7,6 @@
 namespace zl {
 
 uint32_t Crc32(uint32_t crc, const void* data, size_t size) { return libdeflate_crc32(crc, data, size); }
-
-CWholeDeflater::~CWholeDeflater() {
-    if (m_compressor) libdeflate_free_compressor(m_compressor);
-}
-
-size_t CWholeDeflater::Compress(int level, const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
-    if (m_compressor == nullptr || level != m_level) {
-        if (m_compressor) libdeflate_free_compressor(m_compressor);
-        m_compressor = libdeflate_alloc_compressor(level);
-        m_level = level;
-        if (m_compressor == nullptr) return 0;
-    }
-    // Room for one byte less than the input: larger output is not kept.
-    if (size < 2) return 0;
-    out.resize(size - 1);
-    return libdeflate_deflate_compress(m_compressor, data, size, out.data(), out.size());
-}
 
 InflateResult InflateWhole(const uint8_t* data, size_t size, uint8_t* out, size_t capacity, size_t& produced) {
     produced = 0;
