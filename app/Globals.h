@@ -1,24 +1,12 @@
 #pragma once
 // The few process-wide objects of the program, gathered in one place.
 
-#include <string>
-#include <vector>
-
-#include "app/Settings.h"
+#include "common/Settings.h"
 
 namespace tb {
 
-class CTallyboxView;
-
-// The live Settings record, read once at start-up; every part reads it.
+// The live Settings record, read once at start-up. The application hands it
+// to the parts that use it; only the settings sheet's OK changes it.
 extern SettingsRecord gSettings;
-// The copy that only the settings sheet edits; OK copies it into gSettings.
-extern SettingsRecord gWorkingSettings;
-// The one view of the main frame; null before it is built and after it is gone.
-extern CTallyboxView* gView;
-// Full paths of the files changed since the last automatic archive.
-extern std::vector<std::string> gPendingList;
-// Full paths found by the last folder search.
-extern std::vector<std::string> gSearchResults;
 
 }  // namespace tb

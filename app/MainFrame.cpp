@@ -2,18 +2,17 @@
 
 #include "app/Globals.h"
 #include "app/OpenNamedArchive.h"
-#include "app/Profile.h"
 #include "app/SessionEnd.h"
 #include "app/TallyboxApp.h"
 #include "app/TrayIcon.h"
+#include "autoarchive/ArchiveControl.h"
 #include "browser/TallyboxView.h"
+#include "common/Profile.h"
 #include "editor/EditorOperations.h"
 #include "framework/Shell.h"
 #include "res/resource.h"
 
 namespace tb {
-
-int gSizeMessageCount = 0;
 
 namespace {
 constexpr int kToolbarImage = 24;
@@ -33,8 +32,8 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         m_shutdown.NoteQuery(l);
         return m_shutdown.QueryEnd(gSettings);
     });
-    Map().OnMessage(WM_ENDSESSION, [](WPARAM w, LPARAM) -> LRESULT {
-        if (w) EndSessionProcessing();
+    Map().OnMessage(WM_ENDSESSION, [this](WPARAM w, LPARAM) -> LRESULT {
+        if (w) EndSessionProcessing(m_view);
         return 0;
     });
     Map().OnMessage(WM_SHOWWINDOW, [this](WPARAM w, LPARAM l) -> LRESULT {
@@ -72,7 +71,7 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         RecalcLayout();
     });
     Map().OnTimer(IDT_FRAME_FIRST_SHOW, [this] {
-        if (gView) gView->LayoutPanes(-1, -1);
+        if (m_view) m_view->LayoutPanes(-1, -1);
         StopTimer(IDT_FRAME_FIRST_SHOW);
     });
     Map().OnTimer(IDT_FRAME_RAISE, [this] {
@@ -86,6 +85,11 @@ bool CMainFrame::CreateFrame() {
     return Create(0, kWindowClass, "File Archiver by Corvane", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                   CW_USEDEFAULT, CW_USEDEFAULT, 500, 400, nullptr,
                   ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) != nullptr;
+}
+
+void CMainFrame::Attach(CTallyboxView* view, IArchiveControl* archiving) {
+    m_view = view;
+    m_archiving = archiving;
 }
 
 int CMainFrame::OnCreate() {
@@ -105,27 +109,27 @@ int CMainFrame::OnCreate() {
 }
 
 void CMainFrame::OnSize(UINT type, int width, int height) {
-    if (gView) {
-        gView->MarkResized();
-        gView->LayoutPanes(width, height);
+    if (m_view) {
+        m_view->MarkResized();
+        m_view->LayoutPanes(width, height);
     }
     m_lastSizeType = type;
     m_lastWidth = width;
     m_lastHeight = height;
-    ++gSizeMessageCount;
+    ++m_sizeMessages;
     StartTimer(IDT_FRAME_LAYOUT, 100);
     // During a drag the toolbar and status bar follow every eighth message.
-    if (gSizeMessageCount & 0x08) {
+    if (m_sizeMessages & 0x08) {
         RecalcLayout();
-        gSizeMessageCount = 0;
+        m_sizeMessages = 0;
     }
 }
 
 void CMainFrame::OnShowWindow(bool shown) {
-    if (!gView) return;
+    if (!m_view) return;
     if (!m_shownOnce) {
         m_shownOnce = true;
-        gView->LayoutPanes(-1, -1);
+        m_view->LayoutPanes(-1, -1);
     }
     CTallyboxApp* app = CTallyboxApp::Get();
     if (app && app->m_hide) {
@@ -162,6 +166,7 @@ void CMainFrame::Terminate() {
 
 void CMainFrame::OnDestroy() {
     CTrayIcon::Remove(Handle());
+    m_view = nullptr;  // its window goes next
     if (!::IsIconic(Handle()) && ::IsWindowEnabled(Handle())) {
         RECT r = WindowRect();
         WriteIntKey(kSettingsSection, "FrameTop", r.top);
@@ -174,18 +179,16 @@ void CMainFrame::OnDestroy() {
 void CMainFrame::OnHandOver(ATOM atom) {
     char name[256] = {};
     ::GlobalGetAtomNameA(atom, name, 255);
-    OpenNamedArchive(name, true);
+    OpenNamedArchive(name, true, gSettings.Edit, m_view);
 }
 
 void CMainFrame::OpenHelp() { ShellOpen(Handle(), ProgramFolder() + kHelpIndex); }
 
-bool CMainFrame::HasView() const { return gView != nullptr; }
+bool CMainFrame::CanArchive() const { return m_archiving != nullptr; }
 
-int CMainFrame::RunShutdownArchive() {
-    return gView ? gView->RunArchive(1, 8) : 1;
-}
+int CMainFrame::RunShutdownArchive() { return m_archiving ? m_archiving->RunArchive(ArchiveTrigger::Shutdown) : 1; }
 
-bool CMainFrame::CancelShutdownRequested() const { return gView && gView->m_cancelShutdown != 0; }
+bool CMainFrame::CancelShutdownRequested() const { return m_archiving && m_archiving->CancelShutdownRequested(); }
 
 void CMainFrame::StartShutdownTimer() { StartTimer(IDT_FRAME_SHUTDOWN, 250); }
 void CMainFrame::StopShutdownTimer() { StopTimer(IDT_FRAME_SHUTDOWN); }

@@ -11,6 +11,9 @@
 
 namespace tb {
 
+class CTallyboxView;
+class IArchiveControl;
+
 class CMainFrame : public CFrameWindow, private IShutdownHost {
 public:
     static constexpr char kWindowClass[] = "TallyboxArchiveClass";
@@ -18,6 +21,8 @@ public:
     CMainFrame();
     // Creates the frame hidden; start-up shows or hides it.
     bool CreateFrame();
+    // The view inside the frame and automatic archiving, once they exist.
+    void Attach(CTallyboxView* view, IArchiveControl* archiving);
 
     CShutdownInterceptor& Shutdown() { return m_shutdown; }
 
@@ -33,7 +38,7 @@ private:
     void OpenHelp();
 
     // IShutdownHost
-    bool HasView() const override;
+    bool CanArchive() const override;
     int RunShutdownArchive() override;
     bool CancelShutdownRequested() const override;
     void StartShutdownTimer() override;
@@ -43,13 +48,13 @@ private:
     void CloseFrame() override;
 
     CShutdownInterceptor m_shutdown;
+    CTallyboxView* m_view = nullptr;
+    IArchiveControl* m_archiving = nullptr;
     UINT m_lastSizeType = 0;
     int m_lastWidth = 0;
     int m_lastHeight = 0;
     bool m_shownOnce = false;
+    int m_sizeMessages = 0;  // size messages since the toolbar and status bar last followed
 };
-
-// Process-wide count of size messages since the last framework layout.
-extern int gSizeMessageCount;
 
 }  // namespace tb

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/Globals.h"
 #include "browser/TallyboxView.h"
+#include "common/Settings.h"
 #include "editor/EditorOperations.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
@@ -31,8 +31,8 @@ unsigned long FindFileSizeLow(const std::string& name) {
     return find ? data.nFileSizeLow : 0;
 }
 
-void OpenNamedArchive(const std::string& name, bool handedOver) {
-    const OpenNamedPlan plan = PlanOpenNamed(name, FindFileSizeLow(name), gSettings.Edit, handedOver);
+void OpenNamedArchive(const std::string& name, bool handedOver, int editFlags, CTallyboxView* view) {
+    const OpenNamedPlan plan = PlanOpenNamed(name, FindFileSizeLow(name), editFlags, handedOver);
     if (plan.openEditor) {
         EditorRequest request;
         request.presetArchive = plan.presetArchive;
@@ -41,7 +41,7 @@ void OpenNamedArchive(const std::string& name, bool handedOver) {
         OpenArchiveEditor(nullptr, request);
         return;
     }
-    if (gView) gView->ShowNamedArchive(plan.archive);
+    if (view) view->ShowNamedArchive(plan.archive);
 }
 
 }  // namespace tb

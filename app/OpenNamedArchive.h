@@ -8,6 +8,8 @@
 
 namespace tb {
 
+class CTallyboxView;
+
 struct OpenNamedPlan {
     bool openEditor = false;   // else: show it in the view
     bool presetArchive = false;  // the editor gets a name and the empty flag
@@ -22,7 +24,8 @@ OpenNamedPlan PlanOpenNamed(const std::string& name, unsigned long fileSize, int
 // Size in bytes (low 32 bits) of the first file matching `name`; 0 when none.
 unsigned long FindFileSizeLow(const std::string& name);
 
-// Decides and acts.
-void OpenNamedArchive(const std::string& name, bool handedOver);
+// Decides (with the `Edit` flags of the settings) and acts: the archive
+// editor, or the view.
+void OpenNamedArchive(const std::string& name, bool handedOver, int editFlags, CTallyboxView* view);
 
 }  // namespace tb

@@ -1,6 +1,5 @@
 #include "app/SessionEnd.h"
 
-#include "app/Globals.h"
 #include "app/TallyboxApp.h"
 #include "browser/TallyboxView.h"
 #include "framework/Handles.h"
@@ -24,8 +23,8 @@ bool EndWindowsSession(UINT flags) {
     return ::ExitWindowsEx(flags, 0) != FALSE;
 }
 
-void EndSessionProcessing() {
-    if (gView) gView->SaveAtSessionEnd();
+void EndSessionProcessing(CTallyboxView* view) {
+    if (view) view->SaveAtSessionEnd();
     if (CTallyboxApp* app = CTallyboxApp::Get()) app->ExitInstance();
 }
 

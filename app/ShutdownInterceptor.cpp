@@ -22,7 +22,7 @@ BOOL CShutdownInterceptor::QueryEnd(const SettingsRecord& settings) {
         m_shutdownHandled = 0;
         return TRUE;
     }
-    if (!Prompting(settings) && m_host.HasView()) {
+    if (!Prompting(settings) && m_host.CanArchive()) {
         m_host.BlockShutdown(true);
         m_host.RunShutdownArchive();
         m_host.BlockShutdown(false);
@@ -35,7 +35,7 @@ BOOL CShutdownInterceptor::QueryEnd(const SettingsRecord& settings) {
 void CShutdownInterceptor::OnShutdownTimer(const SettingsRecord& settings) {
     if (!Intercepts(settings)) return;  // the timer stays, doing nothing
     m_host.StopShutdownTimer();
-    if (m_host.HasView()) {
+    if (m_host.CanArchive()) {
         m_host.BlockShutdown(true);
         int ran = m_host.RunShutdownArchive();
         m_host.BlockShutdown(false);

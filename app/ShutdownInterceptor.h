@@ -7,16 +7,17 @@
 
 #include <windows.h>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 
 namespace tb {
 
-// What the interception needs from the frame and the view.
+// What the interception needs from the frame and automatic archiving.
 class IShutdownHost {
 public:
     virtual ~IShutdownHost() = default;
-    virtual bool HasView() const = 0;
-    // The view's automatic archive run (automatic 1, reason 8); 1 = done.
+    // Automatic archiving exists (it does once start-up has made it).
+    virtual bool CanArchive() const = 0;
+    // The automatic archive run at shut-down; 1 = done.
     virtual int RunShutdownArchive() = 0;
     // The "Cancel Shutdown" box of the pending archive dialog.
     virtual bool CancelShutdownRequested() const = 0;

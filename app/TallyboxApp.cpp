@@ -8,6 +8,7 @@
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/OpenNamedArchive.h"
+#include "autoarchive/AutoArchiveController.h"
 #include "browser/TallyboxView.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
@@ -85,13 +86,17 @@ BOOL CTallyboxApp::InitInstance() {
     m_hide = info.m_hide;
     m_exit = info.m_exit;
 
-    // The frame, then the view: constructing the view reads the settings and
-    // starts the background threads.
+    // The frame, then the settings, automatic archiving (whose change tracking
+    // threads start at once with their copy of the settings) and the view.
     m_frame = new CMainFrame();
     if (!m_frame->CreateFrame()) return FALSE;
     SetMainWindow(m_frame->Handle());
     SetAccelerators(::LoadAcceleratorsA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+    ReadSettings(gSettings);
     m_view = new CTallyboxView();
+    m_archiving = std::make_unique<CAutoArchiveController>(gSettings, *m_view);
+    m_view->SetArchiveControl(m_archiving.get());
+    m_frame->Attach(m_view, m_archiving.get());
     if (!m_view->CreateView(*m_frame)) return FALSE;
     m_frame->RecalcLayout();
     m_view->OnInitialUpdate();
@@ -99,7 +104,7 @@ BOOL CTallyboxApp::InitInstance() {
     if (m_exit) return FALSE;
 
     m_frame->Show(m_hide ? SW_HIDE : SW_SHOW);
-    if (!m_fileName.empty()) OpenNamedArchive(m_fileName, false);
+    if (!m_fileName.empty()) OpenNamedArchive(m_fileName, false, gSettings.Edit, m_view);
     m_frame->SetText(kMainCaption);
     return TRUE;
 }
@@ -126,7 +131,7 @@ void CTallyboxApp::OpenFile() {
     ofn.lpstrFile = name;
     ofn.nMaxFile = sizeof name;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (::GetOpenFileNameA(&ofn)) OpenNamedArchive(name, false);
+    if (::GetOpenFileNameA(&ofn)) OpenNamedArchive(name, false, gSettings.Edit, m_view);
 }
 
 }  // namespace tb

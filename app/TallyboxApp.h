@@ -4,14 +4,16 @@
 // registers the frame's window class, creates frame and view, and shows or
 // hides the window as the command line says.
 
+#include <memory>
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "framework/Application.h"
 
 namespace tb {
 
+class CAutoArchiveController;
 class CMainFrame;
 class CTallyboxView;
 
@@ -39,7 +41,8 @@ private:
     void OpenFile();
 
     CMainFrame* m_frame = nullptr;
-    CTallyboxView* m_view = nullptr;
+    CTallyboxView* m_view = nullptr;  // deletes itself with its window
+    std::unique_ptr<CAutoArchiveController> m_archiving;
 };
 
 // Cuts `text` to at most `limit` bytes without splitting a UTF-8 character.

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-#include "app/Globals.h"
-#include "app/Profile.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/PendingArchiveDlg.h"
-#include "framework/Handles.h"
+#include "common/NumberedList.h"
+#include "common/Profile.h"
+#include "framework/DirectoryWalker.h"
 #include "framework/Text.h"
-#include "monitor/NumberedList.h"
+#include "ziplib/dll/ZipRecords.h"
 
 namespace tb {
 
@@ -19,29 +19,11 @@ namespace {
 constexpr int kMaxChangeRecords = 5000;
 constexpr char kRunError[] = "An error occured during this operation.";
 
-enum : int {
-    kZipAdd = 0x20,
-    kZipKeepFolders = 0x200,
-    kZipQuiet = 0x800,
-};
-
 // Anything in `folder` (and, with `subtree`, below it) written after `since`?
-bool ChangedSince(const std::string& folder, FileTicks since, bool subtree, int depth = 0) {
-    if (depth > 64) return false;
-    WIN32_FIND_DATAA entry{};
-    std::string base = folder;
-    if (!base.empty() && base.back() == '\\') base.pop_back();
-    UniqueFind find(::FindFirstFileA((base + "\\*.*").c_str(), &entry));
-    if (!find) return false;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        if (TicksOf(entry.ftLastWriteTime) > since) return true;
-        if (subtree && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-            ChangedSince(base + "\\" + name, since, true, depth + 1))
-            return true;
-    } while (::FindNextFileA(find.Get(), &entry));
+bool ChangedSince(const std::string& folder, FileTicks since, bool subtree) {
+    CDirectoryWalker walk(folder, {subtree ? CDirectoryWalker::kWholeTree : 0});
+    for (WalkEntry entry; walk.Next(entry);)
+        if (TicksOf(entry.lastWrite) > since) return true;
     return false;
 }
 
@@ -79,10 +61,7 @@ std::string DatedArchiveName(const std::tm& local) {
     return Format("%s %02d %04d.zip", kMonths[month], local.tm_mday, local.tm_year + 1900);
 }
 
-std::string ArchivePath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '\\') return folder + name;
-    return folder + "\\" + name;
-}
+std::string ArchivePath(const std::string& folder, const std::string& name) { return JoinPath(folder, name); }
 
 std::string QuotedFileList(const std::vector<std::string>& paths) {
     std::string list;
@@ -118,10 +97,12 @@ void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long l
     CIniSection(kChangesSection).Write(assignments);
 }
 
-int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
+int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     m_writtenArchive.clear();
     m_failed = false;
-    if ((automatic & 0x01) && !(settings.General & kGeneralMonitor)) return 1;
+    const bool automatic = trigger != ArchiveTrigger::Command;
+    const bool atShutdown = trigger == ArchiveTrigger::Shutdown;
+    if (automatic && !(settings.General & kGeneralMonitor)) return 1;
 
     // Every change seen so far goes into the change records; what they hold
     // now is what this run scans. The moment is taken before the list is
@@ -132,8 +113,7 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
     const unsigned long long listTakenTicks = m_host.NowTicks();
     const std::vector<std::string> scanned = ReadChangeRecordList();
     m_host.ResumeMonitor();
-    m_host.BuildChangeList();
-    const std::vector<std::string> pending = gPendingList;
+    const std::vector<std::string> pending = m_host.BuildChangeList();
 
     m_pass.StartRun();
     const auto sizeOf = [this](const std::string& path) { return m_host.FileSize(path); };
@@ -150,28 +130,28 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
         WriteSettings(settings);
 
         if (!(settings.Prompts & kPromptPending)) break;
-        const int mode = (reason & 0x08) ? CPendingArchiveDlg::kShutdownMode : 0;
-        const int answer = m_host.ShowPendingDialog(m_pass.m_archive, m_pass.m_skipped, mode);
-        if (answer == CPendingArchiveDlg::kEditSettings) {
+        const int mode = atShutdown ? CPendingArchiveDlg::kShutdownMode : 0;
+        const PendingAnswer answer = m_host.ShowPendingDialog(m_pass.m_archive, m_pass.m_skipped, mode);
+        if (answer == kPendingEditSettings) {
             m_host.OpenSettings();
             continue;
         }
-        if (answer == 4) {
+        if (answer == kPendingCustomArchive) {
             m_host.OpenEditorWithPending();
             return 0;
         }
-        if (answer == 3) {
+        if (answer == kPendingRunArchiver) {
             m_host.ShowMainWindow();
             return 0;
         }
-        if (answer == 2) return 0;
-        if (answer == CPendingArchiveDlg::kShutdownWithoutArchiving) return 1;
-        if (answer == CPendingArchiveDlg::kExitAndResetPending) {
+        if (answer == kPendingLater) return 0;
+        if (answer == kPendingShutdownWithoutArchiving) return 1;
+        if (answer == kPendingExitAndReset) {
             // The files listed are not offered again; the dialog emptied the records.
             WriteLastArchiveTime(listTaken);
             return 0;
         }
-        break;
+        break;  // "Archive Now"
     }
     saveFolderNames = ReadIniInt(kSettingsSection, "PendSaveFolderNames", 1);
 
@@ -183,19 +163,20 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
     const std::string primary = ArchivePath(settings.LocationDir, name);
     const std::string alternate = ArchivePath(settings.LocationDirAlt, name);
     int options = 0;
-    if (saveFolderNames != 0) options |= kZipKeepFolders;
-    if (!(settings.Prompts & kPromptPending)) options |= kZipQuiet;
+    if (saveFolderNames != 0) options |= kZipOptKeepFolders;
+    if (!(settings.Prompts & kPromptPending)) options |= kZipOptQuiet;
+    options |= kZipOpAdd;
 
     bool written = true;  // nothing to write counts as done
     std::string shown = primary;
     ZipOutcome outcome;
     if (!fileList.empty()) {
-        outcome = m_host.ZipFiles(primary, fileList, options | kZipAdd);
+        outcome = m_host.ZipFiles(primary, fileList, options);
         written = outcome.written;
         if (!written) {
             m_failed = true;
             if (!settings.LocationDirAlt.empty()) {
-                outcome = m_host.ZipFiles(alternate, fileList, options | kZipAdd);
+                outcome = m_host.ZipFiles(alternate, fileList, options);
                 written = outcome.written;
                 if (written) shown = alternate;
             }
@@ -217,7 +198,7 @@ int CAutoArchiveRun::Run(int automatic, int reason, SettingsRecord& settings) {
         m_host.ResumeMonitor();
     }
     WriteSettings(settings);
-    if (m_host.DirectoryChanged() || !(reason & 0x08)) {
+    if (m_host.DirectoryChanged() || !atShutdown) {
         m_host.ClearDirectoryChanged();
         m_host.RequestRebuildAndRestart();
     }

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "autoarchive/ArchiveControl.h"
 #include "autoarchive/Classification.h"
+#include "autoarchive/PendingArchiveDlg.h"
+#include "common/Settings.h"
 
 namespace tb {
 
@@ -31,8 +33,8 @@ public:
     // Change tracking.
     virtual void PauseMonitor() = 0;
     virtual void ResumeMonitor() = 0;
-    // Fills gPendingList from the change records; returns the number of entries.
-    virtual int BuildChangeList() = 0;
+    // The pending list built from the change records.
+    virtual std::vector<std::string> BuildChangeList() = 0;
     virtual bool DirectoryChanged() = 0;
     virtual void ClearDirectoryChanged() = 0;
     // Request(1) to the directory-list worker, timer 28 and the restart flag.
@@ -41,9 +43,9 @@ public:
     virtual void OpenSettings() = 0;
     virtual int LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings) = 0;
     virtual OversizeAnswer AskOversize(const std::string& path, unsigned long long size) = 0;
-    // The pending archive dialog; returns its result.
-    virtual int ShowPendingDialog(const std::vector<std::string>& archive, const std::vector<std::string>& skipped,
-                                  int modeFlags) = 0;
+    // The pending archive dialog; returns the user's answer.
+    virtual PendingAnswer ShowPendingDialog(const std::vector<std::string>& archive,
+                                            const std::vector<std::string>& skipped, int modeFlags) = 0;
     virtual void OpenEditorWithPending() = 0;
     virtual void ShowMainWindow() = 0;
     virtual void ShowError(const std::string& text) = 0;
@@ -73,11 +75,11 @@ class CAutoArchiveRun {
 public:
     explicit CAutoArchiveRun(IArchiveRunHost& host) : m_host(host) {}
 
-    // automatic: bit 0x01 = started by the timer or by Windows shut-down;
-    // reason: 8 = at Windows shut-down. Returns 1 when the run finished or had
-    // nothing to do (or the user chose "Shutdown Without Archiving"), 0 when
-    // the user postponed or diverted it.
-    int Run(int automatic, int reason, SettingsRecord& settings);
+    // A run started by the schedule or at shut-down does nothing while
+    // monitoring is off. Returns 1 when the run finished or had nothing to do
+    // (or the user chose "Shutdown Without Archiving"), 0 when the user
+    // postponed or diverted it.
+    int Run(ArchiveTrigger trigger, SettingsRecord& settings);
 
     // What the last run did, for tests and messages.
     std::string m_writtenArchive;

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/Globals.h"
-#include "app/Profile.h"
 #include "autoarchive/ProgressDlg.h"
-#include "framework/Handles.h"
+#include "common/NumberedList.h"
+#include "common/Profile.h"
+#include "framework/DirectoryWalker.h"
 #include "framework/Shell.h"
 #include "framework/Text.h"
-#include "monitor/NumberedList.h"
 
 namespace tb {
 
@@ -24,21 +23,9 @@ constexpr int kEntryLimit = 100000;
 constexpr size_t kPendingReserve = 1000;
 constexpr DWORD kFinalTextWait = 500;
 constexpr time_t kOneDay = 24 * 60 * 60;
-// Seconds from 1601-01-01 to 1970-01-01.
-constexpr FileTicks kEpochDifference = 11644473600ULL;
-constexpr FileTicks kTicksPerSecond = 10000000ULL;
 
-ClockFunction gClock = nullptr;
-
-bool IsDotEntry(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// `folder` and `name` with one backslash between them.
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '\\') return folder + name;
-    return folder + "\\" + name;
-}
+// The folder a walked entry was listed in, as the progress text names it.
+std::string FolderOf(const WalkEntry& entry) { return entry.path.substr(0, entry.path.find_last_of('\\')); }
 
 // Stores `path` at `index` of the list, which then holds exactly index + 1 entries.
 void StoreAt(std::vector<std::string>& list, int index, const std::string& path) {
@@ -52,16 +39,6 @@ bool IsZipPath(const std::string& path) { return ContainsNoCase(path + ";", ".ZI
 
 // ---------------------------------------------------------------------------
 // Time
-
-FileTicks TicksOf(const FILETIME& time) {
-    return (FileTicks(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-FileTicks TicksFromTime(time_t time) { return (FileTicks(time) + kEpochDifference) * kTicksPerSecond; }
-
-void SetClockSeam(ClockFunction clock) { gClock = clock; }
-
-time_t CurrentTime() { return gClock ? gClock() : std::time(nullptr); }
 
 FileTicks ReadLastArchiveTime() {
     const FileTicks fallback = TicksFromTime(CurrentTime() - kOneDay);
@@ -108,8 +85,8 @@ int SearchProgressPosition(int found) {
 // ---------------------------------------------------------------------------
 // The builder
 
-CChangeListBuilder::CChangeListBuilder(IKnownArchiveSink& archives, HWND progressParent)
-    : m_archives(archives), m_progressParent(progressParent) {}
+CChangeListBuilder::CChangeListBuilder(IKnownArchiveSink& archives, const SettingsRecord& settings, HWND progressParent)
+    : m_archives(archives), m_settings(settings), m_progressParent(progressParent) {}
 
 CChangeListBuilder::~CChangeListBuilder() { CloseProgress(); }
 
@@ -154,11 +131,11 @@ void CChangeListBuilder::OfferArchive(const std::string& path) {
 }
 
 int CChangeListBuilder::BuildChangeList() {
-    const bool silent = (gSettings.Prompts & kPromptSilent) != 0;
+    const bool silent = (m_settings.Prompts & kPromptSilent) != 0;
     if (!silent) OpenProgress();
 
-    gPendingList.clear();
-    gPendingList.reserve(kPendingReserve);
+    m_pending.clear();
+    m_pending.reserve(kPendingReserve);
     ScanChangedDirectory("");
     m_found = 0;
     // The last archive time does not change while the list is built: it is read
@@ -198,39 +175,33 @@ int CChangeListBuilder::ScanChangedDirectory(const std::string& directory) {
         m_lastScanned.clear();
         return 0;
     }
-    WIN32_FIND_DATAA entry{};
-    UniqueFind find;
-    if (directory != m_lastScanned) {
-        find.Reset(::FindFirstFileA(JoinPath(directory, "*.*").c_str(), &entry));
-        if (!find) return 0;
-    }
-    m_lastScanned = directory;
-    if (!find) return m_found;  // met twice in a row: already scanned
+    if (directory == m_lastScanned) return m_found;  // met twice in a row: already scanned
 
-    int entries = 0;
-    do {
-        if (IsDotEntry(entry.cFileName)) continue;
-        const std::string path = JoinPath(directory, entry.cFileName);
-        const bool isDirectory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        // The monitor records the first two levels by themselves; from the
-        // third level down, a directory is part of its recorded ancestor.
-        if (isDirectory && std::count(path.begin(), path.end(), '\\') > 2) ScanChangedDirectory(path);
-        if (TicksOf(entry.ftLastWriteTime) > m_lastArchive) {
-            if (isDirectory) m_directoryChanged = 1;
-            AddChangedFile(path);
-        }
-    } while (++entries < kEntryLimit && ::FindNextFileA(find.Get(), &entry));
+    // The monitor records the first two levels by themselves; from the third
+    // level down, a directory is part of its recorded ancestor, so a recorded
+    // second-level directory stands for its whole tree. A directory's contents
+    // come before the directory itself.
+    const std::string child = JoinPath(directory, "x");
+    const bool wholeTree = std::count(child.begin(), child.end(), '\\') > 2;
+    CDirectoryWalker walk(directory, {wholeTree ? CDirectoryWalker::kWholeTree : 0,
+                                      CDirectoryWalker::Order::ContentsFirst, kEntryLimit, nullptr});
+    if (!walk.Opened()) return 0;
+    m_lastScanned = directory;
+    for (WalkEntry entry; walk.Next(entry);) {
+        if (TicksOf(entry.lastWrite) <= m_lastArchive) continue;
+        if (entry.IsDirectory()) m_directoryChanged = 1;
+        AddChangedFile(entry.path);
+    }
     return m_found;
 }
 
 void CChangeListBuilder::AddChangedFile(const std::string& path) {
-    StoreAt(gPendingList, m_found, path);
+    StoreAt(m_pending, m_found, path);
     ++m_found;
     OfferArchive(path);
 }
 
 int CChangeListBuilder::SearchChangedFiles(const std::string& folder, FileTicks since, int withSubfolders) {
-    m_searchAborted = false;
     if (withSubfolders) {
         OpenProgress();
         ShowProgress(kBuildingDirectoryText + folder, 0);
@@ -242,38 +213,29 @@ int CChangeListBuilder::SearchChangedFiles(const std::string& folder, FileTicks 
     return aborted ? -1 : result;
 }
 
-int CChangeListBuilder::SearchFolder(std::string folder, FileTicks since, int withSubfolders) {
+int CChangeListBuilder::SearchFolder(const std::string& folder, FileTicks since, int withSubfolders) {
     if (folder.empty()) {
         m_found = 0;
-        gSearchResults.clear();
+        m_searchResults.clear();
         return 1;
     }
     // That tree is never searched.
-    if (ContainsNoCase(folder, WindowsFolder(200) + "\\Java\\Packages")) return 1;
-    if (folder.back() == '\\') folder.pop_back();
+    const std::string javaPackages = WindowsFolder(200) + "\\Java\\Packages";
+    if (ContainsNoCase(folder, javaPackages)) return 1;
 
-    WIN32_FIND_DATAA entry{};
-    UniqueFind find(::FindFirstFileA((folder + "\\*.*").c_str(), &entry));
-    if (!find) return 0;
-    int entries = 0;
-    do {
-        if (IsDotEntry(entry.cFileName)) continue;
-        const std::string path = folder + "\\" + entry.cFileName;
-        if (withSubfolders && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            SearchFolder(path, since, withSubfolders);
-            if (m_searchAborted) return m_found;
-        }
-        if (TicksOf(entry.ftLastWriteTime) > since) {
-            if (withSubfolders &&
-                !ShowProgress(kBuildingDirectoryText + folder, SearchProgressPosition(m_found))) {
-                m_searchAborted = true;
-                return m_found;
-            }
-            StoreAt(gSearchResults, m_found, path);
-            ++m_found;
-            OfferArchive(path);
-        }
-    } while (++entries < kEntryLimit && ::FindNextFileA(find.Get(), &entry));
+    // A folder's contents come before the folder itself.
+    CDirectoryWalker walk(folder, {withSubfolders ? CDirectoryWalker::kWholeTree : 0,
+                                   CDirectoryWalker::Order::ContentsFirst, kEntryLimit,
+                                   [&](const WalkEntry& directory) { return !ContainsNoCase(directory.path, javaPackages); }});
+    if (!walk.Opened()) return 0;
+    for (WalkEntry entry; walk.Next(entry);) {
+        if (TicksOf(entry.lastWrite) <= since) continue;
+        if (withSubfolders && !ShowProgress(kBuildingDirectoryText + FolderOf(entry), SearchProgressPosition(m_found)))
+            return m_found;  // "Abort Operation"
+        StoreAt(m_searchResults, m_found, entry.path);
+        ++m_found;
+        OfferArchive(entry.path);
+    }
     return m_found;
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 // Change list building: turns the change record list (section "Changes",
-// written by the change monitor) into the pending list, gPendingList: the full
+// written by the change monitor) into the pending list: the full
 // paths of the files and directories under the changed directories whose
 // last-write time is later than the last automatic archive. A recorded drive
 // root or first-level directory stands for its own entries; a recorded
 // second-level directory for its whole subtree.
 //
 // It also keeps "LastArchiveTime" and searches a folder tree for entries newer
-// than a given time (gSearchResults), for the find-archives dialog and the
+// than a given time (the search result list), for the find-archives dialog and the
 // archive editor's file search. Runs on the user-interface thread, showing the
 // progress dialog; .zip paths it meets are offered to the known-archive list.
 
@@ -16,22 +16,15 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "browser/KnownArchiveSink.h"
+#include "autoarchive/KnownArchiveSink.h"
+#include "common/Clock.h"
+#include "common/Settings.h"
 
 namespace tb {
 
 class CProgressDlg;
-
-// A point in time as file times are kept: 100-ns steps since 1601, UTC.
-using FileTicks = unsigned long long;
-FileTicks TicksOf(const FILETIME& time);
-FileTicks TicksFromTime(time_t time);
-
-// The current time. Tests may replace the clock; null restores the system's.
-using ClockFunction = time_t (*)();
-void SetClockSeam(ClockFunction clock);
-time_t CurrentTime();
 
 // "LastArchiveTime" of section "Settings": local time, "%d,%m,%Y,%H,%M,%S".
 // Read with a 200-character buffer; a value with fewer than six fields gives
@@ -51,18 +44,21 @@ int SearchProgressPosition(int found);
 
 class CChangeListBuilder {
 public:
-    // `archives` is the known-archive list; `progressParent` the window that
-    // owns the progress dialog (may be null).
-    explicit CChangeListBuilder(IKnownArchiveSink& archives, HWND progressParent = nullptr);
+    // `archives` is the known-archive list; `settings` the live Settings
+    // record (its `Prompts` say whether a build shows progress);
+    // `progressParent` the window that owns the progress dialog (may be null).
+    CChangeListBuilder(IKnownArchiveSink& archives, const SettingsRecord& settings, HWND progressParent = nullptr);
     ~CChangeListBuilder();
     CChangeListBuilder(const CChangeListBuilder&) = delete;
     CChangeListBuilder& operator=(const CChangeListBuilder&) = delete;
 
     void SetProgressParent(HWND parent) { m_progressParent = parent; }
 
-    // Builds gPendingList from the change record list; returns the number of
-    // entries. "Abort Operation" ends it early with what was found so far.
+    // Builds the pending list from the change record list; returns the number
+    // of entries. "Abort Operation" ends it early with what was found so far.
     int BuildChangeList();
+    // Full paths of the files changed since the last automatic archive.
+    const std::vector<std::string>& PendingList() const { return m_pending; }
 
     // Flag bit 1 starts again from key Dir0. Reads key "Dir" + counter of
     // "Changes" (5000-character buffer) and moves the counter on; "" when the
@@ -76,15 +72,17 @@ public:
     // Returns the found-file count (0 for "" or a directory that cannot be read).
     int ScanChangedDirectory(const std::string& directory);
 
-    // Appends `path` to gPendingList; a path ending in .zip (any case) is also
+    // Appends `path` to the pending list; a path ending in .zip (any case) is also
     // offered to the known-archive list.
     void AddChangedFile(const std::string& path);
 
-    // Adds to gSearchResults the entries of `folder` (and with
+    // Adds to the search result list the entries of `folder` (and with
     // `withSubfolders` of its whole tree) newer than `since`. "" sets the
     // found-file count to 0 and returns 1. Returns the found-file count, or -1
     // when the user pressed "Abort Operation".
     int SearchChangedFiles(const std::string& folder, FileTicks since, int withSubfolders);
+    // Full paths found by the last search.
+    const std::vector<std::string>& SearchResults() const { return m_searchResults; }
 
     int FoundFileCount() const { return m_found; }
     // Set when a build met a directory newer than the last archive time.
@@ -100,16 +98,18 @@ private:
     // 0 when the user has pressed "Abort Operation"; 1 otherwise (also with no dialog).
     int ShowProgress(const std::string& text, int position);
     void WaitShowingProgress(DWORD milliseconds);
-    int SearchFolder(std::string folder, FileTicks since, int withSubfolders);
+    int SearchFolder(const std::string& folder, FileTicks since, int withSubfolders);
     void OfferArchive(const std::string& path);
 
     IKnownArchiveSink& m_archives;
+    const SettingsRecord& m_settings;
     HWND m_progressParent;
+    std::vector<std::string> m_pending;
+    std::vector<std::string> m_searchResults;
     std::unique_ptr<CProgressDlg> m_progress;
     int m_found = 0;
     int m_directoryChanged = 0;
     int m_readCounter = 0;
-    bool m_searchAborted = false;
     std::string m_lastScanned;
     FileTicks m_lastArchive = 0;
     bool m_buildingSince = false;  // a build has read the last archive time for all its scans

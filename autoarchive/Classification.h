@@ -8,17 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
+#include "res/resource.h"
 
 namespace tb {
 
-// The answers of the File Size Limit dialog.
+// The answers of the File Size Limit dialog: the id of the button pressed.
 enum SizeLimitAnswer : int {
-    kSizeIncludeFile = 1,
-    kSizeSkipFile = 2,
-    kSizeEditSettings = 1054,
-    kSizeSkipAll = 1076,
-    kSizeIncludeAll = 1162,
+    kSizeIncludeFile = IDC_FSL_INCLUDE,          // 1
+    kSizeSkipFile = IDC_FSL_SKIP,                // 2
+    kSizeEditSettings = IDC_FSL_EDIT_SETTINGS,   // 1054
+    kSizeSkipAll = IDC_FSL_SKIP_ALL,             // 1076
+    kSizeIncludeAll = IDC_FSL_INCLUDE_ALL,       // 1162
 };
 
 struct OversizeAnswer {

@@ -1,6 +1,6 @@
 #include "autoarchive/FileSizeLimitDlg.h"
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "framework/Text.h"
 #include "res/resource.h"
 

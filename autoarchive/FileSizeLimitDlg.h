@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "res/resource.h"
 
 namespace tb {
 
@@ -32,7 +33,7 @@ public:
 
 private:
     BOOL OnInitDialog() override;
-    void OnOK() override { Choose(IDOK); }
+    void OnOK() override { Choose(IDC_FSL_INCLUDE); }
     void OnCancel() override { EndDialog(IDCANCEL); }
     void Choose(int result);
 

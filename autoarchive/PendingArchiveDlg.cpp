@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/Profile.h"
 #include "autoarchive/ChangeListBuilder.h"
+#include "common/Profile.h"
 #include "res/resource.h"
 
 namespace tb {
@@ -13,15 +13,16 @@ constexpr char kArchiveAndShutdown[] = "Archive Now \nand Shutdown";
 }
 
 CPendingArchiveDlg::CPendingArchiveDlg() : CDialog(IDD_PENDING_ARCHIVE) {
-    for (int result : {IDC_PA_RUN_ARCHIVER, IDC_PA_CUSTOM_ARCHIVE, IDC_PA_EDIT_SETTINGS, IDC_PA_SHUTDOWN_NO_ARCHIVE})
-        Map().OnCommand(UINT(result), [this, result] { Close(result); });
+    for (PendingAnswer answer :
+         {kPendingRunArchiver, kPendingCustomArchive, kPendingEditSettings, kPendingShutdownWithoutArchiving})
+        Map().OnCommand(UINT(answer), [this, answer] { Close(answer); });
     Map().OnCommand(IDC_PA_RESET_PENDING, [this] {
         // The paths shown are not offered again.
         ResetChangeRecords();
-        Close(kExitAndResetPending);
+        Close(kPendingExitAndReset);
     });
     Map().OnCommand(IDC_PA_CANCEL_SHUTDOWN, [this] { OnCancelShutdownClicked(); });
-    Map().OnMessage(WM_APP + 2, [this](WPARAM percent, LPARAM) -> LRESULT {
+    Map().OnMessage(WM_TB_ZIP_PROGRESS, [this](WPARAM percent, LPARAM) -> LRESULT {
         SendItem(IDC_PA_PROGRESS, PBM_SETPOS, percent);
         return 0;
     });
@@ -73,10 +74,10 @@ void CPendingArchiveDlg::OnCancelShutdownClicked() {
     SetItemText(IDC_PA_ARCHIVE_NOW, cancel ? "Archive Now" : kArchiveAndShutdown);
 }
 
-void CPendingArchiveDlg::Close(int result) {
+void CPendingArchiveDlg::Close(PendingAnswer answer) {
     m_saveFolderNames = IsChecked(IDC_PA_INCLUDE_FOLDERS) ? 1 : 0;
     WriteIntKey(kSettingsSection, "PendSaveFolderNames", m_saveFolderNames);
-    EndDialog(result);
+    EndDialog(answer);
 }
 
 }  // namespace tb

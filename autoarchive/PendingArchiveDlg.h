@@ -7,8 +7,20 @@
 #include <vector>
 
 #include "framework/Dialog.h"
+#include "res/resource.h"
 
 namespace tb {
+
+// What the user decided: the id of the button that closed the dialog.
+enum PendingAnswer : int {
+    kPendingArchiveNow = IDC_PA_ARCHIVE_NOW,                       // 1, also Enter
+    kPendingLater = IDC_PA_LATER,                                  // 2 "Later" / "Cancel Shutdown", also Escape
+    kPendingRunArchiver = IDC_PA_RUN_ARCHIVER,                     // 3
+    kPendingCustomArchive = IDC_PA_CUSTOM_ARCHIVE,                 // 4
+    kPendingEditSettings = IDC_PA_EDIT_SETTINGS,                   // 1054
+    kPendingShutdownWithoutArchiving = IDC_PA_SHUTDOWN_NO_ARCHIVE, // 1076
+    kPendingExitAndReset = IDC_PA_RESET_PENDING,                   // 1138 "Exit and Reset Pending List"
+};
 
 class CPendingArchiveDlg : public CDialog {
 public:
@@ -19,13 +31,6 @@ public:
         kNoCustomArchive = 0x04,
         kShutdownMode = 0x08,
     };
-    // Results besides 1 (Archive Now), 2 (Later / Cancel Shutdown), 3 (Run Archiver), 4 (Custom Archive).
-    enum : int {
-        kEditSettings = 1054,
-        kShutdownWithoutArchiving = 1076,
-        kExitAndResetPending = 1138,
-    };
-
     CPendingArchiveDlg();
 
     // Hands in both lists and the mode; `cancelShutdown` is the view's flag
@@ -37,11 +42,11 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    void OnOK() override { Close(1); }
-    void OnCancel() override { Close(2); }
+    void OnOK() override { Close(kPendingArchiveNow); }
+    void OnCancel() override { Close(kPendingLater); }
 
 private:
-    void Close(int result);
+    void Close(PendingAnswer answer);
     void OnCancelShutdownClicked();
 
     std::vector<std::string> m_archive;

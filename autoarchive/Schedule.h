@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 
 namespace tb {
 

@@ -3,12 +3,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "app/Globals.h"
 #include "browser/FileIcons.h"
-#include "browser/TallyboxView.h"
 #include "editor/PasswordDlg.h"
 #include "framework/Application.h"
-#include "framework/FrameWindow.h"
 #include "framework/Handles.h"
 #include "framework/RowPainter.h"
 #include "framework/Shell.h"
@@ -18,11 +15,6 @@
 #include "zip/ZipEngine.h"
 
 namespace tb {
-
-std::vector<FileListRecord> gFileList;
-int gDragTarget = -1;
-int gFileMenuFlag = 0;
-int gLastHeaderX = 0;
 
 namespace {
 
@@ -96,8 +88,7 @@ std::string ListingStatusText(int count, const std::string& archive) {
                   archive.substr(archive.size() - tail).c_str());
 }
 
-CArchiveContentsPane::CArchiveContentsPane() : CDialog(IDD_CONTENTS_PANE) {
-    gFileList.clear();
+CArchiveContentsPane::CArchiveContentsPane(IContentsPaneHost& host) : CDialog(IDD_CONTENTS_PANE), m_host(host) {
     Map().OnControl(IDC_ARCHIVE_LIST, LBN_SELCHANGE, [this] {
         OnArchiveSelected();
         RECT icons{0, 0, 17, 300};
@@ -112,11 +103,11 @@ CArchiveContentsPane::CArchiveContentsPane() : CDialog(IDD_CONTENTS_PANE) {
     });
     Map().OnControl(IDC_FILE_LIST, LBN_DBLCLK, [this] { OpenSelectedFile(); });
     Map().OnCommand(IDC_HDR_ARC_NAME, [this] {
-        if (gView) gView->SortArchivesByName();
+        m_host.SortArchivesByName();
         ::SetFocus(Handle());
     });
     Map().OnCommand(IDC_HDR_ARC_LOCATION, [this] {
-        if (gView) gView->SortArchivesByLocation();
+        m_host.SortArchivesByLocation();
         ::SetFocus(Handle());
     });
     for (int column : kFileColumns) Map().OnCommand(UINT(column), [this, column] { SortFileList(column, -1); });
@@ -145,7 +136,7 @@ CArchiveContentsPane::CArchiveContentsPane() : CDialog(IDD_CONTENTS_PANE) {
         return 0;
     });
     Map().OnMessage(WM_RBUTTONUP, [this](WPARAM, LPARAM l) -> LRESULT {
-        OnContextMenu(GET_X_LPARAM(l), GET_Y_LPARAM(l));
+        OnContextMenu(GET_X_LPARAM(l), GET_Y_LPARAM(l), Menu::Archives);
         return 0;
     });
     Map().OnMessage(WM_PAINT, [this](WPARAM, LPARAM) -> LRESULT {
@@ -170,9 +161,7 @@ void CArchiveContentsPane::ShowLines(HWND list, const char* line) {
     box.Add(line);
 }
 
-void CArchiveContentsPane::SetStatus(const std::string& text) {
-    if (gView && gView->Frame()) gView->Frame()->SetStatusText(1, text);
-}
+void CArchiveContentsPane::SetStatus(const std::string& text) { m_host.SetStatusText(text); }
 
 // ---- listing ----------------------------------------------------------------------
 
@@ -185,9 +174,7 @@ void CArchiveContentsPane::OnArchiveSelected() {
     ShowLines(FileList(), kRetrieving);
     UpdateNow();
     m_lastSelected = selected;
-    if (gView && selected >= 0 && selected < gView->KnownArchives().Count() &&
-        !gView->KnownArchives().At(selected).path.empty())
-        StartTimer(IDT_PANE_LISTING, 200);
+    if (!m_host.KnownArchiveAt(selected).empty()) StartTimer(IDT_PANE_LISTING, 200);
 }
 
 void CArchiveContentsPane::OnListingTimer(int id) {
@@ -196,15 +183,13 @@ void CArchiveContentsPane::OnListingTimer(int id) {
 }
 
 int CArchiveContentsPane::ListSelectedArchive() {
-    gFileList.clear();
+    m_files.clear();
     ShowLines(FileList(), kRetrieving);
-    const int selected = CListBox(ArchiveList()).CurSel();
-    if (!gView || selected < 0 || selected >= gView->KnownArchives().Count()) return 0;
-    const std::string archive = gView->KnownArchives().At(selected).path;
+    const std::string archive = m_host.KnownArchiveAt(CListBox(ArchiveList()).CurSel());
     if (archive.empty()) return 0;
 
     CZipEngine engine(Handle());
-    const int count = engine.ListArchive(archive, "", -1);
+    const int count = engine.CountEntries(archive);
     m_stop = 0;
     SetStatus(ListingStatusText(count, archive));
     if (CApplication::MainWindowHandle())
@@ -224,7 +209,7 @@ int CArchiveContentsPane::ListSelectedArchive() {
         files.Reset();
         files.Send(LB_INITSTORAGE, WPARAM(count), LPARAM(count) * 48);
     }
-    gFileList.reserve(size_t(count));
+    m_files.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
         if (i % kPumpEvery == 0) {
             throttle.Tick(i > 0 && i <= kPumpEvery);
@@ -235,15 +220,13 @@ int CArchiveContentsPane::ListSelectedArchive() {
                 if (m_stop) return 0;  // a listing started meanwhile has finished
             }
         }
-        engine.ListArchive(archive, "", -2);
-        const ZipEntryInfo& info = engine.EntryInfo();
+        const ZipEntryInfo& info = engine.NextEntry(archive);
         char path[sizeof info.path + 1] = {};
         memcpy(path, info.path, sizeof info.path);
         char date[sizeof info.dateTime + 1] = {};
         memcpy(date, info.dateTime, sizeof info.dateTime);
-        gFileList.push_back(
-            MakeFileListRecord(path, date, info.method, info.size, info.compressedSize, info.flags));
-        if (large) files.Insert(i, FormatFileLine(gFileList.back()));
+        m_files.push_back(MakeFileListRecord(path, date, info.method, info.size, info.compressedSize, info.flags));
+        if (large) files.Insert(i, FormatFileLine(m_files.back()));
     }
     m_stop = 1;
     if (!large) {
@@ -261,7 +244,7 @@ void CArchiveContentsPane::SortFileList(int column, int direction) {
     m_sortMode = flag == 1 ? AscendingMode(column) : DescendingMode(column);
     ShowLines(FileList(), "\tSorting...");
     UpdateNow();
-    SortRecords(gFileList, column, flag == 1);
+    SortRecords(m_files, column, flag == 1);
     FillFileList();
     ::SetFocus(Handle());
 }
@@ -270,7 +253,7 @@ int CArchiveContentsPane::FillFileList() {
     CListBox files(FileList());
     files.Reset();
     int lines = 0;
-    for (const FileListRecord& record : gFileList) {
+    for (const FileListRecord& record : m_files) {
         if (record.fullPath.empty()) break;
         files.Insert(lines, FormatFileLine(record));
         if (++lines == 200) UpdateNow();
@@ -281,7 +264,7 @@ int CArchiveContentsPane::FillFileList() {
 std::vector<FileListRecord> CArchiveContentsPane::SelectedRecords(int limit) const {
     std::vector<FileListRecord> records;
     for (int line : CListBox(FileList()).SelectedItems(limit))
-        if (line >= 0 && size_t(line) < gFileList.size()) records.push_back(gFileList[size_t(line)]);
+        if (line >= 0 && size_t(line) < m_files.size()) records.push_back(m_files[size_t(line)]);
     return records;
 }
 
@@ -297,12 +280,11 @@ void CArchiveContentsPane::OpenSelectedFile() {
     std::string password;
     if (record.flags & kEntryEncrypted) password = CPasswordDlg::Ask(Handle(), kPasswordPrompt);
 
-    const int line = CListBox(ArchiveList()).CurSel();
-    if (!gView || line < 0 || line >= gView->KnownArchives().Count()) {
+    const std::string archive = m_host.KnownArchiveAt(CListBox(ArchiveList()).CurSel());
+    if (archive.empty()) {
         MessageBox("You must select an Archive(Zip) file before you can execute a file in it.");
         return;
     }
-    const std::string archive = gView->KnownArchives().At(line).path;
 
     // Each open gets a folder of its own, so the file opened is always the
     // entry chosen, never an older file of the same name.
@@ -313,7 +295,7 @@ void CArchiveContentsPane::OpenSelectedFile() {
     }
     CZipEngine engine(Handle());
     engine.m_password = password;
-    engine.ExtractFiles(archive, record.fullPath, folder, -1, kUnzipNoFolderNames | kUnzipOverwrite);
+    engine.ExtractFiles(archive, record.fullPath, folder, -1, kUnzipOptNoFolderNames | kUnzipOptOverwrite);
     if (ShellOpen(Handle(), folder + record.name) <= 32) MessageBox("Unable to open file.");
 }
 
@@ -324,13 +306,13 @@ void CArchiveContentsPane::DrawItem(const DRAWITEMSTRUCT& item) {
     const bool archiveList = item.CtlID == IDC_ARCHIVE_LIST;
     const std::string text = CListBox(item.hwndItem).GetText(int(item.itemID));
     RowPaint paint{RowText::None, nullptr, nullptr};
-    if (text.size() <= 500 && gView) {
+    if (text.size() <= 500) {
         if (archiveList) {
-            if (!text.empty()) paint = {RowText::Columns, gView->ArchiveTabStops().data(), ArchiveIcon()};
+            if (!text.empty()) paint = {RowText::Columns, m_host.ArchiveTabStops().data(), ArchiveIcon()};
         } else {
-            paint = {RowText::Columns, gView->FileTabStops().data(), nullptr};
+            paint = {RowText::Columns, m_host.FileTabStops().data(), nullptr};
             const bool placeholder = item.itemID == 0 && (StartsWith(text, "\tRetriev") || StartsWith(text, "\tSorting"));
-            if (item.itemID < gFileList.size() && !placeholder) paint.icon = LookupFileIcon(IconKey(gFileList[item.itemID]));
+            if (item.itemID < m_files.size() && !placeholder) paint.icon = LookupFileIcon(IconKey(m_files[item.itemID]));
         }
     } else if (!text.empty()) {
         paint.text = RowText::Plain;
@@ -341,8 +323,7 @@ void CArchiveContentsPane::DrawItem(const DRAWITEMSTRUCT& item) {
 // ---- divider and column edges ------------------------------------------------------------
 
 int CArchiveContentsPane::EdgeAt(int x, int y) const {
-    if (!gView) return -1;
-    const LayoutValues& v = gView->Layout();
+    const LayoutValues& v = m_host.Layout();
     if (Near(x, v.divPoint)) return 0;
     if (y == 0) return -1;
     if (Near(x, v.arcLocation)) return 1;
@@ -360,7 +341,7 @@ void CArchiveContentsPane::OnButtonDown(int x, int y) {
     const int edge = EdgeAt(x, y);
     if (edge < 0) return;
     m_drag = 1;
-    gDragTarget = edge;  // the edge pressed, however far the first move goes
+    m_dragTarget = edge;  // the edge pressed, however far the first move goes
     ::SetCapture(Handle());
     ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
 }
@@ -369,24 +350,24 @@ void CArchiveContentsPane::OnMouseMove(int x, int y) {
     const int edge = EdgeAt(x, y);
     if (edge >= 0) ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
     if (!m_drag) {
-        gDragTarget = -1;
+        m_dragTarget = -1;
         return;
     }
-    if (gDragTarget < 0) gDragTarget = edge;
-    if (gDragTarget < 0 || !gView) return;  // nothing taken yet and nothing under the pointer
-    LayoutValues& v = gView->Layout();
+    if (m_dragTarget < 0) m_dragTarget = edge;
+    if (m_dragTarget < 0) return;  // nothing taken yet and nothing under the pointer
+    LayoutValues& v = m_host.Layout();
     int* widths[] = {&v.fileExt, &v.fileExtEnd, &v.fileSize, &v.fileCmpSize, &v.fileLoc};
-    if (gDragTarget == 0) {
+    if (m_dragTarget == 0) {
         v.divPoint = x;
-    } else if (gDragTarget == 1) {
+    } else if (m_dragTarget == 1) {
         v.arcLocation = x;
     } else {
-        const int column = gDragTarget - 2;
+        const int column = m_dragTarget - 2;
         int left = v.divPoint;
         for (int k = 0; k < column; ++k) left += *widths[k];
         *widths[column] = std::max(x - left, kMinColumn);
     }
-    gView->LayoutPanes(-1, -1);
+    m_host.LayoutPanes();
     UpdateNow();
 }
 
@@ -397,14 +378,14 @@ void CArchiveContentsPane::OnButtonUp() {
     ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
 }
 
-void CArchiveContentsPane::OnContextMenu(int x, int y) {
+void CArchiveContentsPane::OnContextMenu(int x, int y, Menu which) {
     RECT pane = WindowRect();
-    const bool fileMenu = gFileMenuFlag != 0;
+    const bool fileMenu = which == Menu::Files;
     UniqueMenu menu(::LoadMenuA(::GetModuleHandleA(nullptr),
                                 MAKEINTRESOURCEA(fileMenu ? IDR_FILE_POPUP : IDR_ARCHIVE_POPUP)));
     if (!menu) return;
     int sx = pane.left + x;
-    if (fileMenu) sx = pane.left + x + (gView ? gView->Layout().divPoint + 5 : 400);
+    if (fileMenu) sx = pane.left + x + m_host.Layout().divPoint + 5;
     const int sy = pane.top + y + 16;
     HWND frame = CApplication::MainWindowHandle();
     ::TrackPopupMenu(::GetSubMenu(menu.Get(), 0), TPM_RIGHTBUTTON, sx, sy, 0, frame ? frame : Handle(), nullptr);
@@ -426,7 +407,7 @@ LRESULT CArchiveContentsPane::HeaderProc(HWND hwnd, UINT message, WPARAM wParam,
     ::GetClientRect(hwnd, &r);
     switch (message) {
     case WM_MOUSEMOVE:
-        gLastHeaderX = GET_X_LPARAM(lParam);
+        m_lastHeaderX = GET_X_LPARAM(lParam);
         ::SendMessageA(Handle(), WM_MOUSEMOVE, wParam, ToPane(hwnd, lParam, false));
         break;
     case WM_LBUTTONDOWN: {
@@ -439,7 +420,7 @@ LRESULT CArchiveContentsPane::HeaderProc(HWND hwnd, UINT message, WPARAM wParam,
         break;
     }
     case WM_SETCURSOR:
-        if (Near(gLastHeaderX, 0) || Near(gLastHeaderX, r.right)) return 1;
+        if (Near(m_lastHeaderX, 0) || Near(m_lastHeaderX, r.right)) return 1;
         break;
     default:
         break;
@@ -487,11 +468,8 @@ LRESULT CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wP
 }
 
 LRESULT CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!ForwardListInput(hwnd, message, wParam, lParam) && message == WM_RBUTTONUP) {
-        gFileMenuFlag = 1;
-        ::SendMessageA(Handle(), WM_RBUTTONUP, wParam, lParam);
-        gFileMenuFlag = 0;
-    }
+    if (!ForwardListInput(hwnd, message, wParam, lParam) && message == WM_RBUTTONUP)
+        OnContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), Menu::Files);
     return CallOriginal(hwnd, message, wParam, lParam);
 }
 

@@ -8,19 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "browser/ContentsPaneHost.h"
 #include "browser/FileList.h"
 #include "framework/Dialog.h"
+#include "res/resource.h"
 
 namespace tb {
 
-class CTallyboxView;
-
-// The entries of the selected archive, in display order.
-extern std::vector<FileListRecord> gFileList;
-
 class CArchiveContentsPane : public CDialog {
 public:
-    CArchiveContentsPane();
+    explicit CArchiveContentsPane(IContentsPaneHost& host);
 
     // Lists the archive selected in list 1047: 1 listed (or empty), 0 nothing
     // to list or the listing was overtaken by another.
@@ -33,8 +30,11 @@ public:
     // archive editor closed.
     void OnListingTimer(int id);
 
-    HWND ArchiveList() const { return Item(1047); }
-    HWND FileList() const { return Item(1048); }
+    HWND ArchiveList() const { return Item(IDC_ARCHIVE_LIST); }
+    HWND FileList() const { return Item(IDC_FILE_LIST); }
+    // The entries of the selected archive, in display order: line i of the
+    // file list shows record i.
+    const std::vector<FileListRecord>& Records() const { return m_files; }
     // The records of the selected lines of the file list, at most `limit`.
     std::vector<FileListRecord> SelectedRecords(int limit) const;
 
@@ -57,7 +57,9 @@ private:
     void OnButtonDown(int x, int y);
     void OnMouseMove(int x, int y);
     void OnButtonUp();
-    void OnContextMenu(int x, int y);
+    // The popup menu of the file list (over it) or of the archive list.
+    enum class Menu { Archives, Files };
+    void OnContextMenu(int x, int y, Menu menu);
 
     LRESULT HeaderProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT ArchiveListProc(HWND, UINT, WPARAM, LPARAM);
@@ -65,17 +67,16 @@ private:
     bool ForwardListInput(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
     LPARAM ToPane(HWND child, LPARAM position, bool zeroY) const;
 
+    IContentsPaneHost& m_host;
+    std::vector<FileListRecord> m_files;
     int m_drag = 0;
+    int m_dragTarget = -1;  // -1 none, 0 divider, 1 archive name edge, 2..6 file column edges
+    int m_lastHeaderX = 0;  // where the pointer last moved over a header button
 
 public:
     // The line last selected in the archive list; -1 after the list was rebuilt.
     int m_lastSelected = -1;
 };
-
-// The pane's process-wide drag and menu state.
-extern int gDragTarget;       // -1 none, 0 divider, 1 archive name edge, 2..6 file column edges
-extern int gFileMenuFlag;
-extern int gLastHeaderX;
 
 // The status text "Number of Files:  %i  (%s)" cut to 99 characters by
 // shortening the path in its middle.

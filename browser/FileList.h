@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
+
 namespace tb {
 
 struct FileListRecord {
@@ -40,8 +42,14 @@ std::string FormatSize(unsigned size);
 std::string FormatFileLine(const FileListRecord& record);
 
 // Sort columns: the header ids of the file list.
-enum FileColumn { kColumnName = 1076, kColumnExt = 1145, kColumnDate = 1109, kColumnLocation = 1108,
-                  kColumnSize = 1103, kColumnCompressed = 1165 };
+enum FileColumn {
+    kColumnName = IDC_HDR_FILE_NAME,
+    kColumnExt = IDC_HDR_FILE_EXT,
+    kColumnDate = IDC_HDR_FILE_DATE,
+    kColumnLocation = IDC_HDR_FILE_LOCATION,
+    kColumnSize = IDC_HDR_FILE_SIZE,
+    kColumnCompressed = IDC_HDR_FILE_COMPR,
+};
 
 // Sort modes (ascending / descending per column) and the direction flags.
 int AscendingMode(int column);

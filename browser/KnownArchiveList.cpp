@@ -4,16 +4,12 @@
 
 #include <algorithm>
 
-#include "app/Profile.h"
+#include "common/NumberedList.h"
+#include "common/Profile.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
-#include "monitor/NumberedList.h"
 
 namespace tb {
-
-int gArchiveSortByName = 0;
-int gArchiveSortByDate = 1;
-int gArchiveSortByLocation = 1;
 
 namespace {
 constexpr char kZipsSection[] = "Zips";
@@ -115,20 +111,20 @@ std::string CKnownArchiveList::NameOf(const std::string& path) {
 }
 
 void CKnownArchiveList::SortByName() {
-    gArchiveSortByName = !gArchiveSortByName;
-    SortEntries(m_entries, [](const KnownArchive& a) { return ToLower(NameOf(a.path)); }, gArchiveSortByName == 1);
+    m_sortByName = !m_sortByName;
+    SortEntries(m_entries, [](const KnownArchive& a) { return ToLower(NameOf(a.path)); }, m_sortByName == 1);
 }
 
 void CKnownArchiveList::SortByDate() {
-    gArchiveSortByDate = !gArchiveSortByDate;
-    SortEntries(m_entries, [](const KnownArchive& a) { return a.time; }, gArchiveSortByDate == 1);
+    m_sortByDate = !m_sortByDate;
+    SortEntries(m_entries, [](const KnownArchive& a) { return a.time; }, m_sortByDate == 1);
 }
 
 void CKnownArchiveList::SortByLocation() {
     // This kind runs the other way: 1 gives descending folders, 0 ascending.
-    gArchiveSortByLocation = !gArchiveSortByLocation;
+    m_sortByLocation = !m_sortByLocation;
     SortEntries(m_entries, [](const KnownArchive& a) { return ToLower(FolderOf(a.path)); },
-                gArchiveSortByLocation == 0);
+                m_sortByLocation == 0);
 }
 
 }  // namespace tb

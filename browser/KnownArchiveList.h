@@ -39,7 +39,7 @@ public:
     // reader; keys beyond it stay in the file.
     void WriteArchiveList() const;
 
-    // The three sorts; each toggles its process-wide direction flag first.
+    // The three sorts; each toggles its direction flag first.
     void SortByName();
     void SortByDate();
     void SortByLocation();
@@ -50,12 +50,11 @@ public:
 
 private:
     std::vector<KnownArchive> m_entries;
+    // Sort direction flags, one per kind (the program has one list).
+    int m_sortByName = 0;      // the first sort is ascending
+    int m_sortByDate = 1;      // the first sort shows the newest first
+    int m_sortByLocation = 1;  // the first sort is ascending
 };
-
-// Sort direction flags of the archive list, one per kind, process-wide.
-extern int gArchiveSortByName;      // initially 0: the first sort is ascending
-extern int gArchiveSortByDate;      // initially 1: the first sort shows the newest first
-extern int gArchiveSortByLocation;  // initially 1: the first sort is ascending
 
 // The last-write time of a file; 2 November 1990 09:00:00 local when it cannot be read.
 int64_t ArchiveFileTime(const std::string& path);

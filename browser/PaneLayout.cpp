@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 
 namespace tb {
 

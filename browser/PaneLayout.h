@@ -7,6 +7,8 @@
 
 #include <array>
 
+#include "res/resource.h"
+
 namespace tb {
 
 // Layout values, read from section "Settings" when the view is built and
@@ -32,7 +34,9 @@ TabStops InitialArchiveTabStops(const LayoutValues& values);
 TabStops InitialFileTabStops();
 
 // The column header buttons, in the order of `PaneGeometry::headers`.
-constexpr std::array<int, 8> kHeaderIds = {1106, 1107, 1076, 1145, 1109, 1103, 1165, 1108};
+constexpr std::array<int, 8> kHeaderIds = {IDC_HDR_ARC_NAME,  IDC_HDR_ARC_LOCATION, IDC_HDR_FILE_NAME,
+                                           IDC_HDR_FILE_EXT,  IDC_HDR_FILE_DATE,    IDC_HDR_FILE_SIZE,
+                                           IDC_HDR_FILE_COMPR, IDC_HDR_FILE_LOCATION};
 
 struct PaneGeometry {
     RECT pane{};         // x, y, width, height in each RECT: left, top, right = width, bottom = height

@@ -1,34 +1,23 @@
 #include "browser/TallyboxView.h"
 
-#include "app/Globals.h"
-#include "app/Settings.h"
-#include "autoarchive/ArchiveRun.h"
-#include "autoarchive/ViewArchiveHost.h"
+#include <algorithm>
+
 #include "browser/BrowserOperations.h"
 #include "editor/EditorOperations.h"
 #include "framework/FrameWindow.h"
 #include "framework/Shell.h"
-#include "monitor/ChangeMonitor.h"
-#include "monitor/DirectoryListWorker.h"
 #include "res/resource.h"
-#include "settings/SettingsSheet.h"
 
 namespace tb {
 
 namespace {
-constexpr UINT kScheduleTickMs = 300000;
-constexpr UINT kMonitorRestartMs = 10000;
+constexpr DWORD kReselectDelayMs = 300;
 constexpr int kDeferredBelow = 3000;
 constexpr int kMaxExtractSelection = 1000;
 constexpr char kHelpIndex[] = "hlpindex.html";
 }  // namespace
 
-CTallyboxView::CTallyboxView() : m_changeList(*this) {
-    // The settings first: both background objects take their copy of them.
-    ReadSettings(gSettings);
-    m_worker = std::make_unique<CDirectoryListWorker>();
-    m_monitor = std::make_unique<CChangeMonitor>();
-    gView = this;
+CTallyboxView::CTallyboxView() : m_pane(*this) {
     m_layout.Read();
     m_archiveTabs = InitialArchiveTabStops(m_layout);
     m_fileTabs = InitialFileTabStops();
@@ -46,28 +35,33 @@ CTallyboxView::CTallyboxView() : m_changeList(*this) {
         return 0;
     });
     Map().OnMessage(WM_DESTROY, [this](WPARAM, LPARAM) -> LRESULT {
-        OnDestroy();
+        if (m_archiving) m_archiving->Stop();
         return 0;
     });
+    // Every timer of the view belongs to automatic archiving.
     Map().OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) -> LRESULT {
-        OnScheduleTick(id);
+        if (m_archiving) m_archiving->OnViewTimer(id);
         return 0;
     });
 
-    Map().OnCommand(ID_ARCHIVE_NOW, [this] { RunArchive(0, 0); });
+    Map().OnCommand(ID_ARCHIVE_NOW, [this] {
+        if (m_archiving) m_archiving->RunArchive(ArchiveTrigger::Command);
+    });
     Map().OnCommand(ID_EDIT_ARCHIVE_NEW, [this] { OpenNewArchiveEditor(); });
     Map().OnCommand(ID_FILE_NEW, [this] { OpenNewArchiveEditor(); });
-    Map().OnCommand(ID_SETTINGS, [this] { OpenSettings(); });
+    Map().OnCommand(ID_SETTINGS, [this] {
+        if (m_archiving) m_archiving->OpenSettings();
+    });
     Map().OnCommand(ID_EDIT_ARCHIVE, [this] { EditSelectedArchive(); });
     Map().OnCommand(ID_EXTRACT_FILES, [this] { ExtractSelected(); });
     Map().OnCommand(ID_EXTRACT_FILES_TOOLBAR, [this] { ExtractSelected(); });
     Map().OnCommand(ID_SORT_BY_NAME, [this] { SortArchivesByName(); });
     Map().OnCommand(ID_SORT_BY_DATE, [this] { SortArchivesByDate(); });
     Map().OnCommand(ID_SORT_BY_LOCATION, [this] { SortArchivesByLocation(); });
-    Map().OnCommand(ID_FIND_ARCHIVES, [this] { OpenFindArchivesDialog(Frame() ? Frame()->Handle() : Handle()); });
+    Map().OnCommand(ID_FIND_ARCHIVES, [this] { OpenFindArchivesDialog(DialogOwner()); });
     Map().OnCommand(ID_OPEN_SELECTED_FILE, [this] { m_pane.OpenSelectedFile(); });
     Map().OnCommand(ID_MAKE_SELF_EXTRACTING, [this] {
-        OpenSelfExtractDialog(Frame() ? Frame()->Handle() : Handle(), SelectedArchive());
+        OpenSelfExtractDialog(DialogOwner(), SelectedArchive());
     });
     Map().OnCommand(ID_HELP_TOPICS, [this] { ShowHelp(); });
     Map().OnCommand(ID_REMOVE_FROM_LIST, [this] { RemoveSelectedFromList(); });
@@ -75,30 +69,20 @@ CTallyboxView::CTallyboxView() : m_changeList(*this) {
 }
 
 CTallyboxView::~CTallyboxView() {
-    if (gView == this) gView = nullptr;
     m_archives.WriteArchiveList();
-    m_worker.reset();
-    m_monitor.reset();
     m_layout.Write();
 }
 
+HWND CTallyboxView::DialogOwner() const { return Frame() ? Frame()->Handle() : Handle(); }
+
 void CTallyboxView::OnInitialUpdate() {
-    StartTimer(IDT_VIEW_SCHEDULE, kScheduleTickMs);
-    m_changeList.SetProgressParent(Frame() ? Frame()->Handle() : Handle());
+    if (m_archiving) m_archiving->Start(Handle(), DialogOwner());
     m_scrollBarWidth = ::GetSystemMetrics(SM_CYVSCROLL);
     m_pane.CreateModeless(Handle());
     m_pane.Show(SW_SHOW);
     m_archives.ReadArchiveList();
     RefreshArchiveList();
     LayoutPanes(-1, -1);
-}
-
-void CTallyboxView::OnDestroy() {
-    m_worker->Request(kJobNone);
-    m_monitor->Pause();
-    StopTimer(IDT_VIEW_SCHEDULE);
-    m_worker->Shutdown();
-    m_monitor->Shutdown();
 }
 
 void CTallyboxView::SaveAtSessionEnd() { m_archives.WriteArchiveList(); }
@@ -129,10 +113,15 @@ int CTallyboxView::SelectArchive(const std::string& path) {
     return index >= 0 ? 1 : 0;
 }
 
-std::string CTallyboxView::SelectedArchive() const {
-    const int line = CListBox(m_pane.ArchiveList()).CurSel();
+std::string CTallyboxView::KnownArchiveAt(int line) const {
     if (line < 0 || line >= m_archives.Count()) return {};
     return m_archives.At(line).path;
+}
+
+std::string CTallyboxView::SelectedArchive() const { return KnownArchiveAt(CListBox(m_pane.ArchiveList()).CurSel()); }
+
+void CTallyboxView::SetStatusText(const std::string& text) {
+    if (Frame()) Frame()->SetStatusText(1, text);
 }
 
 void CTallyboxView::ShowSorting() {
@@ -184,10 +173,26 @@ void CTallyboxView::RelistSelectedArchive() {
     m_pane.OnListingTimer(-1);
 }
 
+void CTallyboxView::ShowArchive(const std::string& archive) {
+    if (AddArchive(archive)) RefreshArchiveList();
+    SelectArchive("");
+    m_pane.ListSelectedArchive();
+    ::Sleep(kReselectDelayMs);
+    SelectArchive(archive);
+    m_pane.m_lastSelected = -1;
+    m_pane.ListSelectedArchive();
+}
+
+void CTallyboxView::OpenEditorWithPending() {
+    EditorRequest request;
+    request.takePending = 1;
+    OpenArchiveEditor(DialogOwner(), request);
+}
+
 // ---- commands -----------------------------------------------------------------------
 
 void CTallyboxView::OpenNewArchiveEditor() {
-    OpenArchiveEditor(Frame() ? Frame()->Handle() : Handle(), EditorRequest{});
+    OpenArchiveEditor(DialogOwner(), EditorRequest{});
 }
 
 void CTallyboxView::EditSelectedArchive() {
@@ -199,7 +204,7 @@ void CTallyboxView::EditSelectedArchive() {
     EditorRequest request;
     request.presetArchive = true;
     request.archive = archive;
-    OpenArchiveEditor(Frame() ? Frame()->Handle() : Handle(), request);
+    OpenArchiveEditor(DialogOwner(), request);
     RelistSelectedArchive();
 }
 
@@ -210,48 +215,10 @@ void CTallyboxView::ExtractSelected() {
         return;
     }
     std::vector<FileListRecord> selection = m_pane.SelectedRecords(kMaxExtractSelection);
-    OpenExtractDialog(Frame() ? Frame()->Handle() : Handle(), archive, selection, selection.empty() ? 1 : 2);
+    OpenExtractDialog(DialogOwner(), archive, selection, selection.empty() ? 1 : 2);
 }
 
 void CTallyboxView::ShowHelp() { ShellOpen(Handle(), ProgramFolder() + kHelpIndex); }
-
-void CTallyboxView::OpenSettings() {
-    gWorkingSettings = gSettings;
-    if (!ShowSettingsSheet(Frame() ? Frame()->Handle() : Handle())) return;
-    gSettings = gWorkingSettings;
-    WriteSettings(gSettings);
-    RequestRebuildAndRestart();
-}
-
-void CTallyboxView::PauseMonitor() { m_monitor->Pause(); }
-void CTallyboxView::ResumeMonitor() { m_monitor->Resume(); }
-
-void CTallyboxView::RequestRebuildAndRestart() {
-    m_worker->Request(kJobRebuildDirectoryList);
-    StartTimer(IDT_VIEW_MONITOR_RESTART, kMonitorRestartMs);
-    m_monitorRestart = 1;
-}
-
-int CTallyboxView::RunArchive(int automatic, int reason) {
-    CViewArchiveHost host(*this);
-    CAutoArchiveRun run(host);
-    return run.Run(automatic, reason, gSettings);
-}
-
-void CTallyboxView::OnScheduleTick(UINT_PTR timer) {
-    if (m_monitorRestart) {
-        m_monitorRestart = 0;
-        m_monitor->Pause();
-        m_monitor->Resume();
-    }
-    if (timer == IDT_VIEW_MONITOR_RESTART) StopTimer(IDT_VIEW_MONITOR_RESTART);
-    const time_t now = CurrentTime();
-    std::tm local{};
-    if (const std::tm* converted = std::localtime(&now)) local = *converted;
-    const ScheduleDecision due = ScheduleTick(m_schedule, gSettings, m_editorOpen != 0, local.tm_hour, local.tm_min);
-    if (due.specificTime) RunArchive(1, 0);
-    if (due.interval) RunArchive(1, 0);
-}
 
 // ---- geometry ------------------------------------------------------------------------
 

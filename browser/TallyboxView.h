@@ -1,30 +1,28 @@
 #pragma once
-// CTallyboxView: the single view of the main frame. It owns the known-archive
-// list and its persistence, the geometry of the two lists and their column
-// headers, the contents pane that covers it, the two background objects of
-// change tracking, and the automatic archive run with its schedule.
+// CTallyboxView: the single view of the main frame. It shows the known-archive
+// list and keeps it (with its persistence and sorts), lays out the two lists
+// and their column headers, and hosts the contents pane that covers it. Its
+// commands go to named operations; the archive run, the settings sheet and
+// the view's timers go to automatic archiving through IArchiveControl.
 
-#include <memory>
 #include <string>
 
-#include "autoarchive/ChangeListBuilder.h"
-#include "autoarchive/Schedule.h"
+#include "autoarchive/ArchiveControl.h"
 #include "browser/ArchiveContentsPane.h"
+#include "browser/ContentsPaneHost.h"
 #include "browser/KnownArchiveList.h"
-#include "browser/KnownArchiveSink.h"
 #include "browser/PaneLayout.h"
 #include "framework/View.h"
 
 namespace tb {
 
-class CChangeMonitor;
-class CDirectoryListWorker;
-
-class CTallyboxView : public CView, public IKnownArchiveSink {
+class CTallyboxView : public CView, public IArchiveViewHost, private IContentsPaneHost {
 public:
     CTallyboxView();
     ~CTallyboxView() override;
 
+    // Automatic archiving, before the view's window is made.
+    void SetArchiveControl(IArchiveControl* control) { m_archiving = control; }
     void OnInitialUpdate() override;
 
     // The known-archive list.
@@ -35,9 +33,9 @@ public:
     CKnownArchiveList& KnownArchives() { return m_archives; }
     // The archive of the selected line of the archive list, "" when none.
     std::string SelectedArchive() const;
-    void SortArchivesByName();
+    void SortArchivesByName() override;
     void SortArchivesByDate();
-    void SortArchivesByLocation();
+    void SortArchivesByLocation() override;
     void RemoveSelectedFromList();
 
     // A ZIP named on the command line or handed over: added when missing,
@@ -46,54 +44,43 @@ public:
     // Lists the selected archive again at once (after the editor closed).
     void RelistSelectedArchive();
 
+    // IArchiveViewHost: after an archive run.
+    void ShowArchive(const std::string& archive) override;
+    void OpenEditorWithPending() override;
+
     // Geometry.
     void LayoutPanes(int cx, int cy);
     void MarkResized() { m_resized = 1; }
-    LayoutValues& Layout() { return m_layout; }
-    const TabStops& ArchiveTabStops() const { return m_archiveTabs; }
-    const TabStops& FileTabStops() const { return m_fileTabs; }
+    LayoutValues& Layout() override { return m_layout; }
+    const TabStops& ArchiveTabStops() const override { return m_archiveTabs; }
+    const TabStops& FileTabStops() const override { return m_fileTabs; }
     CArchiveContentsPane& Pane() { return m_pane; }
-
-    // The automatic archive run; 1 = finished (or nothing to do), 0 = postponed.
-    int RunArchive(int automatic, int reason);
-    // The settings sheet; after OK the settings are written and monitoring restarts.
-    void OpenSettings();
-
-    // Change tracking.
-    CChangeListBuilder& ChangeList() { return m_changeList; }
-    void PauseMonitor();
-    void ResumeMonitor();
-    // Has the directory list rebuilt and the monitor restarted 10 s later.
-    void RequestRebuildAndRestart();
 
     // Windows is ending the session: keep what would be lost.
     void SaveAtSessionEnd();
-
-    int m_cancelShutdown = 0;
-    int m_editorOpen = 0;
-    int m_monitorRestart = 0;
 
 protected:
     void OnFinalMessage() override { delete this; }
 
 private:
-    void OnDestroy();
-    void OnScheduleTick(UINT_PTR timer);
+    // IContentsPaneHost
+    std::string KnownArchiveAt(int line) const override;
+    void LayoutPanes() override { LayoutPanes(-1, -1); }
+    void SetStatusText(const std::string& text) override;
+
+    HWND DialogOwner() const;
     void EditSelectedArchive();
     void ExtractSelected();
     void OpenNewArchiveEditor();
     void ShowHelp();
     void ShowSorting();
 
+    IArchiveControl* m_archiving = nullptr;
     CKnownArchiveList m_archives;
     LayoutValues m_layout;
     TabStops m_archiveTabs;
     TabStops m_fileTabs;
     CArchiveContentsPane m_pane;
-    std::unique_ptr<CDirectoryListWorker> m_worker;
-    std::unique_ptr<CChangeMonitor> m_monitor;
-    CChangeListBuilder m_changeList;
-    ScheduleState m_schedule;
     int m_resized = 0;
     int m_deferredLayout = 0;
     int m_scrollBarWidth = 0;

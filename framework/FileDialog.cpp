@@ -6,6 +6,7 @@
 
 #include "framework/Application.h"
 #include "framework/Guard.h"
+#include "framework/Path.h"
 
 namespace tb {
 
@@ -25,12 +26,6 @@ std::string DialogText(HWND dialog, UINT message) {
 }
 
 }  // namespace
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    if (folder.back() == '\\' || folder.back() == '/') return folder + name;
-    return folder + "\\" + name;
-}
 
 std::vector<std::string> FileSelection::Paths() const {
     std::vector<std::string> paths;

@@ -34,9 +34,6 @@ struct FileSelection {
 // by the end of the buffer ends there).
 FileSelection ParseFileSelection(const char* buffer, size_t size);
 
-// folder + "\" + name, without doubling the backslash of a root like "C:\".
-std::string JoinPath(const std::string& folder, const std::string& name);
-
 // "Text (*.x)|*.x|All Files (*.*)|*.*||" in the dialog's own form: the bars
 // become NULs, and the list ends with two NULs.
 std::string FilterFromBars(const std::string& bars);

@@ -9,12 +9,12 @@
 #include <mutex>
 #include <vector>
 
-#include "app/Globals.h"
+#include "common/NumberedList.h"
+#include "framework/DirectoryWalker.h"
 #include "framework/Guard.h"
 #include "framework/Handles.h"
 #include "framework/Shell.h"
 #include "framework/Text.h"
-#include "monitor/NumberedList.h"
 
 namespace tb {
 
@@ -26,10 +26,6 @@ constexpr int kDirectoryKeyLimit = 149999; // keys Dir1 .. Dir149999
 constexpr int kChangeRecordLimit = 5000;
 constexpr auto kPauseLimit = std::chrono::milliseconds(25000);
 constexpr auto kShutdownLimit = std::chrono::milliseconds(18000);
-
-bool IsDotEntry(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
 
 struct Watch {
     std::string path;
@@ -99,6 +95,7 @@ struct CChangeMonitor::State {
     int armed = 0;        // the current watch period has armed its watches
     int armedWatches = 0;
     UniqueHandle stopEvent;
+    UniqueHandle armedEvent;  // may be missing: only observers use it
     UniqueHandle thread;  // a handle of the monitor thread, for its CPU times
     CSettingsSnapshot settings;
 
@@ -120,15 +117,9 @@ struct CChangeMonitor::State {
 // Wine's server reports changes below a subtree watch only in subdirectories it
 // has seen since the watch was armed: listing the subtree once shows it all.
 void CChangeMonitor::State::VisitSubtree(const std::string& folder) {
-    WIN32_FIND_DATAA entry{};
-    UniqueFind find(::FindFirstFileA((folder + "\\*.*").c_str(), &entry));
-    if (!find) return;
-    do {
-        if (Stopping()) return;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(entry.cFileName) &&
-            !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            VisitSubtree(folder + "\\" + entry.cFileName);
-    } while (::FindNextFileA(find.Get(), &entry));
+    CDirectoryWalker walk(folder, {CDirectoryWalker::kWholeTree});
+    for (WalkEntry entry; !Stopping() && walk.Next(entry);) {
+    }
 }
 
 void CChangeMonitor::State::PollingPass(std::vector<Watch>& watches, bool last) {
@@ -186,6 +177,7 @@ void CChangeMonitor::State::WatchPeriod() {
         std::lock_guard<std::mutex> guard(lock);
         armed = 1;
         armedWatches = int(watches.size());
+        if (armedEvent) ::SetEvent(armedEvent.Get());
         changed.notify_all();
     }
 
@@ -219,6 +211,7 @@ void CChangeMonitor::ThreadMain(std::shared_ptr<State> state) {
                 return 0;
             });
             lock.lock();
+            if (s.armedEvent) ::ResetEvent(s.armedEvent.Get());
             s.watching = 0;
             s.armed = 0;
             s.armedWatches = 0;
@@ -231,9 +224,9 @@ void CChangeMonitor::ThreadMain(std::shared_ptr<State> state) {
     s.changed.notify_all();
 }
 
-CChangeMonitor::CChangeMonitor() : m_state(std::make_shared<State>()) {
+CChangeMonitor::CChangeMonitor(const SettingsRecord& live) : m_live(live), m_state(std::make_shared<State>()) {
     State& s = *m_state;
-    s.settings.Take(gSettings);
+    s.settings.Take(m_live);
     s.stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, kMonitorStopEventName));
     // The event may exist already (another monitor of this process not yet
     // gone): start non-signalled all the same. Should the name be taken by
@@ -242,6 +235,8 @@ CChangeMonitor::CChangeMonitor() : m_state(std::make_shared<State>()) {
         ::ResetEvent(s.stopEvent.Get());
     else
         s.stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    s.armedEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, kMonitorArmedEventName));
+    if (s.armedEvent) ::ResetEvent(s.armedEvent.Get());
     m_thread = std::thread(&CChangeMonitor::ThreadMain, m_state);
     // The thread handle is taken by the thread itself; wait until it is there.
     std::unique_lock<std::mutex> lock(s.lock);
@@ -260,7 +255,7 @@ bool CChangeMonitor::Pause() {
 
 void CChangeMonitor::Resume() {
     State& s = *m_state;
-    s.settings.Take(gSettings);
+    s.settings.Take(m_live);
     std::lock_guard<std::mutex> lock(s.lock);
     if (s.quit.load()) return;
     ::ResetEvent(s.stopEvent.Get());

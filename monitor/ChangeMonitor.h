@@ -23,6 +23,11 @@ namespace tb {
 
 // The named event that wakes the monitor from its five-minute wait.
 constexpr char kMonitorStopEventName[] = "TallyboxMonBugOut";
+// A named event that is set while a watch period has all its watches armed
+// (changes made from then on are recorded), and reset when the period ends.
+// Nothing in the program waits for it; it lets an outside observer know when
+// the monitor is watching.
+constexpr char kMonitorArmedEventName[] = "TallyboxMonArmed";
 
 // Why a directory of the list is not watched, in the order of the tests.
 enum class WatchExclusion {
@@ -56,10 +61,11 @@ int RecordChangedDirectory(const std::string& path);
 
 class CChangeMonitor {
 public:
-    // Takes its copy of the settings from the live record (gSettings), creates
-    // the stop event and starts the thread, whose first watch period begins at
-    // once on the directory list as it is in Vaultly.ini.
-    CChangeMonitor();
+    // Takes its copy of the settings from `live`, the live Settings record
+    // (and again from it at every Resume), creates the stop event and starts
+    // the thread, whose first watch period begins at once on the directory
+    // list as it is in Vaultly.ini.
+    explicit CChangeMonitor(const SettingsRecord& live);
     // Shutdown().
     ~CChangeMonitor();
     CChangeMonitor(const CChangeMonitor&) = delete;
@@ -91,6 +97,7 @@ private:
     struct State;
     static void ThreadMain(std::shared_ptr<State> state);
 
+    const SettingsRecord& m_live;
     std::shared_ptr<State> m_state;
     std::thread m_thread;
 };

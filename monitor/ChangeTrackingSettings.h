@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 
 namespace tb {
 

@@ -4,12 +4,12 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "app/Globals.h"
+#include "common/NumberedList.h"
+#include "framework/DirectoryWalker.h"
 #include "framework/Drives.h"
 #include "framework/Guard.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
-#include "monitor/NumberedList.h"
 
 namespace tb {
 
@@ -21,10 +21,6 @@ constexpr auto kDirectoryListLockTimeout = std::chrono::milliseconds(30000);
 constexpr auto kShutdownLimit = std::chrono::milliseconds(18000);
 // "Done" empties at most this many stale keys.
 constexpr int kStaleKeyLimit = 50000;
-
-bool IsDotEntry(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
 
 }  // namespace
 
@@ -67,17 +63,12 @@ void CDirectoryListWalk::WalkDirectories(const std::string& pattern, int depth) 
     if (Quitting() || pattern.empty()) return;
 
     if (depth == 0) Add(pattern.substr(0, 1) + ":\\");
+    // Each directory is followed at once by its own; a directory link or
+    // junction leads elsewhere and is neither listed nor entered.
     const std::string folder = pattern.substr(0, pattern.find_last_of('\\') + 1);
-    WIN32_FIND_DATAA entry{};
-    UniqueFind find(::FindFirstFileA(pattern.c_str(), &entry));
-    if (!find) return;
-    do {
-        if (Quitting()) return;
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotEntry(entry.cFileName)) continue;
-        std::string path = folder + entry.cFileName;
-        Add(path);
-        WalkDirectories(path + "\\*.*", depth + 1);
-    } while (::FindNextFileA(find.Get(), &entry));
+    CDirectoryWalker walk(folder, {1 - depth});
+    for (WalkEntry entry; !Quitting() && walk.Next(entry);)
+        if (entry.IsDirectory() && !entry.IsLink()) Add(entry.path);
 }
 
 bool DriveSelected(const ChangeTrackingSettings& settings, const std::string& root, UINT driveType) {
@@ -123,14 +114,15 @@ struct CDirectoryListWorker::State {
     JobFunction rebuild;
 };
 
-CDirectoryListWorker::CDirectoryListWorker()
-    : CDirectoryListWorker([](const ChangeTrackingSettings& settings, const std::atomic<int>& quit) {
+CDirectoryListWorker::CDirectoryListWorker(const SettingsRecord& live)
+    : CDirectoryListWorker(live, [](const ChangeTrackingSettings& settings, const std::atomic<int>& quit) {
           return RebuildDirectoryList(settings, &quit);
       }) {}
 
-CDirectoryListWorker::CDirectoryListWorker(JobFunction rebuild) : m_state(std::make_shared<State>()) {
+CDirectoryListWorker::CDirectoryListWorker(const SettingsRecord& live, JobFunction rebuild)
+    : m_live(live), m_state(std::make_shared<State>()) {
     m_state->rebuild = std::move(rebuild);
-    m_state->settings.Take(gSettings);
+    m_state->settings.Take(m_live);
     m_thread = std::thread(&CDirectoryListWorker::ThreadMain, m_state);
 }
 
@@ -164,7 +156,7 @@ void CDirectoryListWorker::ThreadMain(std::shared_ptr<State> state) {
 
 int CDirectoryListWorker::Request(int job) {
     State& s = *m_state;
-    s.settings.Take(gSettings);
+    s.settings.Take(m_live);
     std::unique_lock<std::mutex> lock(s.lock);
     s.changed.wait(lock, [&] { return s.busy == 0 || s.quit.load(); });
     if (s.quit.load()) return 0;

@@ -68,11 +68,12 @@ class CDirectoryListWorker {
 public:
     using JobFunction = std::function<int(const ChangeTrackingSettings&, const std::atomic<int>& quit)>;
 
-    // Takes its copy of the settings from the live record (gSettings) and
-    // starts the thread, which goes straight to sleep.
-    CDirectoryListWorker();
+    // Takes its copy of the settings from `live`, the live Settings record
+    // (and again from it at every Request), and starts the thread, which goes
+    // straight to sleep.
+    explicit CDirectoryListWorker(const SettingsRecord& live);
     // The same, with what job 1 runs replaced (tests).
-    explicit CDirectoryListWorker(JobFunction rebuild);
+    CDirectoryListWorker(const SettingsRecord& live, JobFunction rebuild);
     // Shutdown().
     ~CDirectoryListWorker();
     CDirectoryListWorker(const CDirectoryListWorker&) = delete;
@@ -95,6 +96,7 @@ private:
     struct State;
     static void ThreadMain(std::shared_ptr<State> state);
 
+    const SettingsRecord& m_live;
     std::shared_ptr<State> m_state;
     std::thread m_thread;
 };

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
+#include "res/resource.h"
 
 namespace tb {
 
@@ -42,7 +43,7 @@ bool TypeListHas(const std::string& list, const std::string& entry);
 void RemoveFromTypeList(std::string& list, const std::string& entry);
 
 // Answers of the "New File Type Found !" dialog.
-enum NewTypeAnswer : int { kNewTypeAdd = 1, kNewTypeIgnore = 2, kNewTypeExclude = 3 };
+enum NewTypeAnswer : int { kNewTypeAdd = IDC_NFT_ADD, kNewTypeIgnore = IDC_NFT_IGNORE, kNewTypeExclude = IDC_NFT_EXCLUDE };
 
 struct NewTypeDecision {
     int answer = kNewTypeIgnore;

@@ -1,11 +1,12 @@
 #include "monitor/NewFileTypeFoundDlg.h"
 
+#include "monitor/FileTypes.h"
 #include "res/resource.h"
 
 namespace tb {
 
 CNewFileTypeFoundDlg::CNewFileTypeFoundDlg() : CDialog(IDD_NEW_FILE_TYPE) {
-    Map().OnCommand(IDC_NFT_EXCLUDE, [this] { Close(3); });
+    Map().OnCommand(IDC_NFT_EXCLUDE, [this] { Close(kNewTypeExclude); });
 }
 
 void CNewFileTypeFoundDlg::Set(const std::string& typeText, int recommendation) {
@@ -15,7 +16,7 @@ void CNewFileTypeFoundDlg::Set(const std::string& typeText, int recommendation) 
 
 BOOL CNewFileTypeFoundDlg::OnInitDialog() {
     SetItemText(IDC_NFT_TYPE, m_typeText);
-    if (m_recommendation == 1) {
+    if (m_recommendation == kRecommendAdd) {
         SetItemText(IDC_NFT_ADD_HINT, "Recommendation: ADD -->");
         SetDefaultButton(IDC_NFT_ADD);
     } else {

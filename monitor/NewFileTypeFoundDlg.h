@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "res/resource.h"
 
 namespace tb {
 
@@ -25,8 +26,8 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    void OnOK() override { Close(1); }
-    void OnCancel() override { Close(2); }
+    void OnOK() override { Close(IDC_NFT_ADD); }
+    void OnCancel() override { Close(IDC_NFT_IGNORE); }
 
 private:
     void Close(int answer);

@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "framework/PropertySheet.h"
 
 namespace tb {

@@ -1,12 +1,11 @@
 #include "settings/SettingsSheet.h"
 
-#include "app/Globals.h"
 #include "settings/SettingsPS.h"
 
 namespace tb {
 
-bool ShowSettingsSheet(HWND owner) {
-    SettingsPS sheet(gWorkingSettings);
+bool ShowSettingsSheet(HWND owner, SettingsRecord& working) {
+    SettingsPS sheet(working);
     return sheet.DoModal(owner);
 }
 

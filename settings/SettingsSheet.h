@@ -1,13 +1,16 @@
 #pragma once
-// The settings property sheet "Archive Settings": shows the six pages on the
-// working copy of the Settings record (gWorkingSettings).
+// The settings property sheet "Archive Settings": shows the six pages on a
+// working copy of the Settings record.
 
 #include <windows.h>
 
+#include "common/Settings.h"
+
 namespace tb {
 
-// Shows the sheet modally; true when it was closed with OK. The caller copies
-// the live record into the working copy before and back after OK.
-bool ShowSettingsSheet(HWND owner);
+// Shows the sheet modally on `working`; true when it was closed with OK. The
+// caller makes the working copy from the live record before and takes it back
+// after OK.
+bool ShowSettingsSheet(HWND owner, SettingsRecord& working);
 
 }  // namespace tb

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-ZipEngineShared gZipShared;
+namespace tb {
 
 namespace {
 
@@ -21,34 +21,28 @@ void CutWord(char* text, const char* word) {
     std::memmove(at, at + n, std::strlen(at + n) + 1);
 }
 
+CZipEngine* EngineOf(void* user) { return static_cast<CZipEngine*>(user); }
+
 }  // namespace
 
 CZipEngine::CZipEngine() {
     std::memset(&m_entryInfo, 0, sizeof m_entryInfo);
     m_progressWindow = GetActiveWindow();
-    gZipShared.progressWindow = m_progressWindow;
-    gZipShared.abort = 0;
     ResetUnzipCommand();
     ResetZipCommand();
 }
 
 CZipEngine::CZipEngine(HWND parent) : CZipEngine() {
-    if (parent != nullptr) {
-        m_progressWindow = parent;
-        gZipShared.progressWindow = parent;
-    }
+    if (parent != nullptr) m_progressWindow = parent;
 }
 
 HWND CZipEngine::SetProgressWindow(HWND window) {
-    if (window != nullptr) {
-        m_progressWindow = window;
-        gZipShared.progressWindow = window;
-    }
+    if (window != nullptr) m_progressWindow = window;
     return window;
 }
 
 int CZipEngine::AbortZipOperation() {
-    gZipShared.abort = 1;
+    m_abort = 1;
     return 1;
 }
 
@@ -65,6 +59,7 @@ void CZipEngine::ResetUnzipCommand() {
     m_unzip.progress = &CZipEngine::ProgressCallback;
     m_unzip.message = &CZipEngine::MessageCallback;
     m_unzip.rename = &CZipEngine::RenameCallback;
+    m_unzip.itemStatusUser = m_unzip.progressUser = m_unzip.messageUser = m_unzip.renameUser = this;
 }
 
 void CZipEngine::ResetZipCommand() {
@@ -79,21 +74,22 @@ void CZipEngine::ResetZipCommand() {
     m_zip.itemStatus = &CZipEngine::ItemStatusCallback;
     m_zip.message = &CZipEngine::MessageCallback;
     m_zip.rename = &CZipEngine::RenameCallback;
+    m_zip.progressUser = m_zip.itemStatusUser = m_zip.messageUser = m_zip.renameUser = this;
 }
 
 int CZipEngine::ApplyUnzipOptions(int bits) {
-    m_unzip.noFolderNames = (bits & kUnzipNoFolderNames) ? 1 : 0;
-    m_unzip.overwrite = (bits & kUnzipOverwrite) ? 1 : 0;
-    m_unzip.quiet = (bits & kUnzipQuiet) ? 1 : 0;
-    gZipShared.renameByNumbering = (bits & kUnzipRenameByNumber) ? 1 : 0;
-    m_unzip.allFiles = (bits & kUnzipAllFiles) ? 1 : 0;
+    m_unzip.noFolderNames = (bits & kUnzipOptNoFolderNames) ? 1 : 0;
+    m_unzip.overwrite = (bits & kUnzipOptOverwrite) ? 1 : 0;
+    m_unzip.quiet = (bits & kUnzipOptQuiet) ? 1 : 0;
+    m_renameByNumbering = (bits & kUnzipOptRenameByNumber) ? 1 : 0;
+    m_unzip.allFiles = (bits & kUnzipOptAllFiles) ? 1 : 0;
     return bits;
 }
 
 int CZipEngine::ApplyZipOptions(int bits) {
-    m_zip.noFolderNames = (bits & kZipKeepFolders) ? 0 : 1;
-    m_zip.encrypt = (bits & kZipEncrypt) ? 1 : 0;
-    m_zip.quiet = (bits & kZipQuiet) ? 1 : 0;
+    m_zip.noFolderNames = (bits & kZipOptKeepFolders) ? 0 : 1;
+    m_zip.encrypt = (bits & kZipOptEncrypt) ? 1 : 0;
+    m_zip.quiet = (bits & kZipOptQuiet) ? 1 : 0;
     return bits;
 }
 
@@ -108,10 +104,10 @@ int CZipEngine::ListArchive(std::string archive, std::string /*ignored*/, int in
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.function = kUnzipFunctionCount;
         dunzip(&m_unzip);
-        gZipShared.lastCount = m_unzip.count;
+        m_lastCount = m_unzip.count;
         return m_unzip.count;
     }
-    if (index >= 0 && index <= gZipShared.lastCount) {
+    if (index >= 0 && index <= m_lastCount) {
         ResetUnzipCommand();
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.index = index;
@@ -127,6 +123,16 @@ int CZipEngine::ListArchive(std::string archive, std::string /*ignored*/, int in
         return 1;
     }
     return 1;
+}
+
+int CZipEngine::CountEntries(const std::string& archive) {
+    ListArchive("", "", -1);
+    return ListArchive(archive, "", -1);
+}
+
+const ZipEntryInfo& CZipEngine::NextEntry(const std::string& archive) {
+    ListArchive(archive, "", -2);
+    return m_entryInfo;
 }
 
 int CZipEngine::ExtractFiles(std::string archive, std::string fileSpec, std::string destFolder, int index,
@@ -160,36 +166,39 @@ int CZipEngine::ZipFiles(std::string archive, std::string fileSpec, int operatio
     if (archive.empty()) return 0;
     ResetZipCommand();
     m_zip.password = m_password.c_str();
-    if (operation & kZipJobAdd) {
+    if (operation & kZipOpAdd) {
         m_zip.function = kZipFunctionAdd;
-    } else if (operation & kZipJobDelete) {
+    } else if (operation & kZipOpDelete) {
         m_zip.function = kZipFunctionDelete;
-    } else if (operation & kZipJobFunction3) {
+    } else if (operation & kZipOpFreshen) {
         m_zip.function = kZipFunctionFreshen;
     } else {
         return 0;
     }
     m_zip.archive = archive.c_str();
     m_zip.fileList = fileSpec.c_str();
-    if (operation & kZipJobAdd) ApplyZipOptions(operation);
-    gZipShared.unreadableFiles.clear();
+    if (operation & kZipOpAdd) ApplyZipOptions(operation);
+    m_unreadableFiles.clear();
     m_lastResult = dzip(&m_zip);
     return m_lastResult == 0 ? 1 : 0;
 }
 
-int CALLBACK CZipEngine::ProgressCallback(const char* text, int percent, void* /*user*/) {
-    SendMessageA(gZipShared.progressWindow, kWmZipProgress, WPARAM(percent), LPARAM(text));
-    return gZipShared.abort ? 1 : 0;
+int CZipEngine::Report(UINT message, const char* text, int percent) {
+    SendMessageA(m_progressWindow, message, WPARAM(percent), LPARAM(text));
+    return m_abort ? 1 : 0;
 }
 
-int CALLBACK CZipEngine::ItemStatusCallback(const char* text, int percent, void* /*user*/) {
-    SendMessageA(gZipShared.progressWindow, kWmZipItem, WPARAM(percent), LPARAM(text));
-    return gZipShared.abort ? 1 : 0;
+int CALLBACK CZipEngine::ProgressCallback(const char* text, int percent, void* user) {
+    return user ? EngineOf(user)->Report(WM_TB_ZIP_PROGRESS, text, percent) : 0;
+}
+
+int CALLBACK CZipEngine::ItemStatusCallback(const char* text, int percent, void* user) {
+    return user ? EngineOf(user)->Report(WM_TB_ZIP_ITEM, text, percent) : 0;
 }
 
 int CALLBACK CZipEngine::MessageCallback(int code, unsigned /*style*/, int /*reserved*/, int /*size*/, char* text,
-                                         const char* file, void* /*user*/) {
-    if (code == kZipMsgCannotReadFile && file != nullptr) gZipShared.unreadableFiles.emplace_back(file);
+                                         const char* file, void* user) {
+    if (code == kZipMsgCannotReadFile && file != nullptr && user) EngineOf(user)->m_unreadableFiles.emplace_back(file);
     if (text != nullptr) {
         CutWord(text, "DynaZIP");
         CutWord(text, "DynaZip");
@@ -197,8 +206,8 @@ int CALLBACK CZipEngine::MessageCallback(int code, unsigned /*style*/, int /*res
     return 0;
 }
 
-int CALLBACK CZipEngine::RenameCallback(char* name, void* /*user*/) {
-    if (!gZipShared.renameByNumbering || name == nullptr) return 0;
+int CALLBACK CZipEngine::RenameCallback(char* name, void* user) {
+    if (!user || !EngineOf(user)->m_renameByNumbering || name == nullptr) return 0;
     if (!FileExists(name)) return 0;
     std::string path(name);
     size_t dot = path.rfind('.');
@@ -218,3 +227,5 @@ int CALLBACK CZipEngine::RenameCallback(char* name, void* /*user*/) {
     }
     return 0;
 }
+
+}  // namespace tb

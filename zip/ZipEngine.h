@@ -2,60 +2,46 @@
 // CZipEngine: the program's one way to the ZIP library (DZIP32.dll `dzip`,
 // DUNZIP32.dll `dunzip`). It owns the command records and the entry information
 // block the library fills, offers the five jobs (count, step, extract, add,
-// delete), routes the library's progress to a window as WM_APP+2 / WM_APP+3,
-// lets a window stop a running job, renames extracted files by numbering and
-// takes the library's name out of its messages.
+// delete), routes the library's progress to a window as WM_TB_ZIP_PROGRESS /
+// WM_TB_ZIP_ITEM, lets a window stop a running job, renames extracted files by
+// numbering and takes the library's name out of its messages.
+//
+// Each engine keeps the state of its own jobs (progress window, abort and
+// rename flags, the last count, the files a zip job could not read); the
+// library hands the engine back to its callbacks through the records'
+// user-data slots. An engine lives for one job or one dialog and is never
+// copied: the records point into it.
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "ziplib/dll/ZipRecords.h"
 
-// Unzip option bits (ExtractFiles).
-enum : int {
-    kUnzipNoFolderNames = 0x01,    // record offset 48
-    kUnzipOverwrite = 0x02,        // offset 36
-    kUnzipQuiet = 0x04,            // offset 40
-    kUnzipRenameByNumber = 0x08,   // the process-wide rename flag
-    kUnzipAllFiles = 0x10,         // offset 52
-};
-
-// Zip operation word (ZipFiles): one job bit plus the add job's options.
-enum : int {
-    kZipJobAdd = 0x20,
-    kZipJobFunction3 = 0x40,
-    kZipJobDelete = 0x80,
-    kZipKeepFolders = 0x200,
-    kZipEncrypt = 0x400,
-    kZipQuiet = 0x800,
-};
-
-constexpr UINT kWmZipProgress = WM_APP + 2;
-constexpr UINT kWmZipItem = WM_APP + 3;
-
-// State shared by all engines and read by the callbacks (which get no engine).
-struct ZipEngineShared {
-    HWND progressWindow = nullptr;
-    int abort = 0;
-    int renameByNumbering = 0;
-    int lastCount = 0;
-    // Files the last zip job could not read (locked or vanished), as the
-    // library named them in its messages.
-    std::vector<std::string> unreadableFiles;
-};
-extern ZipEngineShared gZipShared;
+namespace tb {
 
 class CZipEngine {
 public:
     CZipEngine();
     explicit CZipEngine(HWND parent);
+    CZipEngine(const CZipEngine&) = delete;
+    CZipEngine& operator=(const CZipEngine&) = delete;
 
     HWND SetProgressWindow(HWND window);
+    // Stops this engine's running job at the library's next report.
     int AbortZipOperation();
 
+    // Count (index -1, the first call for an archive), step (-2) or entry by
+    // index, as the library's listing protocol has it.
     int ListArchive(std::string archive, std::string ignored, int index);
+    // The entries of `archive`, counted afresh (a call with "" first forgets
+    // the archive counted last, so the count is always made).
+    int CountEntries(const std::string& archive);
+    // The next entry of `archive` after a count; the information block.
+    const ZipEntryInfo& NextEntry(const std::string& archive);
+
     int ExtractFiles(std::string archive, std::string fileSpec, std::string destFolder, int index, int unzipOptions);
     int ZipFiles(std::string archive, std::string fileSpec, int operation);
 
@@ -71,9 +57,15 @@ public:
     // What the library returned for the last zip job (0 done, 1 done but some
     // files could not be read, others failed).
     int LastResult() const { return m_lastResult; }
+    // The files the last zip job could not read (locked or vanished), as the
+    // library named them in its messages.
+    const std::vector<std::string>& UnreadableFiles() const { return m_unreadableFiles; }
     HWND ProgressWindow() const { return m_progressWindow; }
+    bool AbortRequested() const { return m_abort != 0; }
+    bool RenamesByNumbering() const { return m_renameByNumbering != 0; }
+    int LastCount() const { return m_lastCount; }
 
-    // The callbacks installed in both records.
+    // The callbacks installed in both records; `user` is the engine.
     static int CALLBACK ProgressCallback(const char* text, int percent, void* user);
     static int CALLBACK ItemStatusCallback(const char* text, int percent, void* user);
     static int CALLBACK MessageCallback(int code, unsigned style, int reserved, int size, char* text, const char* file,
@@ -81,14 +73,22 @@ public:
     static int CALLBACK RenameCallback(char* name, void* user);
 
 private:
+    int Report(UINT message, const char* text, int percent);
+
     ZipEntryInfo m_entryInfo;
     UnzipCommand m_unzip;
     ZipCommand m_zip;
     std::string m_archiveName;
     HWND m_progressWindow = nullptr;
     int m_lastResult = 0;
+    int m_abort = 0;
+    int m_renameByNumbering = 0;
+    int m_lastCount = 0;
+    std::vector<std::string> m_unreadableFiles;
 
 public:
     // Set by callers before an extraction or a zip job (empty = none).
     std::string m_password;
 };
+
+}  // namespace tb

@@ -11,13 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
-#include "app/Profile.h"
 #include "autoarchive/ChangeListBuilder.h"
-#include "browser/KnownArchiveSink.h"
+#include "autoarchive/KnownArchiveSink.h"
+#include "common/NumberedList.h"
+#include "common/Profile.h"
 #include "monitor/ChangeMonitor.h"
 #include "monitor/DirectoryListWorker.h"
-#include "monitor/NumberedList.h"
 
 using namespace tb;
 
@@ -80,21 +79,21 @@ int main(int argc, char** argv) {
         return 2;
     }
     // Only the bench drive, with the settings file of the bench's prefix.
-    gSettings = SettingsRecord();
-    gSettings.Drives = kDrivesCustom;
-    gSettings.CustomDriveList = std::string(1, letter);
-    gSettings.Prompts = kPromptSilent;
+    SettingsRecord settings;
+    settings.Drives = kDrivesCustom;
+    settings.CustomDriveList = std::string(1, letter);
+    settings.Prompts = kPromptSilent;
     WriteIniString(kChangesSection, "Dir1", "");
 
     // 1. Rebuild of the directory list.
     double start = Now();
-    if (RebuildDirectoryList(ChangeTrackingSettings::From(gSettings)) != 1) return 1;
+    if (RebuildDirectoryList(ChangeTrackingSettings::From(settings)) != 1) return 1;
     Report("rebuild_seconds", Now() - start);
     Report("listed_directories", int(ReadDirList(kDirectoriesSection, 149999).size()));
 
     // 2. Arming the watches (under Wine with the listing of every subtree).
     start = Now();
-    CChangeMonitor monitor;
+    CChangeMonitor monitor(settings);
     if (!monitor.WaitUntilArmed(600000)) return 1;
     Report("arm_seconds", Now() - start);
     Report("armed_watches", monitor.ArmedWatches());
@@ -149,7 +148,7 @@ int main(int argc, char** argv) {
     CIniSection(kChangesSection).Write(changes);
     WriteIniString(kSettingsSection, "LastArchiveTime", "1,1,2000,00,00,00");
     NoArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
     start = Now();
     const int found = builder.BuildChangeList();
     const double build = Now() - start;

@@ -26,7 +26,6 @@ public:
     char Separator() const override { return '\\'; }
     std::unique_ptr<zl::IReadFile> OpenRead(const std::string& path) override { return m_real.OpenRead(path); }
     std::unique_ptr<zl::IWriteFile> CreateNew(const std::string&) override { return std::make_unique<CSink>(); }
-    bool RemoveIfUnused(const std::string&) override { return true; }
     bool Stat(const std::string& path, zl::FileInfo& info) override {
         if (path != m_folder) return false;
         info = zl::FileInfo();
@@ -35,8 +34,9 @@ public:
     }
     bool Replace(const std::string&, const std::string&, bool) override { return true; }
     bool Remove(const std::string&) override { return true; }
+    bool RemoveIfUnused(const std::string&) override { return true; }
+    bool CanHold(const std::string& path) override { return m_real.CanHold(path); }
     bool MakeDirectory(const std::string&) override { return true; }
-    bool CanHold(const std::string&) override { return true; }
     bool SetTimes(const std::string&, uint32_t, int64_t, bool) override { return true; }
     bool List(const std::string&, std::vector<zl::DirEntry>&) override { return false; }
     std::string CurrentDirectory() override { return m_real.CurrentDirectory(); }
@@ -94,16 +94,17 @@ public:
     void Rename(std::string&) override {}
 
     zl::Answer Message(const zl::ZipError& problem, bool question) override {
-        const zl::MessageCode code = problem.code;
-        const std::string& text = problem.text;
         const std::string& file = problem.file;
         if (question) return Overwrite(file);
-        Outcome o = Classify(code, text);
+        const zl::MessageCode code = problem.code;
+        Outcome o = Classify(code, problem.text);
         auto replaced = m_replaced.find(file);
         if (code == zl::kMsgCannotWrite && replaced != m_replaced.end()) {
             o.result = kStubCreateError;
             o.group = replaced->second ? ids::kReadOnlyError : ids::kOverwriteError;
-        } else if (code == zl::kMsgCannotWrite && FreeBytes(m_request.folder) < (1u << 20)) {
+        } else if (code == zl::kMsgCannotWrite &&
+                   (problem.systemCode == ERROR_DISK_FULL || problem.systemCode == ERROR_HANDLE_DISK_FULL ||
+                    FreeBytes(m_request.folder) < (1u << 20))) {
             o.result = kStubDiskFull;
             o.group = ids::kDiskFull;
         }

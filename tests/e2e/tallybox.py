@@ -19,6 +19,9 @@ SHOTS = os.path.join(BUILD, "shots")
 MAIN_PREFIX = os.path.join(BUILD, "wineprefix")
 
 WINDOW_CLASS = "TallyboxArchiveClass"
+# Set by the program while its change monitor has every watch armed.
+MONITOR_ARMED_EVENT = "TallyboxMonArmed"
+WM_NULL = 0x0000
 WM_COMMAND = 0x0111
 WM_CLOSE = 0x0010
 WM_QUERYENDSESSION = 0x0011
@@ -151,20 +154,36 @@ class Session:
         with open(self.ini_path, "w", encoding="utf-8", newline="\r\n") as f:
             f.write("\n".join(lines))
 
+    def _ini_text(self):
+        """The text of Vaultly.ini once two reads in a row agree: the program's
+        background thread may be rewriting the file (the directory list) while
+        a scenario reads it."""
+        previous = None
+        for _ in range(100):
+            try:
+                with open(self.ini_path, encoding="utf-8", errors="replace") as f:
+                    text = f.read()
+            except FileNotFoundError:
+                text = None
+            if text == previous:
+                return text
+            previous = text
+            time.sleep(0.02)
+        return previous
+
     def read_ini(self):
         """{section: {key: value}} as the program left the file (keys keep their case)."""
         result = {}
-        if not os.path.exists(self.ini_path):
+        text = self._ini_text()
+        if text is None:
             return result
         section = None
-        with open(self.ini_path, encoding="utf-8", errors="replace") as f:
-            for raw in f:
-                line = raw.rstrip("\r\n")
-                if line.startswith("[") and line.endswith("]"):
-                    section = result.setdefault(line[1:-1], {})
-                elif "=" in line and section is not None:
-                    key, value = line.split("=", 1)
-                    section[key] = value
+        for line in text.splitlines():
+            if line.startswith("[") and line.endswith("]"):
+                section = result.setdefault(line[1:-1], {})
+            elif "=" in line and section is not None:
+                key, value = line.split("=", 1)
+                section[key] = value
         return result
 
     def ini_value(self, section, key, default=None):
@@ -238,6 +257,22 @@ class Session:
     def command(self, hwnd, command_id):
         self.driver.call("command", hwnd, command_id)
 
+    def run_command(self, hwnd, command_id, timeout_ms=120000):
+        """Sends a menu command and returns once its handler has returned: for
+        commands that show no dialog the scenario has to answer."""
+        self.driver.call("run-command", hwnd, command_id, timeout_ms)
+
+    def sync(self, hwnd):
+        """Returns once the window's thread takes messages again. After a dialog
+        of a command has gone, that is when the command's handler has returned,
+        provided nothing after the dialog lets messages through."""
+        self.send(hwnd, WM_NULL)
+
+    def wait_watching(self, timeout=60.0):
+        """Waits until the program's change monitor has armed its watches: a
+        change made from then on is recorded."""
+        self.driver.call("wait-event", MONITOR_ARMED_EVENT, int(timeout * 1000))
+
     def click(self, hwnd, control):
         self.driver.call("click", hwnd, control)
 
@@ -283,10 +318,25 @@ class Session:
         self.click(box, 6)  # IDYES
 
     # ---- screenshots --------------------------------------------------------------------
-    def screenshot(self, name):
+    def screenshot(self, name, window=None):
+        """Saves the screen once it has settled: two captures in a row show the
+        same picture (a window that has just come up paints its controls a
+        moment later). `window` (with its children) is asked to repaint first."""
+        if window is not None:
+            self.driver.call("paint", window)
         os.makedirs(SHOTS, exist_ok=True)
         path = os.path.join(SHOTS, name + ".png")
-        subprocess.run(["import", "-window", "root", path], check=True, env=self.env)
+        previous = None
+        for _ in range(30):
+            # Without time stamps, equal pictures give equal files.
+            subprocess.run(["import", "-window", "root", "-define", "png:exclude-chunks=date,time", path],
+                           check=True, env=self.env)
+            with open(path, "rb") as f:
+                picture = f.read()
+            if picture == previous:
+                break
+            previous = picture
+            time.sleep(0.1)
         return path
 
     def close(self):

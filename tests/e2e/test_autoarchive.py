@@ -7,7 +7,6 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -62,8 +61,7 @@ class AutoArchive(tb.ScenarioTest):
         self.s.start()
         frame = self.s.main_window()
         self.s.wait_until(lambda: self.s.visible(frame), what="the main window")
-        # The monitor arms its watches as it starts; nothing to observe from outside.
-        time.sleep(2.0)
+        self.s.wait_watching()
         return frame
 
     def write(self, relative, text):
@@ -74,10 +72,6 @@ class AutoArchive(tb.ScenarioTest):
 
     def archive_path(self):
         return os.path.join(ARCHIVES, dated_name())
-
-    def wait_for_archive(self):
-        return self.s.wait_until(lambda: os.path.exists(self.archive_path()) and self.zip_names(), timeout=60,
-                                 what="the dated archive")
 
     def zip_names(self):
         try:
@@ -91,6 +85,14 @@ class AutoArchive(tb.ScenarioTest):
         self.s.wait_until(lambda: self.s.ini_value("Settings", "LastArchiveTime"), timeout=60,
                           what="the run to finish")
 
+    def wait_past_last_archive(self):
+        """Waits until the clock has left the second of "LastArchiveTime", so a
+        file written now is newer than the last archive."""
+        stamp = [int(x) for x in self.s.ini_value("Settings", "LastArchiveTime").split(",")]
+        last = datetime.datetime(stamp[2], stamp[1], stamp[0], stamp[3], stamp[4], stamp[5])
+        self.s.wait_until(lambda: datetime.datetime.now() >= last + datetime.timedelta(seconds=1),
+                          what="the clock to pass the last archive time")
+
     def test_changed_files_at_every_level_are_archived_with_their_folders(self):
         frame = self.start_watching()
         self.write("root.txt", "in the root")
@@ -98,10 +100,8 @@ class AutoArchive(tb.ScenarioTest):
         self.write(os.path.join("DOCS", "REPORT", "2026", "deep.txt"), "three levels down")
         self.write(os.path.join("DOCS", "notes.backup"), "ignored: extension too long")
         self.write(os.path.join("DOCS", "scratch.tmp"), "excluded type")
-        self.s.command(frame, ID_ARCHIVE_NOW)
-        names = self.wait_for_archive()
-        self.wait_run_finished()
-        self.assertEqual(names, ["DOCS/REPORT/2026/deep.txt", "DOCS/first.doc", "root.txt"])
+        self.s.run_command(frame, ID_ARCHIVE_NOW)  # the silent run has ended when this returns
+        self.assertEqual(self.zip_names(), ["DOCS/REPORT/2026/deep.txt", "DOCS/first.doc", "root.txt"])
         with zipfile.ZipFile(self.archive_path()) as z:
             self.assertEqual(z.read("DOCS/REPORT/2026/deep.txt"), b"three levels down")
             self.assertIsNone(z.testzip())
@@ -113,15 +113,13 @@ class AutoArchive(tb.ScenarioTest):
         self.assertEqual(int(stamp[2]), datetime.date.today().year)
         # The new archive is in the list of known archives and shown.
         pane = self.s.pane(frame)
-        self.s.wait_until(lambda: any(dated_name() in line for line in self.s.lines(pane, 1047)),
-                          what="the archive in the list")
+        self.assertTrue(any(dated_name() in line for line in self.s.lines(pane, 1047)))
 
         # A second run that day adds to the same archive.
-        time.sleep(1.1)
+        self.s.wait_watching()  # the monitor restarted at the end of the run
+        self.wait_past_last_archive()
         self.write(os.path.join("DOCS", "second.txt"), "later that day")
-        self.s.command(frame, ID_ARCHIVE_NOW)
-        self.s.wait_until(lambda: "DOCS/second.txt" in (self.zip_names() or []), timeout=60,
-                          what="the second run's file")
+        self.s.run_command(frame, ID_ARCHIVE_NOW)
         self.assertEqual(self.zip_names(),
                          ["DOCS/REPORT/2026/deep.txt", "DOCS/first.doc", "DOCS/second.txt", "root.txt"])
         with zipfile.ZipFile(self.archive_path()) as z:
@@ -133,11 +131,11 @@ class AutoArchive(tb.ScenarioTest):
         self.s.write_ini(settings)
         self.s.start()
         frame = self.s.main_window()
-        time.sleep(2.0)
+        self.s.wait_watching()
         self.write(os.path.join("DOCS", "REPORT", "2026", "deep.txt"), "deep")
         self.write("root.doc", "root")
-        self.s.command(frame, ID_ARCHIVE_NOW)
-        self.assertEqual(self.wait_for_archive(), ["deep.txt", "root.doc"])
+        self.s.run_command(frame, ID_ARCHIVE_NOW)
+        self.assertEqual(self.zip_names(), ["deep.txt", "root.doc"])
 
     def test_later_in_the_pending_dialog_archives_nothing(self):
         frame = self.start_watching(Prompts=0x01)
@@ -149,14 +147,13 @@ class AutoArchive(tb.ScenarioTest):
         self.assertEqual(lines, ["  -YES-\tT:\\keep.txt", "   -NO-\tT:\\skip.tmp"])
         self.assertFalse(self.s.visible(dialog, 1076))  # no shut-down buttons outside shut-down
         self.assertFalse(self.s.visible(dialog, 1166))
-        time.sleep(0.3)
-        self.s.screenshot("pending-archive")
+        self.s.screenshot("pending-archive", dialog)
         self.s.driver.call("press", dialog, IDC_PA_INCLUDE_FOLDERS)  # clear "Include Folders"
         self.s.wait_until(lambda: self.s.driver.call("checked", dialog, IDC_PA_INCLUDE_FOLDERS) == "0",
                           what="the box to clear")
         self.s.click(dialog, IDC_PA_LATER)
         self.s.wait_until(lambda: not self.s.window_exists("#32770", PENDING_DIALOG), what="the dialog to close")
-        time.sleep(1.0)
+        self.s.sync(frame)  # the command has returned: nothing follows the dialog
         self.assertFalse(os.path.exists(self.archive_path()))
         ini = self.s.read_ini()
         self.assertEqual(ini["Settings"]["PendSaveFolderNames"], "0")
@@ -171,8 +168,7 @@ class AutoArchive(tb.ScenarioTest):
         self.assertEqual(self.s.text(dialog, 1063), "Recommendation: EXCLUDE -->")
         default = self.s.send(dialog, 0x0400)  # DM_GETDEFID
         self.assertEqual(default & 0xFFFF, 3)
-        time.sleep(0.3)
-        self.s.screenshot("new-file-type")
+        self.s.screenshot("new-file-type", dialog)
         self.s.click(dialog, 3)  # EXCLUDE
         self.wait_run_finished()
         self.assertEqual(self.s.ini_value("Settings", "ExcludeTypes"), ".TMP;.XYZ;")
@@ -182,15 +178,13 @@ class AutoArchive(tb.ScenarioTest):
         self.write("free.txt", "archived now")
         locked = self.write(os.path.join("DOCS", "locked.doc"), "held open by its program")
         self.s.driver.call("lock", "T:\\DOCS\\locked.doc")
-        self.s.command(frame, ID_ARCHIVE_NOW)
-        self.assertEqual(self.wait_for_archive(), ["free.txt"])
-        self.wait_run_finished()
+        self.s.run_command(frame, ID_ARCHIVE_NOW)
+        self.assertEqual(self.zip_names(), ["free.txt"])
         self.assertEqual(self.s.read_ini()["Changes"]["Dir1"], "T:\\DOCS")
         # Once the program lets go of it, the next run takes it.
         self.s.driver.call("unlock")
-        self.s.command(frame, ID_ARCHIVE_NOW)
-        self.s.wait_until(lambda: "DOCS/locked.doc" in (self.zip_names() or []), timeout=60,
-                          what="the file held open before")
+        self.s.run_command(frame, ID_ARCHIVE_NOW)
+        self.assertEqual(self.zip_names(), ["DOCS/locked.doc", "free.txt"])
         with zipfile.ZipFile(self.archive_path()) as z:
             self.assertEqual(z.read("DOCS/locked.doc"), b"held open by its program")
         self.assertTrue(os.path.exists(locked))
@@ -198,11 +192,7 @@ class AutoArchive(tb.ScenarioTest):
     def test_neither_location_writable_keeps_the_files_due(self):
         frame = self.start_watching(LocationDir="Q:\\nowhere", LocationDirAlt="Q:\\nowhere either")
         self.write("root.txt", "must not be lost")
-        self.s.command(frame, ID_ARCHIVE_NOW)
-        # The run is over when the directory list has been asked for again; wait
-        # for the program to settle and then look at what it left.
-        time.sleep(3.0)
-        self.s.text(frame)
+        self.s.run_command(frame, ID_ARCHIVE_NOW)
         ini = self.s.read_ini()
         self.assertNotIn("LastArchiveTime", ini["Settings"])
         self.assertEqual(ini["Changes"]["Dir1"], "T:\\")
@@ -216,7 +206,7 @@ class ShutdownArchive(tb.ScenarioTest):
                           "Directories": {"Dir1": "T:\\", "Dir2": "T:\\DOCS", "Dir3": ""}})
         pid = self.s.start("/hide")
         self.s.main_window()
-        time.sleep(2.0)
+        self.s.wait_watching()
         with open(os.path.join(DRIVE, "DOCS", "late.txt"), "w") as f:
             f.write("saved just before shutting down")
         result = subprocess.run(["wineboot", "--end-session"], env=self.s.env, timeout=120)
@@ -243,7 +233,7 @@ class ShutdownWithPrompts(tb.ScenarioTest):
     def start_and_change_a_file(self):
         pid = self.s.start("/hide")
         frame = self.s.main_window()
-        time.sleep(2.0)
+        self.s.wait_watching()
         with open(os.path.join(DRIVE, "DOCS", "late.txt"), "w") as f:
             f.write("saved just before shutting down")
         # Another program of the session, to see the session end.
@@ -262,8 +252,7 @@ class ShutdownWithPrompts(tb.ScenarioTest):
         self.assertTrue(self.s.visible(dialog, 1076))
         self.assertTrue(self.s.visible(dialog, 1166))
         self.assertEqual(self.s.lines(dialog, IDC_PA_LIST), ["  -YES-\tT:\\DOCS\\late.txt"])
-        time.sleep(0.3)
-        self.s.screenshot("pending-archive-shutdown")
+        self.s.screenshot("pending-archive-shutdown", dialog)
         self.s.click(dialog, 1)
         # The archive is written, then the program ends the session: the other program ends.
         self.assertEqual(witness.wait(timeout=60), 0)
@@ -282,7 +271,15 @@ class ShutdownWithPrompts(tb.ScenarioTest):
         self.s.wait_until(lambda: self.s.text(dialog, 1) == "Archive Now", what="the button to change again")
         self.s.click(dialog, 1)
         self.s.wait_until(lambda: os.path.exists(os.path.join(ARCHIVES, dated_name())), what="the archive")
-        time.sleep(2.0)
+        # The run ends with the change records pruned; from there on to the end
+        # of the shut-down step nothing lets messages through.
+        self.s.wait_until(lambda: self.s.ini_value("Changes", "Dir1") == "", what="the run to finish")
+        self.s.sync(frame)
+        self.assertIsNone(witness.poll())
+        self.assertIsNone(self.s.driver.try_call("wait-exit", pid, 100))
+        # The session goes on, and the next request to end it is refused again.
+        result = subprocess.run(["wineboot", "--end-session"], env=self.s.env, timeout=120)
+        self.assertEqual(result.returncode, 1)
         self.assertIsNone(witness.poll())
         self.assertIsNone(self.s.driver.try_call("wait-exit", pid, 100))
         witness.kill()

@@ -94,8 +94,7 @@ class Browser(tb.ScenarioTest):
             "\treport\tdoc \t06-15-03 10:00\t5K\t" + lines[5].split("\t")[5] + "\tdocs",
         ])
         self.assertTrue(self.s.text(frame).endswith("[" + tb.windows_path(self.one) + "]"))
-        time.sleep(0.5)
-        self.s.screenshot("main-window-archive")
+        self.s.screenshot("main-window-archive", frame)
 
     def test_header_clicks_sort_the_file_list(self):
         frame, pane = self.start()
@@ -125,8 +124,7 @@ class Browser(tb.ScenarioTest):
 
     def test_remove_from_list_leaves_the_file(self):
         frame, pane = self.start()
-        self.s.command(frame, ID_REMOVE)  # nothing selected: nothing happens
-        time.sleep(0.3)
+        self.s.run_command(frame, ID_REMOVE)  # nothing selected: nothing happens
         self.assertEqual(len(self.s.lines(pane, ARCHIVES)), 3)
         self.select_archive(pane, 1)
         self.s.command(frame, ID_REMOVE)
@@ -140,19 +138,17 @@ class Browser(tb.ScenarioTest):
 
     def test_dragging_the_divider_and_a_column_edge(self):
         frame, pane = self.start()
-        down, move, up = 0x0201, 0x0200, 0x0202
-        at = lambda x, y: (y << 16) | x  # noqa: E731
-        # The divider at x = DivPoint (250) moves to 350.
-        self.s.send(pane, down, 1, at(251, 100))
-        self.s.send(pane, move, 1, at(350, 100))
-        self.s.send(pane, up, 0, at(350, 100))
-        # The right edge of the Name column (at DivPoint + FileExt = 350 + 110) moves to 500.
-        self.s.send(pane, down, 1, at(459, 100))
-        self.s.send(pane, move, 1, at(500, 100))
-        self.s.send(pane, up, 0, at(500, 100))
         name_header = self.s.driver.call("descendant", pane, HDR_FILE_NAME)
-        left, _, right, _ = self.s.rect(name_header)
-        self.assertEqual(right - left, 150)
+        name_width = lambda: self.s.rect(name_header)[2] - self.s.rect(name_header)[0]  # noqa: E731
+        name_left = self.s.rect(name_header)[0]
+        # The divider at x = DivPoint (250), between the two lists, moves to 350
+        # (a real drag: the lists moving under the pointer send moves of their own).
+        self.s.driver.call("drag", pane, 251, 100, 350, 100)
+        self.s.wait_until(lambda: self.s.rect(name_header)[0] == name_left + 100, what="the divider to move")
+        # The right edge of the Name column's header (at DivPoint + FileExt = 350 + 110) moves to 500.
+        self.s.driver.call("drag", pane, 459, 8, 500, 8)
+        self.s.wait_until(lambda: name_width() != 110, what="the column edge to move")
+        self.assertEqual(name_width(), 150)
         self.s.terminate(frame)
         self.s.wait_until(lambda: not self.s.window_exists(tb.WINDOW_CLASS), what="the program to end")
         settings = self.s.read_ini()["Settings"]

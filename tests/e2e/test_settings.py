@@ -6,7 +6,6 @@ pages and of both file type dialogs are kept in build/shots/."""
 import os
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tallybox as tb  # noqa: E402
@@ -68,8 +67,7 @@ class SettingsSheet(tb.ScenarioTest):
         self.s.send(self.frame, 0)  # WM_NULL
 
     def shot(self, name):
-        time.sleep(0.3)  # let the page finish painting
-        return self.s.screenshot(name)
+        return self.s.screenshot(name)  # once the page has finished painting
 
     def test_ok_rebuilds_the_directory_list_for_the_chosen_drive(self):
         drive = os.path.join(tb.BUILD, "e2e-data", "settings", "drive-t")
@@ -346,8 +344,7 @@ class NewFileTypeQuestion(tb.ScenarioTest):
                 self.assertTrue(int(exstyle, 16) & WS_EX_TOPMOST, "system-modal dialogs stay on top")
                 self.s.wait_until(lambda: self.s.driver.call("foreground") == dialog, what="the dialog in front")
                 self.shot_name = "new-file-type-" + ("add" if default == 1 else "exclude")
-                time.sleep(0.3)
-                self.s.screenshot(self.shot_name)
+                self.s.screenshot(self.shot_name, dialog)
                 if default == 1:
                     # Do not ask again, then EXCLUDE.
                     self.s.driver.call("press", dialog, 1105)

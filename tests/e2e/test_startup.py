@@ -4,7 +4,6 @@ real program under Wine."""
 import os
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tallybox as tb  # noqa: E402
@@ -13,6 +12,8 @@ ID_APP_ABOUT = 57664
 ID_APP_EXIT = 57665
 ID_HIDE = 32793
 IDOK, IDYES, IDNO = 1, 6, 7
+WM_TIMER = 0x0113
+IDT_FRAME_RAISE = 66
 
 
 class StartUp(tb.ScenarioTest):
@@ -23,8 +24,7 @@ class StartUp(tb.ScenarioTest):
         self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show")
         self.assertEqual(self.s.rect(frame), (50, 50, 500, 500))
         self.assertEqual(self.s.text(frame), " A File Archiver by Corvane ")
-        time.sleep(0.5)
-        self.s.screenshot("main-window-empty")
+        self.s.screenshot("main-window-empty", frame)
         self.s.terminate(frame)
         self.s.wait_until(lambda: not self.s.window_exists(tb.WINDOW_CLASS), what="the program to end")
         settings = self.s.read_ini()["Settings"]
@@ -56,7 +56,7 @@ class StartUp(tb.ScenarioTest):
         self.s.write_ini(None)
         self.s.start("-hide")
         frame = self.s.main_window()
-        time.sleep(1.0)
+        self.s.sync(frame)  # start-up is over once the window's thread takes messages
         self.assertFalse(self.s.visible(frame))
         self.s.post(frame, tb.TRAY_CALLBACK, 0, tb.WM_LBUTTONUP)
         self.s.wait_until(lambda: self.s.visible(frame), what="the tray click to show the window")
@@ -70,14 +70,14 @@ class StartUp(tb.ScenarioTest):
         self.s.wait_until(lambda: not self.s.visible(frame), what="close to hide the window")
         self.assertTrue(self.s.window_exists(tb.WINDOW_CLASS))
         # Other mouse events on the icon do nothing.
-        self.s.post(frame, tb.TRAY_CALLBACK, 0, 0x0201)  # WM_LBUTTONDOWN
-        time.sleep(0.5)
+        self.s.send(frame, tb.TRAY_CALLBACK, 0, 0x0201)  # WM_LBUTTONDOWN, handled when this returns
         self.assertFalse(self.s.visible(frame))
         self.s.post(frame, tb.TRAY_CALLBACK, 0, tb.WM_LBUTTONUP)
         self.s.wait_until(lambda: self.s.visible(frame), what="the tray click to restore the window")
         self.s.wait_until(lambda: self.s.driver.call("foreground") == frame, what="the window to come to the front")
-        # The Hide command hides it again (after the raise 50 ms after the click).
-        time.sleep(0.3)
+        # The Hide command hides it again, once the raise that follows the click
+        # (timer 66) is done: its timer message, sent here, also stops the timer.
+        self.s.send(frame, WM_TIMER, IDT_FRAME_RAISE)
         self.s.command(frame, ID_HIDE)
         self.s.wait_until(lambda: not self.s.visible(frame), what="Hide to hide the window")
 
@@ -90,7 +90,8 @@ class StartUp(tb.ScenarioTest):
         self.assertEqual(text, "File changes will not be monitored. Automatic archiving will not be done.\n\n"
                                "Terminate File Archiver? ")
         self.s.click(box, IDNO)
-        time.sleep(0.5)
+        self.s.driver.call("wait-gone", box, 20000)
+        self.s.sync(frame)  # the command has returned: nothing follows the question
         self.assertTrue(self.s.window_exists(tb.WINDOW_CLASS))
         self.s.command(frame, ID_APP_EXIT)
         box, _ = self.s.message_box()
@@ -108,8 +109,7 @@ class StartUp(tb.ScenarioTest):
         texts = self.s.driver.call("children", about)
         self.assertIn("A File Tracking and Archiving Utility.", texts)
         self.assertIn("Version 1.33", texts)
-        time.sleep(0.3)
-        self.s.screenshot("about-box")
+        self.s.screenshot("about-box", about)
         self.s.click(about, IDOK)
         self.s.wait_until(lambda: not self.s.window_exists("#32770", "File Archiver by Corvane."),
                           what="the About box to close")
@@ -120,7 +120,7 @@ class SecondStart(tb.ScenarioTest):
         self.s.write_ini(None)
         first = self.s.start("/hide")
         frame = self.s.main_window()
-        time.sleep(0.5)
+        self.s.sync(frame)  # start-up is over
         self.assertFalse(self.s.visible(frame))
         # A second start without arguments shows the running copy and ends.
         self.assertEqual(self.s.run(), 0)

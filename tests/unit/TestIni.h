@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 
 namespace tb {
 

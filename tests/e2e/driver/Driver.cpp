@@ -10,11 +10,16 @@
 //   wait <class|*> <title|*> <ms>    the same, waiting for it to appear
 //   wait-gone <hwnd> <ms>            wait until a window no longer exists
 //   command <hwnd> <id>              post WM_COMMAND(id) as a menu command
+//   run-command <hwnd> <id> [ms]     send WM_COMMAND(id) and wait until its handler has
+//                                    returned (120 s at most)
+//   wait-event <name> <ms>           wait until the named event exists and is set
+//   paint <hwnd>                     have the window and its children repaint now
 //   click <hwnd> <id>                post a button click of control id
 //   press <hwnd> <id>                post BM_CLICK to a control: a real click, which
 //                                    also ticks check boxes and selects radio buttons
 //   send <hwnd> <msg> <w> <l>        SendMessage -> result
-//   post <hwnd> <msg> <w> <l>        PostMessage
+//   drag <hwnd> <x1> <y1> <x2> <y2> drag with the left button, as the user's mouse does, from one
+//                                    client point of the window to another
 //   text <hwnd> [id]                 window text (of a control when id is given)
 //   settext <hwnd> <id> <text...>    set a control's text
 //   lines <hwnd> <id>                lines of a list box, separated by \x1f
@@ -262,6 +267,31 @@ std::string Handle(const std::string& line) {
     if (c == "command" && need(3)) {
         return ::PostMessageW(Window(w[1]), WM_COMMAND, MAKEWPARAM(Number(w[2]), 0), 0) ? "ok" : "err post";
     }
+    if (c == "run-command" && need(3)) {
+        const DWORD limit = need(4) ? DWORD(Number(w[3])) : 120000;
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(Window(w[1]), WM_COMMAND, MAKEWPARAM(Number(w[2]), 0), 0, SMTO_NORMAL, limit,
+                                   &result))
+            return "err timeout";
+        return "ok";
+    }
+    if (c == "wait-event" && need(3)) {
+        const DWORD limit = DWORD(Number(w[2]));
+        const DWORD start = ::GetTickCount();
+        HANDLE event = nullptr;
+        while (!(event = ::OpenEventA(SYNCHRONIZE, FALSE, w[1].c_str()))) {
+            if (::GetTickCount() - start > limit) return "err no such event";
+            ::Sleep(50);
+        }
+        const DWORD spent = ::GetTickCount() - start;
+        const DWORD waited = ::WaitForSingleObject(event, spent < limit ? limit - spent : 0);
+        ::CloseHandle(event);
+        return waited == WAIT_OBJECT_0 ? "ok" : "err timeout";
+    }
+    if (c == "paint" && need(2)) {
+        const UINT flags = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW;
+        return ::RedrawWindow(Window(w[1]), nullptr, nullptr, flags) ? "ok" : "err redraw";
+    }
     if (c == "click" && need(3)) {
         HWND dialog = Window(w[1]);
         int id = int(Number(w[2]));
@@ -282,6 +312,24 @@ std::string Handle(const std::string& line) {
         DWORD_PTR result = 0;
         if (!::SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_NORMAL, 30000, &result)) return "err timeout";
         return "ok " + std::to_string(static_cast<long long>(static_cast<LRESULT>(result)));
+    }
+    if (c == "drag" && need(6)) {
+        HWND hwnd = Window(w[1]);
+        POINT from{LONG(Number(w[2])), LONG(Number(w[3]))};
+        POINT to{LONG(Number(w[4])), LONG(Number(w[5]))};
+        ::ClientToScreen(hwnd, &from);
+        ::ClientToScreen(hwnd, &to);
+        auto at = [](POINT p, DWORD flags) {
+            INPUT input{};
+            input.type = INPUT_MOUSE;
+            // Absolute positions run from 0 to 65535 across the screen.
+            input.mi.dx = LONG((p.x * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) / (::GetSystemMetrics(SM_CXSCREEN) - 1));
+            input.mi.dy = LONG((p.y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1));
+            input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            return input;
+        };
+        INPUT inputs[] = {at(from, 0), at(from, MOUSEEVENTF_LEFTDOWN), at(to, 0), at(to, MOUSEEVENTF_LEFTUP)};
+        return ::SendInput(4, inputs, sizeof(INPUT)) == 4 ? "ok" : "err input";
     }
     if (c == "text" && need(2)) {
         HWND hwnd = Window(w[1]);

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/Profile.h"
-#include "app/Settings.h"
+#include "common/Profile.h"
+#include "common/Settings.h"
 #include "doctest/doctest.h"
 #include "tests/unit/TestIni.h"
 

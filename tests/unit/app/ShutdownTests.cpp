@@ -1,7 +1,7 @@
 #include <vector>
 
-#include "app/Settings.h"
 #include "app/ShutdownInterceptor.h"
+#include "common/Settings.h"
 #include "doctest/doctest.h"
 
 using namespace tb;
@@ -11,7 +11,7 @@ namespace {
 // Stands in for the frame and the view: records what the interception asks.
 class FakeHost : public IShutdownHost {
 public:
-    bool hasView = true;
+    bool canArchive = true;
     int runResult = 1;
     bool cancel = false;
     int runs = 0;
@@ -21,7 +21,7 @@ public:
     std::vector<UINT> sessionEnds;
     int closes = 0;
 
-    bool HasView() const override { return hasView; }
+    bool CanArchive() const override { return canArchive; }
     int RunShutdownArchive() override {
         ++runs;
         blockedDuringRun = blocked;

@@ -3,8 +3,8 @@
 
 #include "app/CommandLine.h"
 #include "app/OpenNamedArchive.h"
-#include "app/Settings.h"
 #include "app/TallyboxApp.h"
+#include "common/Settings.h"
 #include "doctest/doctest.h"
 
 using namespace tb;

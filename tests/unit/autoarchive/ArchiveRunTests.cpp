@@ -4,16 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
-#include "app/Profile.h"
 #include "autoarchive/ArchiveRun.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/PendingArchiveDlg.h"
+#include "common/Profile.h"
 #include "doctest/doctest.h"
-#include "tests/unit/TestTime.h"
 #include "framework/Text.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/TestIni.h"
+#include "tests/unit/TestTime.h"
 
 using namespace tb;
 
@@ -32,7 +31,7 @@ public:
     std::vector<std::string> pending;
     std::vector<int> zipResults;  // per call; missing = success
     std::vector<ZipCall> zips;
-    std::vector<int> pendingAnswers;
+    std::vector<PendingAnswer> pendingAnswers;
     int learnCalls = 0;
     int learnChangesOnce = 0;
     int pauses = 0, resumes = 0, rebuilds = 0, settingsOpened = 0, editors = 0, mainShown = 0, dialogs = 0;
@@ -45,10 +44,9 @@ public:
     unsigned long long NowTicks() override { return TicksFromTime(now) + 5000000ULL; }
     void PauseMonitor() override { ++pauses; }
     void ResumeMonitor() override { ++resumes; }
-    int BuildChangeList() override {
-        gPendingList = pending;
+    std::vector<std::string> BuildChangeList() override {
         now += 5;  // listing takes a while
-        return int(pending.size());
+        return pending;
     }
     bool DirectoryChanged() override { return directoryChanged; }
     void ClearDirectoryChanged() override { directoryChanged = false; }
@@ -64,9 +62,10 @@ public:
         return 0;
     }
     OversizeAnswer AskOversize(const std::string&, unsigned long long) override { return {}; }
-    int ShowPendingDialog(const std::vector<std::string>&, const std::vector<std::string>&, int mode) override {
+    PendingAnswer ShowPendingDialog(const std::vector<std::string>&, const std::vector<std::string>&,
+                                    int mode) override {
         modeSeen = mode;
-        return pendingAnswers.empty() ? 1 : pendingAnswers[size_t(dialogs++)];
+        return pendingAnswers.empty() ? kPendingArchiveNow : pendingAnswers[size_t(dialogs++)];
     }
     void OpenEditorWithPending() override { ++editors; }
     void ShowMainWindow() override { ++mainShown; }
@@ -120,11 +119,11 @@ TEST_CASE("a timed or shut-down run does nothing while monitoring is off") {
     SettingsRecord s = Monitoring();
     s.General = 0;
     CAutoArchiveRun run(host);
-    CHECK(run.Run(1, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Schedule, s) == 1);
     CHECK(host.pauses == 0);
     CHECK(host.zips.empty());
     host.pending = {"C:\\x.txt"};
-    CHECK(run.Run(0, 0, s) == 1);  // the toolbar command still runs
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);  // the toolbar command still runs
     CHECK(host.zips.size() == 1);
 }
 
@@ -143,7 +142,7 @@ TEST_CASE("a run archives into the dated archive and records when the list was t
     TestFolder::SetTime(folder.File("busy\\new.txt", "x"), 2030);
 
     CAutoArchiveRun run(host);
-    CHECK(run.Run(0, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
     REQUIRE(host.zips.size() == 1);
     CHECK(host.zips[0].archive == "C:\\Auto Archives\\December 07 2026.zip");
     CHECK(host.zips[0].list == "\"C:\\docs\\a.txt\" \"C:\\docs\\b.txt\"");
@@ -168,7 +167,7 @@ TEST_CASE("options: folder names from the pending dialog's setting, quiet withou
     s.Prompts = kPromptPending;
     WriteIntKey(kSettingsSection, "PendSaveFolderNames", 0);
     CAutoArchiveRun run(host);
-    run.Run(0, 0, s);
+    run.Run(ArchiveTrigger::Command, s);
     REQUIRE(host.zips.size() == 1);
     CHECK(host.zips[0].operation == 0x20);
 }
@@ -184,7 +183,7 @@ TEST_CASE("a failed primary location falls back to the alternate") {
     SettingsRecord s = Monitoring();
     s.Prompts = kPromptPending;
     CAutoArchiveRun run(host);
-    CHECK(run.Run(0, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
     REQUIRE(host.zips.size() == 2);
     CHECK(host.zips[1].archive == "D:\\Alt\\January 02 2026.zip");
     CHECK(host.errors == std::vector<std::string>{"An error occured during this operation."});
@@ -203,7 +202,7 @@ TEST_CASE("with neither location written the files stay due") {
     host.zipResults = {0, 0};
     SettingsRecord s = Monitoring();  // silent: no message
     CAutoArchiveRun run(host);
-    CHECK(run.Run(1, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Schedule, s) == 1);
     CHECK(host.zips.size() == 2);
     CHECK(host.errors.empty());
     CHECK(ini.Value("Settings", "LastArchiveTime") == "01,01,2026,00,00,00");
@@ -224,7 +223,7 @@ TEST_CASE("a file that could not be read stays due for the next run") {
     host.notArchived = {locked, folder.Path("docs\\vanished.txt")};
     SettingsRecord s = Monitoring();
     CAutoArchiveRun run(host);
-    CHECK(run.Run(0, 0, s) == 1);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
     CHECK(host.zips.size() == 1);  // written: no second location
     // A second before the locked file was written (1 June 2020, noon).
     CHECK(ini.Value("Settings", "LastArchiveTime") == "01,06,2020,11,59,59");
@@ -242,38 +241,38 @@ TEST_CASE("the pending dialog's answers") {
     s.Prompts = kPromptPending;
     CAutoArchiveRun run(host);
     SUBCASE("Later archives nothing and reports 0") {
-        host.pendingAnswers = {2};
-        CHECK(run.Run(1, 0, s) == 0);
+        host.pendingAnswers = {kPendingLater};
+        CHECK(run.Run(ArchiveTrigger::Schedule, s) == 0);
         CHECK(host.zips.empty());
         CHECK(ini.Value("Settings", "LastArchiveTime").empty());
     }
     SUBCASE("Shutdown Without Archiving reports 1") {
-        host.pendingAnswers = {CPendingArchiveDlg::kShutdownWithoutArchiving};
-        CHECK(run.Run(1, 8, s) == 1);
+        host.pendingAnswers = {kPendingShutdownWithoutArchiving};
+        CHECK(run.Run(ArchiveTrigger::Shutdown, s) == 1);
         CHECK(host.modeSeen == CPendingArchiveDlg::kShutdownMode);
         CHECK(host.zips.empty());
     }
     SUBCASE("Run Archiver shows the main window") {
-        host.pendingAnswers = {3};
-        CHECK(run.Run(0, 0, s) == 0);
+        host.pendingAnswers = {kPendingRunArchiver};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 0);
         CHECK(host.mainShown == 1);
         CHECK(host.modeSeen == 0);
     }
     SUBCASE("Custom Archive opens the editor with the pending files") {
-        host.pendingAnswers = {4};
-        CHECK(run.Run(0, 0, s) == 0);
+        host.pendingAnswers = {kPendingCustomArchive};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 0);
         CHECK(host.editors == 1);
     }
     SUBCASE("Edit Settings shows the settings and asks again") {
-        host.pendingAnswers = {CPendingArchiveDlg::kEditSettings, 1};
-        CHECK(run.Run(0, 0, s) == 1);
+        host.pendingAnswers = {kPendingEditSettings, kPendingArchiveNow};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
         CHECK(host.settingsOpened == 1);
         CHECK(host.dialogs == 2);
         CHECK(host.zips.size() == 1);
     }
     SUBCASE("Exit and Reset Pending List records the time the list was taken") {
-        host.pendingAnswers = {CPendingArchiveDlg::kExitAndResetPending};
-        CHECK(run.Run(0, 0, s) == 0);
+        host.pendingAnswers = {kPendingExitAndReset};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 0);
         CHECK(host.zips.empty());
         CHECK(ini.Value("Settings", "LastArchiveTime") == "06,05,2026,07,08,09");
     }
@@ -286,7 +285,7 @@ TEST_CASE("a learned type sorts the pending files again") {
     host.learnChangesOnce = 1;
     SettingsRecord s = Monitoring();
     CAutoArchiveRun run(host);
-    run.Run(0, 0, s);
+    run.Run(ArchiveTrigger::Command, s);
     CHECK(host.learnCalls == 2);
     REQUIRE(host.zips.size() == 1);
     CHECK(host.zips[0].list == "\"C:\\a.txt\" \"C:\\b.xyz\"");
@@ -297,10 +296,10 @@ TEST_CASE("after a shut-down run without changed folders the directory list is n
     FakeHost host;
     SettingsRecord s = Monitoring();
     CAutoArchiveRun run(host);
-    run.Run(1, 8, s);
+    run.Run(ArchiveTrigger::Shutdown, s);
     CHECK(host.rebuilds == 0);
     host.directoryChanged = true;
-    run.Run(1, 8, s);
+    run.Run(ArchiveTrigger::Shutdown, s);
     CHECK(host.rebuilds == 1);
     CHECK_FALSE(host.directoryChanged);
 }

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
 #include "autoarchive/ChangeListBuilder.h"
-#include "browser/KnownArchiveSink.h"
+#include "autoarchive/KnownArchiveSink.h"
 #include "tests/unit/TestDrive.h"
 #include "tests/unit/TestIni.h"
 
@@ -90,17 +89,9 @@ private:
     std::vector<std::pair<std::string, FileTicks>> m_folders;
 };
 
-// The live settings for one test (silent by default: no progress window).
-class BuildSettings {
-public:
-    explicit BuildSettings(int prompts = kPromptSilent) : m_saved(gSettings) {
-        gSettings = SettingsRecord();
-        gSettings.Prompts = prompts;
-    }
-    ~BuildSettings() { gSettings = m_saved; }
-
-private:
-    SettingsRecord m_saved;
+// The settings a change list test builds with (silent by default: no progress window).
+struct BuildSettings : SettingsRecord {
+    explicit BuildSettings(int prompts = kPromptSilent) { Prompts = prompts; }
 };
 
 }  // namespace tb

@@ -8,17 +8,21 @@
 #include "autoarchive/ChangeListBuilder.h"
 #include "doctest/doctest.h"
 #include "res/resource.h"
-#include "tests/unit/ListReader.h"
 #include "tests/unit/autoarchive/ChangeListFixture.h"
+#include "tests/unit/ListReader.h"
+#include "tests/unit/TestLink.h"
 
 using namespace tb;
 
 namespace {
 
-std::set<std::string> Pending() { return std::set<std::string>(gPendingList.begin(), gPendingList.end()); }
+std::set<std::string> Pending(const CChangeListBuilder& builder) {
+    return std::set<std::string>(builder.PendingList().begin(), builder.PendingList().end());
+}
 
-size_t IndexOf(const std::string& path) {
-    return size_t(std::find(gPendingList.begin(), gPendingList.end(), path) - gPendingList.begin());
+size_t IndexOf(const CChangeListBuilder& builder, const std::string& path) {
+    const std::vector<std::string>& pending = builder.PendingList();
+    return size_t(std::find(pending.begin(), pending.end(), path) - pending.begin());
 }
 
 }  // namespace
@@ -35,9 +39,9 @@ TEST_CASE("only entries later than the last archive time are listed, to the 100 
     tree.Stamp();
 
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
     CHECK(builder.BuildChangeList() == 1);
-    CHECK(gPendingList == std::vector<std::string>{"X:\\EQ\\later.txt"});
+    CHECK(builder.PendingList() == std::vector<std::string>{"X:\\EQ\\later.txt"});
     CHECK(builder.DirectoryChanged() == 0);
 }
 
@@ -57,9 +61,9 @@ TEST_CASE("a changed root lists only its own newer entries") {
     tree.Stamp();
 
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
     CHECK(builder.BuildChangeList() == 2);
-    CHECK(Pending() == std::set<std::string>{"X:\\new.txt", "X:\\NEWDIR"});
+    CHECK(Pending(builder) == std::set<std::string>{"X:\\new.txt", "X:\\NEWDIR"});
     CHECK(builder.DirectoryChanged() == 1);
     builder.ClearDirectoryChanged();
     CHECK(builder.DirectoryChanged() == 0);
@@ -82,13 +86,31 @@ TEST_CASE("a recorded first-level directory lists its own entries, a second-leve
     tree.Stamp();
 
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
     CHECK(builder.BuildChangeList() == 6);
-    CHECK(Pending() == std::set<std::string>{"X:\\A\\top.txt", "X:\\A\\B\\f1.txt", "X:\\A\\B\\C", "X:\\A\\B\\C\\f2.txt",
+    CHECK(Pending(builder) == std::set<std::string>{"X:\\A\\top.txt", "X:\\A\\B\\f1.txt", "X:\\A\\B\\C", "X:\\A\\B\\C\\f2.txt",
                                              "X:\\A\\B\\C\\D\\f3.txt", "X:\\A\\B\\C\\D\\E\\f4.txt"});
     // A directory's contents come before the directory itself.
-    CHECK(IndexOf("X:\\A\\B\\C\\f2.txt") < IndexOf("X:\\A\\B\\C"));
+    CHECK(IndexOf(builder, "X:\\A\\B\\C\\f2.txt") < IndexOf(builder, "X:\\A\\B\\C"));
     CHECK(builder.DirectoryChanged() == 1);
+}
+
+TEST_CASE("a directory link back into a recorded tree is listed, never entered") {
+    TestDrive drive;
+    BuildSettings settings;
+    TestIni ini(ChangeListIni({"X:\\DOCS\\REPORT"}));
+    StampedTree tree;
+    tree.Folder("DOCS\\REPORT\\2026", false);
+    tree.NewFile("DOCS\\REPORT\\2026\\A.DOC");
+    tree.Stamp();
+    TestDirectoryLink loop(TestDrive::Path("DOCS\\REPORT\\2026\\back"), TestDrive::Path("DOCS"));
+
+    FakeArchives archives;
+    CChangeListBuilder builder(archives, settings);
+    builder.BuildChangeList();
+    const std::vector<std::string>& pending = builder.PendingList();
+    CHECK(std::count(pending.begin(), pending.end(), "X:\\DOCS\\REPORT\\2026\\A.DOC") == 1);
+    for (const std::string& path : pending) CHECK_MESSAGE(path.find("\\back\\") == std::string::npos, path);
 }
 
 TEST_CASE("a directory met twice in a row is scanned once") {
@@ -101,7 +123,7 @@ TEST_CASE("a directory met twice in a row is scanned once") {
     tree.NewFile("U\\u.txt");
     tree.Stamp();
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
     SUBCASE("in a row") {
         TestIni ini(ChangeListIni({"X:\\T", "X:\\T"}));
         CHECK(builder.BuildChangeList() == 1);
@@ -109,7 +131,7 @@ TEST_CASE("a directory met twice in a row is scanned once") {
     SUBCASE("with another between") {
         TestIni ini(ChangeListIni({"X:\\T", "X:\\U", "X:\\T"}));
         CHECK(builder.BuildChangeList() == 3);
-        CHECK(gPendingList == std::vector<std::string>{"X:\\T\\t.txt", "X:\\U\\u.txt", "X:\\T\\t.txt"});
+        CHECK(builder.PendingList() == std::vector<std::string>{"X:\\T\\t.txt", "X:\\U\\u.txt", "X:\\T\\t.txt"});
     }
 }
 
@@ -126,9 +148,9 @@ TEST_CASE("a changed data.ZIP is listed and offered to the known-archive list") 
     tree.Stamp();
 
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
     CHECK(builder.BuildChangeList() == 3);
-    CHECK(Pending() == std::set<std::string>{"X:\\Z\\data.ZIP", "X:\\Z\\notes.zip.txt", "X:\\Z\\archive.zipx"});
+    CHECK(Pending(builder) == std::set<std::string>{"X:\\Z\\data.ZIP", "X:\\Z\\notes.zip.txt", "X:\\Z\\archive.zipx"});
     CHECK(archives.offered == std::vector<std::string>{"X:\\Z\\data.ZIP"});
     CHECK(archives.refreshes == 1);
     CHECK(builder.ProgressWindow() == nullptr);  // closed at the end
@@ -153,7 +175,7 @@ TEST_CASE("abort ends the build and keeps what was found") {
     TestIni ini(ChangeListIni(changes));
 
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
     // The user presses "Abort Operation" while the first directory is scanned.
     archives.onAdd = [&](const std::string&) {
         HWND dialog = builder.ProgressWindow();
@@ -162,11 +184,11 @@ TEST_CASE("abort ends the build and keeps what was found") {
                        LPARAM(::GetDlgItem(dialog, IDC_PROG_ABORT)));
     };
     const int found = builder.BuildChangeList();
-    CHECK(found == int(gPendingList.size()));
+    CHECK(found == int(builder.PendingList().size()));
     CHECK(found >= 2);
     CHECK(found < 11);
-    CHECK(Pending().count("X:\\P0\\first.zip") == 1);
-    CHECK(Pending().count("X:\\P0\\second.txt") == 1);
+    CHECK(Pending(builder).count("X:\\P0\\first.zip") == 1);
+    CHECK(Pending(builder).count("X:\\P0\\second.txt") == 1);
     CHECK(archives.refreshes == 1);  // the archive it met is still shown
     MESSAGE("the build stopped after " << found << " of 11 entries");
 }
@@ -174,19 +196,20 @@ TEST_CASE("abort ends the build and keeps what was found") {
 TEST_CASE("an empty change record list gives an empty pending list") {
     TestDrive drive;
     BuildSettings settings(0);
-    gPendingList = {"left from before"};
     TestIni ini("[Changes]\r\nDir1=\r\nDir2=X:\\STALE\r\n");
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
+    builder.AddChangedFile("left from before");
     CHECK(builder.BuildChangeList() == 0);
-    CHECK(gPendingList.empty());
+    CHECK(builder.PendingList().empty());
     CHECK(archives.refreshes == 0);
 }
 
 TEST_CASE("the change record list is read from Dir0 on, and reset by emptying Dir1") {
     TestIni ini("[Changes]\r\nDir1=X:\\A\r\nDir2=X:\\B\r\nDir3=\r\nDir4=X:\\D\r\n");
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    const BuildSettings settings;
+    CChangeListBuilder builder(archives, settings);
     CHECK(builder.ReadChangeRecord(CChangeListBuilder::kResetReadCounter).empty());  // Dir0
     CHECK(builder.ReadChangeRecord(0) == "X:\\A");
     CHECK(builder.ReadChangeRecord(0) == "X:\\B");

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "app/Settings.h"
 #include "autoarchive/FileSizeLimitDlg.h"
 #include "autoarchive/ProgressDlg.h"
+#include "common/Settings.h"
 #include "doctest/doctest.h"
 #include "framework/Window.h"
 #include "res/resource.h"

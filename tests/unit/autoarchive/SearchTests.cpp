@@ -9,14 +9,16 @@
 #include "framework/Shell.h"
 #include "framework/Text.h"
 #include "res/resource.h"
-#include "tests/unit/ListReader.h"
 #include "tests/unit/autoarchive/ChangeListFixture.h"
+#include "tests/unit/ListReader.h"
 
 using namespace tb;
 
 namespace {
 
-std::set<std::string> Results() { return std::set<std::string>(gSearchResults.begin(), gSearchResults.end()); }
+std::set<std::string> Results(const CChangeListBuilder& builder) {
+    return std::set<std::string>(builder.SearchResults().begin(), builder.SearchResults().end());
+}
 
 }  // namespace
 
@@ -33,19 +35,19 @@ TEST_CASE("a search finds newer entries in the folder, or in its whole tree") {
     tree.NewFile("S\\SUB\\DEEP\\c.zip");
     tree.Stamp();
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
 
     CHECK(builder.SearchChangedFiles("", tree.Last(), 0) == 1);  // a fresh count
     CHECK(builder.FoundFileCount() == 0);
 
     SUBCASE("the folder only") {
         CHECK(builder.SearchChangedFiles("X:\\S", tree.Last(), 0) == 2);
-        CHECK(Results() == std::set<std::string>{"X:\\S\\a.txt", "X:\\S\\NEWSUB"});
+        CHECK(Results(builder) == std::set<std::string>{"X:\\S\\a.txt", "X:\\S\\NEWSUB"});
         CHECK(archives.offered.empty());
     }
     SUBCASE("the whole tree, one trailing backslash ignored") {
         CHECK(builder.SearchChangedFiles("X:\\S\\", tree.Last(), 1) == 4);
-        CHECK(Results() == std::set<std::string>{"X:\\S\\a.txt", "X:\\S\\NEWSUB", "X:\\S\\SUB\\b.txt",
+        CHECK(Results(builder) == std::set<std::string>{"X:\\S\\a.txt", "X:\\S\\NEWSUB", "X:\\S\\SUB\\b.txt",
                                                  "X:\\S\\SUB\\DEEP\\c.zip"});
         CHECK(archives.offered == std::vector<std::string>{"X:\\S\\SUB\\DEEP\\c.zip"});
         CHECK(archives.refreshes == 1);
@@ -53,10 +55,10 @@ TEST_CASE("a search finds newer entries in the folder, or in its whole tree") {
     SUBCASE("the count goes on until a search of \"\" resets it") {
         CHECK(builder.SearchChangedFiles("X:\\S", tree.Last(), 0) == 2);
         CHECK(builder.SearchChangedFiles("X:\\S", tree.Last(), 0) == 4);
-        CHECK(gSearchResults.size() == 4);
+        CHECK(builder.SearchResults().size() == 4);
         CHECK(builder.SearchChangedFiles("", tree.Last(), 0) == 1);
         CHECK(builder.SearchChangedFiles("X:\\S", tree.Last(), 0) == 2);
-        CHECK(gSearchResults.size() == 2);
+        CHECK(builder.SearchResults().size() == 2);
     }
     SUBCASE("a folder that cannot be read") {
         CHECK(builder.SearchChangedFiles("X:\\NOWHERE", tree.Last(), 1) == 0);
@@ -79,16 +81,16 @@ TEST_CASE("the Java packages folder of the Windows directory is never searched")
     ::CloseHandle(handle);
 
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
     builder.SearchChangedFiles("", 0, 0);
     CHECK(builder.SearchChangedFiles(lib, 0, 1) == 1);
     CHECK(builder.SearchChangedFiles(lib, 0, 0) == 1);
     CHECK(builder.SearchChangedFiles(ToUpper(java + "\\Packages"), 0, 1) == 1);
-    CHECK(gSearchResults.empty());
+    CHECK(builder.SearchResults().empty());
     // From above, the folder itself is met as an entry but not entered.
     if (!hadJava) {
         CHECK(builder.SearchChangedFiles(java, 0, 1) == 1);
-        CHECK(Results() == std::set<std::string>{java + "\\Packages"});
+        CHECK(Results(builder) == std::set<std::string>{java + "\\Packages"});
     }
 
     ::DeleteFileA(file.c_str());
@@ -106,7 +108,7 @@ TEST_CASE("an aborted search returns -1 and keeps what it found") {
     for (int i = 0; i < 20; ++i) tree.NewFile("AB\\archive" + std::to_string(i) + ".zip");
     tree.Stamp();
     FakeArchives archives;
-    CChangeListBuilder builder(archives);
+    CChangeListBuilder builder(archives, settings);
     archives.onAdd = [&](const std::string&) {
         HWND dialog = builder.ProgressWindow();
         REQUIRE(dialog != nullptr);
@@ -115,9 +117,9 @@ TEST_CASE("an aborted search returns -1 and keeps what it found") {
     };
     builder.SearchChangedFiles("", tree.Last(), 1);
     CHECK(builder.SearchChangedFiles("X:\\AB", tree.Last(), 1) == -1);
-    CHECK(builder.FoundFileCount() == int(gSearchResults.size()));
-    CHECK(gSearchResults.size() >= 1);
-    CHECK(gSearchResults.size() < 20);
+    CHECK(builder.FoundFileCount() == int(builder.SearchResults().size()));
+    CHECK(builder.SearchResults().size() >= 1);
+    CHECK(builder.SearchResults().size() < 20);
     CHECK(builder.ProgressWindow() == nullptr);
-    MESSAGE("the search stopped after " << gSearchResults.size() << " of 20 entries");
+    MESSAGE("the search stopped after " << builder.SearchResults().size() << " of 20 entries");
 }

@@ -90,9 +90,6 @@ TEST_CASE("the three sorts and their directions") {
         for (const auto& e : list.Entries()) out += CKnownArchiveList::NameOf(e.path).substr(0, 1);
         return out;
     };
-    gArchiveSortByName = 0;
-    gArchiveSortByDate = 1;
-    gArchiveSortByLocation = 1;
     list.SortByName();
     CHECK(names() == "abg");  // first by name: ascending
     list.SortByName();

@@ -11,6 +11,7 @@
 #include "tests/unit/ListReader.h"
 #include "tests/unit/TestDrive.h"
 #include "tests/unit/TestIni.h"
+#include "tests/unit/TestLink.h"
 
 using namespace tb;
 
@@ -81,4 +82,15 @@ TEST_CASE("a rebuild stopped by the quit flag leaves the old list; one with no d
     CHECK(ReadListKeyByKey(ini, "Directories") == std::vector<std::string>{"C:\\OLD", "C:\\OLD\\TWO"});
     CHECK(RebuildDirectoryList(ChangeTrackingSettings()) == 1);
     CHECK(ReadListKeyByKey(ini, "Directories").empty());
+}
+
+TEST_CASE("directory links are neither listed nor entered") {
+    TestDrive drive;
+    TestDrive::MakeDirs("ALPHA\\ONE");
+    TestIni ini;
+    TestDirectoryLink loop(TestDrive::Path("ALPHA\\back"), TestDrive::Root());
+    TestDirectoryLink side(TestDrive::Path("SIDE"), TestDrive::Path("ALPHA"));
+    REQUIRE(RebuildDirectoryList(OnlyTestDrive()) == 1);
+    CHECK(ReadListKeyByKey(ini, "Directories") ==
+          std::vector<std::string>{TestDrive::Root(), "X:\\ALPHA", "X:\\ALPHA\\ONE"});
 }

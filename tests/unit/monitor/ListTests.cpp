@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "common/NumberedList.h"
 #include "doctest/doctest.h"
 #include "monitor/ChangeMonitor.h"
-#include "monitor/NumberedList.h"
 #include "tests/unit/ListReader.h"
 #include "tests/unit/TestIni.h"
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
 #include "doctest/doctest.h"
 #include "monitor/ChangeMonitor.h"
 #include "monitor/DirectoryListWorker.h"
@@ -20,22 +19,18 @@ namespace {
 
 constexpr DWORD kArmLimit = 60000;  // arming a handful of watches takes milliseconds
 
-// The live settings for one test, restored afterwards.
-class LiveSettings {
-public:
-    LiveSettings() : m_saved(gSettings) {
-        gSettings = SettingsRecord();
-        gSettings.Drives = kDrivesCustom;
-        gSettings.CustomDriveList = TestDrive::Root().substr(0, 1);
+// The live settings of one test: the test drive only.
+struct LiveSettings : SettingsRecord {
+    LiveSettings() {
+        Drives = kDrivesCustom;
+        CustomDriveList = TestDrive::Root().substr(0, 1);
     }
-    ~LiveSettings() { gSettings = m_saved; }
-
-private:
-    SettingsRecord m_saved;
 };
 
 // Writes the directory list of the test drive as a rebuild does.
-void ListTestDrive() { REQUIRE(RebuildDirectoryList(ChangeTrackingSettings::From(gSettings)) == 1); }
+void ListTestDrive(const SettingsRecord& settings) {
+    REQUIRE(RebuildDirectoryList(ChangeTrackingSettings::From(settings)) == 1);
+}
 
 std::set<std::string> Recorded(const TestIni& ini) {
     auto list = ReadListKeyByKey(ini, "Changes");
@@ -49,9 +44,9 @@ TEST_CASE("a write is recorded as its root, first-level or second-level director
     for (const char* dir : {"DOCS\\REPORT\\2026", "DOCS\\OTHER", "QUIET\\SUB"}) TestDrive::MakeDirs(dir);
     TestIni ini;
     LiveSettings settings;
-    ListTestDrive();
+    ListTestDrive(settings);
 
-    CChangeMonitor monitor;
+    CChangeMonitor monitor(settings);
     REQUIRE(monitor.WaitUntilArmed(kArmLimit));
     CHECK(monitor.ArmedWatches() == 6);
     TestDrive::WriteSeen("root.txt");
@@ -70,9 +65,9 @@ TEST_CASE("a directory is recorded once, and not again after Resume") {
     for (const char* dir : {"ONE\\TWO", "OTHER"}) TestDrive::MakeDirs(dir);
     TestIni ini;
     LiveSettings settings;
-    ListTestDrive();
+    ListTestDrive(settings);
 
-    CChangeMonitor monitor;
+    CChangeMonitor monitor(settings);
     REQUIRE(monitor.WaitUntilArmed(kArmLimit));
     TestDrive::WriteSeen("ONE\\TWO\\a.txt");
     TestDrive::WriteSeen("ONE\\TWO\\b.txt");
@@ -95,14 +90,14 @@ TEST_CASE("listed, temporary and recycled folders are not watched") {
     for (const char* dir : {"DATA\\OLD", "DATA2", "WIN\\TEMP", "WIN\\SYS", "RECYCLED"}) TestDrive::MakeDirs(dir);
     TestIni ini;
     LiveSettings settings;
-    gSettings.Drives |= kDrivesExcludeTemp;
-    gSettings.ExcludeDirList = "x:\\data2;;X:\\DATA";
+    settings.Drives |= kDrivesExcludeTemp;
+    settings.ExcludeDirList = "x:\\data2;;X:\\DATA";
     char savedTmp[MAX_PATH] = {};
     const bool hadTmp = ::GetEnvironmentVariableA("TMP", savedTmp, MAX_PATH) != 0;
     ::SetEnvironmentVariableA("TMP", "X:\\WIN\\TEMP\\");
-    ListTestDrive();
+    ListTestDrive(settings);
 
-    CChangeMonitor monitor;
+    CChangeMonitor monitor(settings);
     REQUIRE(monitor.WaitUntilArmed(kArmLimit));
     // Watched: the root, DATA\OLD, WIN\SYS. Not: DATA, DATA2, WIN, WIN\TEMP, RECYCLED.
     CHECK(monitor.ArmedWatches() == 3);
@@ -128,7 +123,7 @@ TEST_CASE("directories that are gone or vanish while watched do not stop the wat
     TestIni ini(text);
     LiveSettings settings;
 
-    CChangeMonitor monitor;
+    CChangeMonitor monitor(settings);
     REQUIRE(monitor.WaitUntilArmed(kArmLimit));
     CHECK(monitor.ArmedWatches() == 3);
     ::RemoveDirectoryA("X:\\GOES\\AWAY");
@@ -143,9 +138,9 @@ TEST_CASE("the named event makes the monitor look at its watches without stoppin
     TestDrive::MakeDirs("POKED\\SUB");
     TestIni ini;
     LiveSettings settings;
-    ListTestDrive();
+    ListTestDrive(settings);
 
-    CChangeMonitor monitor;
+    CChangeMonitor monitor(settings);
     REQUIRE(monitor.WaitUntilArmed(kArmLimit));
     TestDrive::WriteSeen("POKED\\SUB\\a.txt");
     HANDLE event = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kMonitorStopEventName);
@@ -165,7 +160,7 @@ TEST_CASE("an empty directory list arms nothing; shut-down ends the thread from 
     LiveSettings settings;
     for (int state = 0; state < 3; ++state) {  // watching, paused, just started
         CAPTURE(state);
-        CChangeMonitor monitor;
+        CChangeMonitor monitor(settings);
         if (state == 0) {
             REQUIRE(monitor.WaitUntilArmed(kArmLimit));
             CHECK(monitor.ArmedWatches() == 0);

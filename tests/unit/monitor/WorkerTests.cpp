@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
 #include "doctest/doctest.h"
 #include "monitor/DirectoryListWorker.h"
 #include "tests/unit/ListReader.h"
@@ -45,7 +44,8 @@ constexpr auto kHangGuard = std::chrono::seconds(120);
 
 TEST_CASE("no hand-over is lost when a request races the worker going idle") {
     std::atomic<int> runs{0};
-    CDirectoryListWorker worker([&](const ChangeTrackingSettings&, const std::atomic<int>&) {
+    const SettingsRecord live;
+    CDirectoryListWorker worker(live, [&](const ChangeTrackingSettings&, const std::atomic<int>&) {
         ++runs;
         return 1;
     });
@@ -66,7 +66,8 @@ TEST_CASE("no hand-over is lost when a request races the worker going idle") {
 TEST_CASE("the busy flag stays set until the job has finished") {
     Latch started, release;
     std::atomic<bool> finished{false};
-    CDirectoryListWorker worker([&](const ChangeTrackingSettings&, const std::atomic<int>&) {
+    const SettingsRecord live;
+    CDirectoryListWorker worker(live, [&](const ChangeTrackingSettings&, const std::atomic<int>&) {
         started.Set();
         release.Wait(kHangGuard);
         finished = true;
@@ -87,18 +88,16 @@ TEST_CASE("the worker rebuilds the directory list of the drives selected at the 
     TestDrive drive;
     TestDrive::MakeDirs("WORK\\SUB");
     TestIni ini;
-    const SettingsRecord saved = gSettings;
-    gSettings = SettingsRecord();  // no drives selected yet
-    CDirectoryListWorker worker;
-    gSettings.Drives = kDrivesCustom;
-    gSettings.CustomDriveList = TestDrive::Root().substr(0, 1);
+    SettingsRecord live;  // no drives selected yet
+    CDirectoryListWorker worker(live);
+    live.Drives = kDrivesCustom;
+    live.CustomDriveList = TestDrive::Root().substr(0, 1);
     REQUIRE(worker.Request(kJobRebuildDirectoryList) == 1);
     REQUIRE(worker.Request(kJobNone) == 1);
     CHECK(ReadListKeyByKey(ini, "Directories") == std::vector<std::string>{"X:\\", "X:\\WORK", "X:\\WORK\\SUB"});
     CHECK(worker.Shutdown());
     CHECK(worker.ThreadEnded());
     CHECK(worker.Request(kJobRebuildDirectoryList) == 0);  // nothing is handed to an ended worker
-    gSettings = saved;
 }
 
 TEST_CASE("shut-down ends the worker in the middle of a rebuild of a large drive") {
@@ -115,7 +114,8 @@ TEST_CASE("shut-down ends the worker in the middle of a rebuild of a large drive
     ChangeTrackingSettings settings;
     settings.Drives = kDrivesCustom;
     settings.CustomDriveList = TestDrive::Root().substr(0, 1);
-    CDirectoryListWorker worker([&](const ChangeTrackingSettings&, const std::atomic<int>& quit) {
+    const SettingsRecord live;
+    CDirectoryListWorker worker(live, [&](const ChangeTrackingSettings&, const std::atomic<int>& quit) {
         started.Set();
         result = RebuildDirectoryList(settings, &quit);
         return result.load();

@@ -66,9 +66,8 @@ inline bool MakeArchive(const std::string& archive, const std::string& folder, c
         ~Restore() { SetCurrentDirectoryW(folder); }
     } restore{previous};
     zl::CSilentEvents events;
-    // Limits of zero put every entry, size and offset in the ZIP64 layout.
-    zl::ZipLimits limits;
-    if (forceZip64) limits.field32 = limits.count16 = limits.newFile = 0;
+    // Limits of 0 give every record its ZIP64 form, as an archive past 4 GiB has.
+    const zl::ZipLimits limits = forceZip64 ? zl::ZipLimits{0, 0, 0} : zl::ZipLimits();
     zl::CUpdateJob job(zl::PlatformFileSystem(), &zl::PlatformCrypto(), events, limits);
     zl::UpdateOptions options;
     options.archive = archive;

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "ZipTestUtil.h"
 #include "zip/ZipEngine.h"
+#include "ZipTestUtil.h"
 
+using namespace tb;
 using namespace zt;
 
 namespace {
@@ -25,9 +26,9 @@ struct ProgressLog {
 ProgressLog g_progress;
 
 LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == kWmZipProgress || msg == kWmZipItem) {
+    if (msg == WM_TB_ZIP_PROGRESS || msg == WM_TB_ZIP_ITEM) {
         g_progress.messages.emplace_back(msg, reinterpret_cast<const char*>(lParam));
-        if (msg == kWmZipProgress) g_progress.percents.push_back(int(wParam));
+        if (msg == WM_TB_ZIP_PROGRESS) g_progress.percents.push_back(int(wParam));
         if (g_progress.engine && g_progress.specDuringCall.empty()) {
             const UnzipCommand& u = g_progress.engine->UnzipRecord();
             if (u.function == kUnzipFunctionExtract) {
@@ -61,7 +62,7 @@ std::string MakeArchive(const CTempFolder& t, int extraBits = 0) {
     CZipEngine engine;
     const std::string zip = t / "engine.zip";
     std::string list = "\"" + t / "in\\a.txt" + "\" \"" + t / "in\\b c.txt" + "\" \"" + t / "in\\sub\\deep.txt" + "\"";
-    REQUIRE(engine.ZipFiles(zip, list, kZipJobAdd | kZipQuiet | extraBits) == 1);
+    REQUIRE(engine.ZipFiles(zip, list, kZipOpAdd | kZipOptQuiet | extraBits) == 1);
     return zip;
 }
 
@@ -114,12 +115,12 @@ TEST_CASE("option bits write one switch each") {
         CAPTURE(c.bit);
         CHECK(engine.ApplyUnzipOptions(c.bit) == c.bit);
         for (size_t off : {36u, 40u, 48u, 52u}) CHECK(GetRecordInt(&engine.UnzipRecord(), off) == (off == c.offset ? 1 : 0));
-        CHECK(gZipShared.renameByNumbering == 0);
+        CHECK_FALSE(engine.RenamesByNumbering());
     }
     engine.ApplyUnzipOptions(0x08);
-    CHECK(gZipShared.renameByNumbering == 1);
+    CHECK(engine.RenamesByNumbering());
     engine.ApplyUnzipOptions(0);
-    CHECK(gZipShared.renameByNumbering == 0);
+    CHECK_FALSE(engine.RenamesByNumbering());
 
     CHECK(engine.ApplyZipOptions(0) == 0);
     CHECK(GetRecordInt(&engine.ZipRecord(), 76) == 1);   // folder names dropped unless 0x200
@@ -134,7 +135,7 @@ TEST_CASE("listing: count first, steps after it, the same archive does not recou
     const std::string zip = MakeArchive(t);
     CZipEngine engine;
     CHECK(engine.ListArchive(zip, "", -1) == 3);
-    CHECK(gZipShared.lastCount == 3);
+    CHECK(engine.LastCount() == 3);
     CHECK(engine.ListArchive(zip, "", -1) == 1);        // a second call with -1 makes no step
     std::vector<std::string> names;
     for (int i = 0; i < 3; ++i) {
@@ -154,6 +155,16 @@ TEST_CASE("listing: count first, steps after it, the same archive does not recou
     CHECK(std::string(engine.EntryInfo().path) == "a.txt");
     CZipEngine other;
     CHECK(other.ListArchive(t / "missing.zip", "", -1) == 0);
+
+    // The helpers count afresh every time, also an archive that grew meanwhile.
+    CHECK(engine.CountEntries(zip) == 3);
+    WriteBytes(t / "in\\more.txt", "more");
+    CZipEngine writer;
+    REQUIRE(writer.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 1);
+    CHECK(engine.CountEntries(zip) == 4);
+    std::vector<std::string> listed;
+    for (int i = 0; i < 4; ++i) listed.push_back(engine.NextEntry(zip).path);
+    CHECK(listed == std::vector<std::string>{"a.txt", "b c.txt", "deep.txt", "more.txt"});
 }
 
 TEST_CASE("extracting: spec quoting, trailing backslash, index jobs and the early refusal") {
@@ -175,7 +186,6 @@ TEST_CASE("extracting: spec quoting, trailing backslash, index jobs and the earl
     CHECK(Exists(t / "two\\a.txt"));
     CHECK(Exists(t / "two\\deep.txt"));
 
-    ZipEngineShared before = gZipShared;
     CZipEngine idle;
     CHECK(idle.ExtractFiles(zip, "", t / "none", -1, 0) == 0);
     CHECK(idle.UnzipRecord().function == 0);
@@ -185,7 +195,6 @@ TEST_CASE("extracting: spec quoting, trailing backslash, index jobs and the earl
     CHECK(Exists(t / "idx\\deep.txt"));
     CHECK_FALSE(Exists(t / "idx\\a.txt"));
     CHECK(idle.ExtractFiles(zip, "missing.txt", t / "idx", -1, 0x05) == 0);
-    (void)before;
     g_progress.engine = nullptr;
 }
 
@@ -194,14 +203,14 @@ TEST_CASE("zip jobs: the first job bit chooses, options apply to the add job onl
     const std::string zip = MakeArchive(t);
     CZipEngine engine;
     engine.m_password = "pw";
-    CHECK(engine.ZipFiles(zip, "\"b c.txt\"", kZipJobDelete | kZipEncrypt) == 1);
+    CHECK(engine.ZipFiles(zip, "\"b c.txt\"", kZipOpDelete | kZipOptEncrypt) == 1);
     CHECK(engine.ZipRecord().function == kZipFunctionDelete);
     CHECK(engine.ZipRecord().encrypt == 0);
     CHECK(engine.ZipRecord().noFolderNames == 0);
     CHECK(engine.ListArchive(zip, "", -1) == 2);
 
     WriteBytes(t / "in\\secret.txt", "classified");
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\secret.txt" + "\"", 0x420 | kZipQuiet) == 1);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\secret.txt" + "\"", 0x420 | kZipOptQuiet) == 1);
     CHECK(engine.ZipRecord().function == kZipFunctionAdd);
     CHECK(engine.ZipRecord().encrypt == 1);
     CHECK(engine.ZipRecord().noFolderNames == 1);
@@ -220,9 +229,9 @@ TEST_CASE("zip jobs: the first job bit chooses, options apply to the add job onl
     CHECK(ReadBytes(t / "x\\secret.txt") == "classified");
 
     CHECK(engine.ZipFiles(zip, "\"a.txt\"", 0x200) == 0);     // no job bit
-    CHECK(engine.ZipFiles("", "\"a.txt\"", kZipJobAdd) == 0);
+    CHECK(engine.ZipFiles("", "\"a.txt\"", kZipOpAdd) == 0);
     // Job 0x40 (freshen) is reachable: nothing newer, nothing to do.
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\a.txt" + "\"", kZipJobFunction3 | kZipQuiet) == 0);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\a.txt" + "\"", kZipOpFreshen | kZipOptQuiet) == 0);
     CHECK(engine.ZipRecord().function == kZipFunctionFreshen);
 }
 
@@ -233,14 +242,13 @@ TEST_CASE("progress messages go to the progress window; an abort stops the job a
     HWND window = ProgressWindow();
     CZipEngine engine(window);
     CHECK(engine.ProgressWindow() == window);
-    CHECK(gZipShared.progressWindow == window);
     g_progress = ProgressLog();
     WriteBytes(t / "in\\more.txt", Text(20000, 5));
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipJobAdd | kZipQuiet) == 1);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\more.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 1);
     bool sawItem = false, sawProgress = false;
     for (auto& m : g_progress.messages) {
-        if (m.first == kWmZipItem && m.second == "more.txt") sawItem = true;
-        if (m.first == kWmZipProgress) sawProgress = true;
+        if (m.first == WM_TB_ZIP_ITEM && m.second == "more.txt") sawItem = true;
+        if (m.first == WM_TB_ZIP_PROGRESS) sawProgress = true;
     }
     CHECK(sawItem);
     CHECK(sawProgress);
@@ -251,12 +259,16 @@ TEST_CASE("progress messages go to the progress window; an abort stops the job a
     g_progress.engine = &engine;
     g_progress.abortOnFirst = true;
     WriteBytes(t / "in\\other.txt", Text(20000, 6));
-    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipJobAdd | kZipQuiet) == 0);
+    CHECK(engine.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 0);
     CHECK(ReadBytes(zip) == now);
-    CHECK(gZipShared.abort == 1);
-    // The flag stays until the next engine is made.
+    CHECK(engine.AbortRequested());
+    // The abort belongs to that engine: another engine's job runs to its end.
     CZipEngine next(window);
-    CHECK(gZipShared.abort == 0);
+    CHECK_FALSE(next.AbortRequested());
+    g_progress = ProgressLog();
+    CHECK(next.ZipFiles(zip, "\"" + t / "in\\other.txt" + "\"", kZipOpAdd | kZipOptQuiet) == 1);
+    CHECK(g_progress.percents.back() == 100);
+    CHECK(engine.AbortRequested());
     g_progress = ProgressLog();
     CHECK(next.SetProgressWindow(nullptr) == nullptr);
     CHECK(next.ProgressWindow() == window);
@@ -276,18 +288,19 @@ TEST_CASE("the message callback cuts the library's name out of the text") {
 TEST_CASE("rename by numbering picks the first free .NNN name, only when the flag is set and the file exists") {
     CTempFolder t;
     char name[kZipRenameBufferSize];
+    CZipEngine engine;
     auto rename = [&](const std::string& path) {
         std::strcpy(name, path.c_str());
-        CHECK(CZipEngine::RenameCallback(name, nullptr) == 0);
+        CHECK(CZipEngine::RenameCallback(name, &engine) == 0);
         return std::string(name);
     };
     WriteBytes(t / "report.doc", "1");
     WriteBytes(t / "noext", "1");
     WriteBytes(t / ".profile", "1");
     WriteBytes(t / "dir.v2\\file", "1");
-    gZipShared.renameByNumbering = 0;
+    engine.ApplyUnzipOptions(0);
     CHECK(rename(t / "report.doc") == t / "report.doc");
-    gZipShared.renameByNumbering = 1;
+    engine.ApplyUnzipOptions(kUnzipOptRenameByNumber);
     CHECK(rename(t / "report.doc") == t / "report.001.doc");
     WriteBytes(t / "report.001.doc", "2");
     CHECK(rename(t / "report.doc") == t / "report.002.doc");
@@ -301,7 +314,6 @@ TEST_CASE("rename by numbering picks the first free .NNN name, only when the fla
         WriteBytes(t / ("report." + std::string(number) + ".doc"), "n");
     }
     CHECK(rename(t / "report.doc") == t / "report.doc");   // all 99 taken
-    gZipShared.renameByNumbering = 0;
 }
 
 TEST_CASE("extracting with rename by numbering keeps both files") {
@@ -321,5 +333,4 @@ TEST_CASE("extracting with rename by numbering keeps both files") {
     CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1, 0x01 | 0x04 | 0x10) == 1);
     CHECK(ReadBytes(t / "out\\a.txt") == "again");
     CHECK(Exists(t / "out\\deep.txt"));
-    gZipShared.renameByNumbering = 0;
 }

@@ -1,8 +1,8 @@
-#include "app/Settings.h"
+#include "common/Settings.h"
 
 #include <tuple>
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "framework/Text.h"
 
 namespace tb {

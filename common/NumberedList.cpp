@@ -1,10 +1,10 @@
-#include "monitor/NumberedList.h"
+#include "common/NumberedList.h"
 
 #include <windows.h>
 
 #include <cstring>
 
-#include "app/Profile.h"
+#include "common/Profile.h"
 #include "framework/Text.h"
 
 namespace tb {

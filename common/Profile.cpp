@@ -1,4 +1,4 @@
-#include "app/Profile.h"
+#include "common/Profile.h"
 
 #include <windows.h>
 

@@ -1,32 +1,31 @@
 #pragma once
-// The automatic archive run as the program runs it: the main view's change
-// tracking, dialogs, ZIP engine and archive list behind IArchiveRunHost.
-
-#include <windows.h>
+// The automatic archive run as the program runs it: the controller's change
+// tracking, the real dialogs, the ZIP engine and the main view behind
+// IArchiveRunHost.
 
 #include "autoarchive/ArchiveRun.h"
 
 namespace tb {
 
-class CTallyboxView;
+class CAutoArchiveController;
 
-class CViewArchiveHost : public IArchiveRunHost {
+class CProgramArchiveHost : public IArchiveRunHost {
 public:
-    explicit CViewArchiveHost(CTallyboxView& view) : m_view(view) {}
+    explicit CProgramArchiveHost(CAutoArchiveController& controller) : m_controller(controller) {}
 
     time_t Now() override;
     unsigned long long NowTicks() override;
     void PauseMonitor() override;
     void ResumeMonitor() override;
-    int BuildChangeList() override;
+    std::vector<std::string> BuildChangeList() override;
     bool DirectoryChanged() override;
     void ClearDirectoryChanged() override;
     void RequestRebuildAndRestart() override;
     void OpenSettings() override;
     int LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings) override;
     OversizeAnswer AskOversize(const std::string& path, unsigned long long size) override;
-    int ShowPendingDialog(const std::vector<std::string>& archive, const std::vector<std::string>& skipped,
-                          int modeFlags) override;
+    PendingAnswer ShowPendingDialog(const std::vector<std::string>& archive, const std::vector<std::string>& skipped,
+                                    int modeFlags) override;
     void OpenEditorWithPending() override;
     void ShowMainWindow() override;
     void ShowError(const std::string& text) override;
@@ -35,8 +34,7 @@ public:
     void ShowArchive(const std::string& archive) override;
 
 private:
-    HWND Owner() const;
-    CTallyboxView& m_view;
+    CAutoArchiveController& m_controller;
 };
 
 }  // namespace tb

@@ -1,0 +1,55 @@
+#pragma once
+// How the main frame and the main view meet automatic archiving, in both
+// directions: IArchiveControl is what they ask of it (start and stop, the
+// archive run, the settings sheet, the view's timers, the shut-down question),
+// IArchiveViewHost what it asks of the view (the known-archive list, showing
+// an archive, the archive editor).
+
+#include <windows.h>
+
+#include <string>
+
+#include "autoarchive/KnownArchiveSink.h"
+
+namespace tb {
+
+// What started an automatic archive run.
+enum class ArchiveTrigger {
+    Command,   // command 32772 ("Archive Now" on the toolbar)
+    Schedule,  // the view's schedule tick: the time of day, or every N hours
+    Shutdown,  // Windows is shutting down or logging off
+};
+
+class IArchiveControl {
+public:
+    virtual ~IArchiveControl() = default;
+    // Once the view's window exists (its first update): the schedule starts
+    // on it; `owner` owns the dialogs and the progress window.
+    virtual void Start(HWND viewWindow, HWND owner) = 0;
+    // As the view's window goes: change tracking stops and the schedule ends.
+    virtual void Stop() = 0;
+    // 1 when the run finished, had nothing to do, or the user chose "Shutdown
+    // Without Archiving"; 0 when the user postponed or diverted it.
+    virtual int RunArchive(ArchiveTrigger trigger) = 0;
+    // The settings sheet; after OK the settings are written and the directory
+    // list rebuilt, and the monitor restarts 10 s later.
+    virtual void OpenSettings() = 0;
+    // Every timer message of the view (27, the schedule tick; 28, the restart).
+    virtual void OnViewTimer(UINT_PTR id) = 0;
+    // The "Cancel Shutdown" box of the pending archive dialog was ticked.
+    virtual bool CancelShutdownRequested() const = 0;
+    // While the archive editor is open the archive at the set time waits.
+    virtual void SetEditorOpen(bool open) = 0;
+};
+
+class IArchiveViewHost : public IKnownArchiveSink {
+public:
+    // After a run: the archive joins the known list and is shown (the list is
+    // cleared, 300 ms pass, then the archive is selected and listed).
+    virtual void ShowArchive(const std::string& archive) = 0;
+    // The pending archive dialog's "Custom Archive": the archive editor,
+    // starting with the pending files.
+    virtual void OpenEditorWithPending() = 0;
+};
+
+}  // namespace tb

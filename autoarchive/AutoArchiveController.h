@@ -1,0 +1,77 @@
+#pragma once
+// CAutoArchiveController: automatic archiving as the program runs it. It owns
+// the two background objects of change tracking (the directory-list worker and
+// the change monitor), the change list, the schedule and the flags the run
+// leaves for the rest of the program, and runs the archive when the view's
+// command, its schedule tick or Windows shut-down asks for one.
+//
+// The main frame and the view reach it through IArchiveControl; it reaches the
+// view through IArchiveViewHost. Its timers (27, the schedule tick every five
+// minutes; 28, the monitor restart 10 s after a rebuild) belong to the view's
+// window, which hands every timer message on to OnViewTimer.
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "autoarchive/ArchiveControl.h"
+#include "autoarchive/ChangeListBuilder.h"
+#include "autoarchive/Schedule.h"
+#include "common/Settings.h"
+
+namespace tb {
+
+class CChangeMonitor;
+class CDirectoryListWorker;
+
+class CAutoArchiveController : public IArchiveControl {
+public:
+    // `settings` is the live Settings record, read before: both background
+    // objects take their copy of it and their threads start at once.
+    CAutoArchiveController(SettingsRecord& settings, IArchiveViewHost& view);
+    ~CAutoArchiveController() override;
+    CAutoArchiveController(const CAutoArchiveController&) = delete;
+    CAutoArchiveController& operator=(const CAutoArchiveController&) = delete;
+
+    // IArchiveControl. Start: timer 27 starts on the view's window. Stop:
+    // waits for the worker to be idle, pauses the monitor, stops timer 27 and
+    // ends both threads.
+    void Start(HWND viewWindow, HWND owner) override;
+    void Stop() override;
+    int RunArchive(ArchiveTrigger trigger) override;
+    void OpenSettings() override;
+    void OnViewTimer(UINT_PTR id) override;
+    bool CancelShutdownRequested() const override { return m_cancelShutdown != 0; }
+    void SetEditorOpen(bool open) override { m_editorOpen = open ? 1 : 0; }
+
+    // What the archive run works with.
+    SettingsRecord& Settings() { return m_settings; }
+    IArchiveViewHost& View() { return m_view; }
+    CChangeListBuilder& ChangeList() { return m_changeList; }
+    HWND ViewWindow() const { return m_viewWindow; }
+    HWND Owner() const;
+    // The flag the pending archive dialog's "Cancel Shutdown" box sets.
+    int* CancelShutdownFlag() { return &m_cancelShutdown; }
+    void PauseMonitor();
+    void ResumeMonitor();
+    // Has the directory list rebuilt and the monitor restarted 10 s later.
+    void RequestRebuildAndRestart();
+
+    bool MonitorRestartPending() const { return m_monitorRestart != 0; }
+
+private:
+    SettingsRecord& m_settings;
+    IArchiveViewHost& m_view;
+    std::unique_ptr<CDirectoryListWorker> m_worker;
+    std::unique_ptr<CChangeMonitor> m_monitor;
+    CChangeListBuilder m_changeList;
+    ScheduleState m_schedule;
+    HWND m_viewWindow = nullptr;
+    HWND m_owner = nullptr;
+    int m_cancelShutdown = 0;
+    int m_editorOpen = 0;
+    int m_monitorRestart = 0;
+};
+
+}  // namespace tb

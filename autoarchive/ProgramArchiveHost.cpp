@@ -1,0 +1,90 @@
+#include "autoarchive/ProgramArchiveHost.h"
+
+#include <windows.h>
+
+#include "autoarchive/AutoArchiveController.h"
+#include "autoarchive/FileSizeLimitDlg.h"
+#include "autoarchive/PendingArchiveDlg.h"
+#include "common/Clock.h"
+#include "framework/Application.h"
+#include "framework/Window.h"
+#include "monitor/FileTypes.h"
+#include "zip/ZipEngine.h"
+
+namespace tb {
+
+time_t CProgramArchiveHost::Now() { return CurrentTime(); }
+
+unsigned long long CProgramArchiveHost::NowTicks() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    // Never earlier than the clock the rest of the run uses (tests may set it).
+    const FileTicks clock = TicksFromTime(CurrentTime());
+    const FileTicks precise = TicksOf(now);
+    return precise > clock && precise - clock < 10000000ULL ? precise : clock;
+}
+
+void CProgramArchiveHost::PauseMonitor() { m_controller.PauseMonitor(); }
+void CProgramArchiveHost::ResumeMonitor() { m_controller.ResumeMonitor(); }
+
+std::vector<std::string> CProgramArchiveHost::BuildChangeList() {
+    m_controller.ChangeList().BuildChangeList();
+    return m_controller.ChangeList().PendingList();
+}
+
+bool CProgramArchiveHost::DirectoryChanged() { return m_controller.ChangeList().DirectoryChanged() != 0; }
+void CProgramArchiveHost::ClearDirectoryChanged() { m_controller.ChangeList().ClearDirectoryChanged(); }
+void CProgramArchiveHost::RequestRebuildAndRestart() { m_controller.RequestRebuildAndRestart(); }
+void CProgramArchiveHost::OpenSettings() { m_controller.OpenSettings(); }
+
+int CProgramArchiveHost::LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings) {
+    return tb::LearnNewFileTypes(newTypes, settings);
+}
+
+OversizeAnswer CProgramArchiveHost::AskOversize(const std::string& path, unsigned long long size) {
+    CFileSizeLimitDlg dialog(path, static_cast<long long>(size));
+    OversizeAnswer answer;
+    const INT_PTR result = dialog.DoModal(m_controller.Owner());
+    // The close box and Escape count as "Skip File".
+    answer.result = result == IDCANCEL ? kSizeSkipFile : SizeLimitAnswer(result);
+    answer.dontShowAgain = dialog.DontShow() != 0;
+    return answer;
+}
+
+PendingAnswer CProgramArchiveHost::ShowPendingDialog(const std::vector<std::string>& archive,
+                                                     const std::vector<std::string>& skipped, int modeFlags) {
+    CPendingArchiveDlg dialog;
+    dialog.Set(archive, skipped, modeFlags, m_controller.CancelShutdownFlag());
+    return PendingAnswer(dialog.DoModal(m_controller.Owner()));
+}
+
+void CProgramArchiveHost::OpenEditorWithPending() { m_controller.View().OpenEditorWithPending(); }
+
+void CProgramArchiveHost::ShowMainWindow() {
+    HWND frame = CApplication::MainWindowHandle();
+    if (!frame) return;
+    ::ShowWindow(frame, SW_SHOW);
+    ::ShowWindow(frame, SW_RESTORE);
+}
+
+void CProgramArchiveHost::ShowError(const std::string& text) { ShowMessage(m_controller.Owner(), text); }
+
+unsigned long long CProgramArchiveHost::FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+ZipOutcome CProgramArchiveHost::ZipFiles(const std::string& archive, const std::string& fileList, int operation) {
+    CZipEngine engine(m_controller.ViewWindow());
+    ZipOutcome outcome;
+    engine.ZipFiles(archive, fileList, operation);
+    // Done, or done with some files that could not be read: the archive holds the others.
+    outcome.written = engine.LastResult() == kZipResultOk || engine.LastResult() == kZipResultIncomplete;
+    outcome.notArchived = engine.UnreadableFiles();
+    return outcome;
+}
+
+void CProgramArchiveHost::ShowArchive(const std::string& archive) { m_controller.View().ShowArchive(archive); }
+
+}  // namespace tb

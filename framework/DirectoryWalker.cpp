@@ -1,0 +1,88 @@
+#include "framework/DirectoryWalker.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tb {
+
+namespace {
+bool IsDotEntry(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+}  // namespace
+
+CDirectoryWalker::CDirectoryWalker(const std::string& folder, Options options) : m_options(std::move(options)) {
+    m_options.maxDepth = std::min(std::max(m_options.maxDepth, 0), kDepthCap);
+    m_opened = Open(folder, 0, nullptr);
+}
+
+bool CDirectoryWalker::Open(const std::string& folder, int depth, WalkEntry* owner) {
+    Level level;
+    level.find.Reset(::FindFirstFileA(JoinPath(folder, "*.*").c_str(), &level.pending));
+    if (!level.find) return false;
+    level.hasPending = true;
+    level.folder = folder;
+    level.depth = depth;
+    if (owner) {
+        level.hasOwner = true;
+        level.owner = std::move(*owner);
+    }
+    m_levels.push_back(std::move(level));
+    return true;
+}
+
+bool CDirectoryWalker::Read(Level& level, WIN32_FIND_DATAA& data) {
+    for (;;) {
+        if (m_options.entriesPerFolder != 0 && level.taken >= m_options.entriesPerFolder) return false;
+        if (level.hasPending) {
+            data = level.pending;
+            level.hasPending = false;
+        } else if (!::FindNextFileA(level.find.Get(), &data)) {
+            return false;
+        }
+        if (IsDotEntry(data.cFileName)) continue;
+        ++level.taken;
+        return true;
+    }
+}
+
+bool CDirectoryWalker::Next(WalkEntry& entry) {
+    while (!m_levels.empty()) {
+        Level& level = m_levels.back();
+        WIN32_FIND_DATAA data;
+        if (!Read(level, data)) {
+            // This folder is done; a directory listed contents first comes now.
+            Level done = std::move(level);
+            m_levels.pop_back();
+            if (done.hasOwner) {
+                entry = std::move(done.owner);
+                return true;
+            }
+            continue;
+        }
+        WalkEntry found;
+        found.name = data.cFileName;
+        found.path = JoinPath(level.folder, found.name);
+        found.attributes = data.dwFileAttributes;
+        found.lastWrite = data.ftLastWriteTime;
+        found.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        found.depth = level.depth;
+
+        const bool enter = found.IsDirectory() && !found.IsLink() && found.depth < m_options.maxDepth &&
+                           (!m_options.enter || m_options.enter(found));
+        if (enter && m_options.order == Order::ContentsFirst) {
+            // The directory waits for its contents; one that cannot be listed
+            // is handed out at once.
+            const std::string path = found.path;
+            const int depth = found.depth + 1;
+            if (Open(path, depth, &found)) continue;
+        } else if (enter) {
+            Open(found.path, found.depth + 1, nullptr);
+        }
+        entry = std::move(found);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace tb

@@ -1,0 +1,121 @@
+// Automatic archiving as the view meets it: the controller with its real
+// change tracking threads (watching no drive), its schedule and the run, a
+// stand-in for the view, and a settings file of the test's own.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "autoarchive/AutoArchiveController.h"
+#include "common/Clock.h"
+#include "doctest/doctest.h"
+#include "res/resource.h"
+#include "tests/unit/TestFolder.h"
+#include "tests/unit/TestIni.h"
+#include "tests/unit/TestTime.h"
+
+using namespace tb;
+
+namespace {
+
+class FakeView : public IArchiveViewHost {
+public:
+    int AddArchive(const std::string&) override { return 0; }
+    bool ArchiveListChanged() const override { return false; }
+    int RefreshArchiveList() override { return 0; }
+    void ShowArchive(const std::string& archive) override { shown.push_back(archive); }
+    void OpenEditorWithPending() override { ++editors; }
+
+    std::vector<std::string> shown;
+    int editors = 0;
+};
+
+// The window the controller's timers belong to; messages are never pumped, so
+// its timers only count as set.
+class TimerWindow {
+public:
+    TimerWindow() : m_hwnd(::CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    ~TimerWindow() { ::DestroyWindow(m_hwnd); }
+    HWND Handle() const { return m_hwnd; }
+
+private:
+    HWND m_hwnd;
+};
+
+time_t gNow = 0;
+time_t TestClock() { return gNow; }
+
+struct ClockAt {
+    explicit ClockAt(time_t when) {
+        gNow = when;
+        SetClockSeam(&TestClock);
+    }
+    ~ClockAt() { SetClockSeam(nullptr); }
+};
+
+// A controller started on a window of its own, with a settings file of the
+// test's own and the archive due at 10:30 every day, written into a test folder.
+struct StartedController {
+    explicit StartedController(const char* name) : folder(name) {
+        live.General = kGeneralMonitor | kGeneralTimed | kGeneralSpecificTime;
+        live.Time = "10:30:AM";
+        live.Prompts = kPromptSilent;
+        live.LocationDir = folder.Path("archives");
+        controller.Start(window.Handle(), nullptr);
+    }
+    ~StartedController() { controller.Stop(); }
+
+    TestIni ini;
+    TestFolder folder;
+    SettingsRecord live;
+    FakeView view;
+    TimerWindow window;
+    CAutoArchiveController controller{live, view};
+};
+
+}  // namespace
+
+TEST_CASE("the view's schedule tick runs one scheduled archive at the set time") {
+    StartedController started("controller-schedule");
+    CAutoArchiveController& controller = started.controller;
+    const FakeView& view = started.view;
+
+    ClockAt clock(LocalTime(2026, 12, 7, 10, 20, 0));
+    controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    CHECK(view.shown.empty());  // not yet
+
+    gNow = LocalTime(2026, 12, 7, 10, 31, 0);
+    controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    REQUIRE(view.shown.size() == 1);
+    CHECK(view.shown[0] == started.folder.Path("archives\\December 07 2026.zip"));
+    CHECK(started.ini.Value("Settings", "LastArchiveTime") == "07,12,2026,10,31,00");
+    // The run asked for a rebuild; the next tick restarts the monitor.
+    CHECK(controller.MonitorRestartPending());
+
+    gNow = LocalTime(2026, 12, 7, 10, 36, 0);
+    controller.OnViewTimer(IDT_VIEW_MONITOR_RESTART);
+    CHECK_FALSE(controller.MonitorRestartPending());
+    CHECK(view.shown.size() == 1);  // the same hour: no second archive
+}
+
+TEST_CASE("the archive editor holds the set-time archive back; the command runs whatever the settings") {
+    StartedController started("controller-editor");
+    CAutoArchiveController& controller = started.controller;
+    const FakeView& view = started.view;
+    ClockAt clock(LocalTime(2026, 12, 7, 10, 45, 0));
+
+    controller.SetEditorOpen(true);
+    controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    CHECK(view.shown.empty());
+    controller.SetEditorOpen(false);
+    controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    CHECK(view.shown.size() == 1);
+
+    // Monitoring off: the schedule and shut-down do nothing, the command runs.
+    started.live.General = 0;
+    CHECK(controller.RunArchive(ArchiveTrigger::Shutdown) == 1);
+    CHECK(view.shown.size() == 1);
+    CHECK(controller.RunArchive(ArchiveTrigger::Command) == 1);
+    CHECK(view.shown.size() == 2);
+}

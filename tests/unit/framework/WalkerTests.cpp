@@ -1,0 +1,155 @@
+// The directory walker on real folders: dot entries, depth, order, links.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "doctest/doctest.h"
+#include "framework/DirectoryWalker.h"
+#include "tests/unit/TestFolder.h"
+#include "tests/unit/TestLink.h"
+
+using namespace tb;
+
+namespace {
+
+// Every path the walk hands out, in order, relative to `root`.
+std::vector<std::string> Walk(const std::string& root, CDirectoryWalker::Options options) {
+    CDirectoryWalker walk(root, std::move(options));
+    std::vector<std::string> paths;
+    for (WalkEntry entry; walk.Next(entry);) {
+        REQUIRE(entry.path.compare(0, root.size(), root) == 0);
+        paths.push_back(entry.path.substr(root.size()));
+    }
+    return paths;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> paths) {
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+size_t IndexOf(const std::vector<std::string>& paths, const std::string& path) {
+    return size_t(std::find(paths.begin(), paths.end(), path) - paths.begin());
+}
+
+}  // namespace
+
+TEST_CASE("a walk lists neither dot entry and joins every path with one backslash") {
+    TestFolder folder("walk-dots");
+    folder.File("a.txt", "a");
+    folder.File("sub\\b.txt", "b");
+    folder.Folder("empty");
+    const std::string root = folder.Path("");  // ends with a backslash
+    for (const std::string& start : {root, root.substr(0, root.size() - 1)}) {
+        CAPTURE(start);
+        CDirectoryWalker walk(start, {CDirectoryWalker::kWholeTree});
+        CHECK(walk.Opened());
+        std::vector<std::string> names, paths;
+        for (WalkEntry entry; walk.Next(entry);) {
+            names.push_back(entry.name);
+            paths.push_back(entry.path);
+        }
+        CHECK(Sorted(names) == std::vector<std::string>{"a.txt", "b.txt", "empty", "sub"});
+        CHECK(Sorted(paths) == Sorted({root + "a.txt", root + "empty", root + "sub", root + "sub\\b.txt"}));
+    }
+    // A folder whose only entries are "." and ".." has nothing to list.
+    CDirectoryWalker empty(root + "empty", {CDirectoryWalker::kWholeTree});
+    WalkEntry entry;
+    CHECK(empty.Opened());
+    CHECK_FALSE(empty.Next(entry));
+    CHECK(JoinPath("", "name") == "name");
+}
+
+TEST_CASE("a walk goes as deep as asked and never deeper than the cap") {
+    TestFolder folder("walk-depth");
+    folder.File("L0\\L1\\L2\\deep.txt", "x");
+    const std::string root = folder.Path("");
+    CHECK(Walk(root, {0}) == std::vector<std::string>{"L0"});
+    CHECK(Sorted(Walk(root, {1})) == std::vector<std::string>{"L0", "L0\\L1"});
+    CHECK(Sorted(Walk(root, {2})) == std::vector<std::string>{"L0", "L0\\L1", "L0\\L1\\L2"});
+    CHECK(Walk(root, {CDirectoryWalker::kWholeTree}).size() == 4);
+
+    // A chain of folders deeper than the cap: its lowest levels are not listed.
+    std::string chain;
+    for (int level = 0; level <= CDirectoryWalker::kDepthCap + 2; ++level) chain += (level ? "\\d" : "d");
+    folder.Folder(chain);
+    CDirectoryWalker walk(folder.Path("d"), {1000});
+    int deepest = -1, entries = 0;
+    for (WalkEntry entry; walk.Next(entry); ++entries) deepest = std::max(deepest, entry.depth);
+    CHECK(deepest == CDirectoryWalker::kDepthCap);
+    CHECK(entries == CDirectoryWalker::kDepthCap + 1);
+}
+
+TEST_CASE("a directory comes before its contents, or after them when asked") {
+    TestFolder folder("walk-order");
+    folder.File("A\\one.txt", "1");
+    folder.File("A\\B\\two.txt", "2");
+    folder.File("top.txt", "t");
+    const std::string root = folder.Path("");
+
+    const auto first = Walk(root, {CDirectoryWalker::kWholeTree, CDirectoryWalker::Order::DirectoryFirst});
+    CHECK(first.size() == 5);
+    CHECK(IndexOf(first, "A") < IndexOf(first, "A\\one.txt"));
+    CHECK(IndexOf(first, "A\\B") < IndexOf(first, "A\\B\\two.txt"));
+    // Each directory is followed at once by its own entries.
+    CHECK(IndexOf(first, "A\\B") == IndexOf(first, "A") + 1 + (IndexOf(first, "A\\one.txt") < IndexOf(first, "A\\B")));
+
+    const auto last = Walk(root, {CDirectoryWalker::kWholeTree, CDirectoryWalker::Order::ContentsFirst});
+    CHECK(Sorted(last) == Sorted(first));
+    CHECK(IndexOf(last, "A\\one.txt") < IndexOf(last, "A"));
+    CHECK(IndexOf(last, "A\\B\\two.txt") < IndexOf(last, "A\\B"));
+    CHECK(IndexOf(last, "A\\B") < IndexOf(last, "A"));
+
+    // A directory that is not entered keeps its place among its siblings.
+    const auto shallow = Walk(root, {0, CDirectoryWalker::Order::ContentsFirst});
+    CHECK(Sorted(shallow) == std::vector<std::string>{"A", "top.txt"});
+}
+
+TEST_CASE("a walk can be kept out of a directory and limited per folder") {
+    TestFolder folder("walk-limits");
+    for (int i = 0; i < 5; ++i) folder.File("many\\f" + std::to_string(i) + ".txt", "x");
+    folder.File("skip\\hidden.txt", "x");
+    const std::string root = folder.Path("");
+
+    CDirectoryWalker::Options notSkip{CDirectoryWalker::kWholeTree};
+    notSkip.enter = [](const WalkEntry& directory) { return directory.name != "skip"; };
+    const auto entered = Walk(root, notSkip);
+    CHECK(IndexOf(entered, "skip") < entered.size());  // listed, not entered
+    CHECK(IndexOf(entered, "skip\\hidden.txt") == entered.size());
+    CHECK(entered.size() == 2 + 5);
+
+    CDirectoryWalker::Options three{CDirectoryWalker::kWholeTree};
+    three.entriesPerFolder = 3;
+    const auto limited = Walk(root + "many", three);
+    CHECK(limited.size() == 3);
+
+    CDirectoryWalker missing(root + "not there", {CDirectoryWalker::kWholeTree});
+    WalkEntry entry;
+    CHECK_FALSE(missing.Opened());
+    CHECK_FALSE(missing.Next(entry));
+}
+
+TEST_CASE("a link back into its own tree is listed but never entered") {
+    TestFolder folder("walk-link");
+    folder.File("tree\\docs\\changed.txt", "x");
+    folder.Folder("elsewhere\\inside");
+    const std::string tree = folder.Path("tree");
+    TestDirectoryLink loop(tree + "\\docs\\loop", tree);
+    TestDirectoryLink away(tree + "\\away", folder.Path("elsewhere"));
+
+    for (auto order : {CDirectoryWalker::Order::DirectoryFirst, CDirectoryWalker::Order::ContentsFirst}) {
+        CDirectoryWalker walk(tree, {CDirectoryWalker::kWholeTree, order});
+        std::vector<std::string> paths;
+        int links = 0;
+        for (WalkEntry entry; walk.Next(entry);) {
+            paths.push_back(entry.path.substr(tree.size()));
+            if (entry.IsLink()) {
+                ++links;
+                CHECK(entry.IsDirectory());
+            }
+        }
+        CHECK(Sorted(paths) == std::vector<std::string>{"\\away", "\\docs", "\\docs\\changed.txt", "\\docs\\loop"});
+        CHECK(links == 2);
+    }
+}
