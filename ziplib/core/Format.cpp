@@ -360,15 +360,22 @@ bool ReadDirectory(IReadFile& file, ZipDirectory& dir, std::string& why) {
 
 bool ReadLocalSpan(IReadFile& file, const ZipDirectory& dir, size_t index, LocalSpan& span, std::string& why) {
     const ZipEntry& e = dir.entries[index];
-    uint8_t h[kLocalSize];
-    if (!ReadExact(file, e.localOffset, h, sizeof h) || Get32(h) != kLocalSig) {
+    // The header and the name it should hold, in one read (on the stack for
+    // the usual lengths: extraction reads one per file).
+    const std::string& raw = e.RawName();
+    uint8_t small[kLocalSize + 512];
+    std::vector<uint8_t> large;
+    uint8_t* h = small;
+    if (raw.size() > sizeof small - kLocalSize) {
+        large.resize(kLocalSize + raw.size());
+        h = large.data();
+    }
+    if (!ReadExact(file, e.localOffset, h, kLocalSize + raw.size()) || Get32(h) != kLocalSig) {
         why = "the local header is missing";
         return false;
     }
     size_t nameLen = Get16(h + 26), extraLen = Get16(h + 28);
-    std::string localName(nameLen, '\0');
-    if (nameLen != e.RawName().size() || !ReadExact(file, e.localOffset + kLocalSize, &localName[0], nameLen) ||
-        localName != e.RawName()) {
+    if (nameLen != raw.size() || std::memcmp(h + kLocalSize, raw.data(), nameLen) != 0) {
         why = "the name in the local header differs from the central directory's";
         return false;
     }
