@@ -93,7 +93,7 @@ BOOL CTallyboxApp::InitInstance() {
     SetMainWindow(m_frame->Handle());
     SetAccelerators(::LoadAcceleratorsA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
     ReadSettings(gSettings);
-    m_view = new CTallyboxView();
+    m_view = new CTallyboxView(gSettings);
     m_archiving = std::make_unique<CAutoArchiveController>(gSettings, *m_view);
     m_view->SetArchiveControl(m_archiving.get());
     m_frame->Attach(m_view, m_archiving.get());

@@ -81,4 +81,8 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
     if (due.interval) RunArchive(ArchiveTrigger::Schedule);
 }
 
+int CAutoArchiveController::SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) {
+    return m_changeList.SearchChangedFiles(folder, TicksFromTime(since), withSubfolders);
+}
+
 }  // namespace tb

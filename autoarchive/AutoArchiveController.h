@@ -44,6 +44,7 @@ public:
     void OnViewTimer(UINT_PTR id) override;
     bool CancelShutdownRequested() const override { return m_cancelShutdown != 0; }
     void SetEditorOpen(bool open) override { m_editorOpen = open ? 1 : 0; }
+    int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
 
     // What the archive run works with.
     SettingsRecord& Settings() { return m_settings; }

@@ -10,15 +10,18 @@
 #include "autoarchive/ArchiveControl.h"
 #include "browser/ArchiveContentsPane.h"
 #include "browser/ContentsPaneHost.h"
+#include "browser/FindArchivesDlg.h"
 #include "browser/KnownArchiveList.h"
 #include "browser/PaneLayout.h"
 #include "framework/View.h"
 
 namespace tb {
 
-class CTallyboxView : public CView, public IArchiveViewHost, private IContentsPaneHost {
+class CTallyboxView : public CView, public IArchiveViewHost, private IContentsPaneHost, private IArchiveFinder {
 public:
-    CTallyboxView();
+    // `settings`: the live Settings record (the extraction defaults, the drives
+    // to search for archives).
+    explicit CTallyboxView(const SettingsRecord& settings);
     ~CTallyboxView() override;
 
     // Automatic archiving, before the view's window is made.
@@ -68,13 +71,20 @@ private:
     void LayoutPanes() override { LayoutPanes(-1, -1); }
     void SetStatusText(const std::string& text) override;
 
+    // IArchiveFinder: the find-archives dialog's way to the list and the search.
+    void ClearKnownArchives() override;
+    int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
+
     HWND DialogOwner() const;
     void EditSelectedArchive();
     void ExtractSelected();
+    void FindArchives();
+    void BackupArchives();
     void OpenNewArchiveEditor();
     void ShowHelp();
     void ShowSorting();
 
+    const SettingsRecord& m_settings;
     IArchiveControl* m_archiving = nullptr;
     CKnownArchiveList m_archives;
     LayoutValues m_layout;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace tb {
 
@@ -17,7 +18,8 @@ struct EditorRequest {
 
 // The archive editor (dialog 145), modal.
 void OpenArchiveEditor(HWND owner, const EditorRequest& request);
-// The backup archives dialog (dialog 174), modal.
-void OpenBackupDialog(HWND owner);
+// The backup archives dialog (dialog 174), modal, over the known archives
+// (their paths in the list's order).
+void OpenBackupDialog(HWND owner, const std::vector<std::string>& knownArchives);
 
 }  // namespace tb
