@@ -43,7 +43,7 @@ void CAutoArchiveController::Stop() {
 
 HWND CAutoArchiveController::Owner() const { return m_owner ? m_owner : m_viewWindow; }
 
-void CAutoArchiveController::PauseMonitor() { m_monitor->Pause(); }
+bool CAutoArchiveController::PauseMonitor() { return m_monitor->Pause(); }
 void CAutoArchiveController::ResumeMonitor() { m_monitor->Resume(); }
 
 void CAutoArchiveController::RequestRebuildAndRestart() {

@@ -53,7 +53,8 @@ public:
     HWND Owner() const;
     // The flag the pending archive dialog's "Cancel Shutdown" box sets.
     int* CancelShutdownFlag() { return &m_cancelShutdown; }
-    void PauseMonitor();
+    // False when the monitor did not stop in time.
+    bool PauseMonitor();
     void ResumeMonitor();
     // Has the directory list rebuilt and the monitor restarted 10 s later.
     void RequestRebuildAndRestart();

@@ -24,12 +24,13 @@ unsigned long long CProgramArchiveHost::NowTicks() {
     return precise > clock && precise - clock < 10000000ULL ? precise : clock;
 }
 
-void CProgramArchiveHost::PauseMonitor() { m_controller.PauseMonitor(); }
+bool CProgramArchiveHost::PauseMonitor() { return m_controller.PauseMonitor(); }
 void CProgramArchiveHost::ResumeMonitor() { m_controller.ResumeMonitor(); }
 
-std::vector<std::string> CProgramArchiveHost::BuildChangeList() {
-    m_controller.ChangeList().BuildChangeList();
-    return m_controller.ChangeList().PendingList();
+BuiltChangeList CProgramArchiveHost::BuildChangeList() {
+    CChangeListBuilder& builder = m_controller.ChangeList();
+    builder.BuildChangeList();
+    return BuiltChangeList{builder.PendingList(), builder.CoveredDirectories(), builder.ListedSince()};
 }
 
 bool CProgramArchiveHost::DirectoryChanged() { return m_controller.ChangeList().DirectoryChanged() != 0; }

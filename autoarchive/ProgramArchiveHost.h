@@ -15,9 +15,9 @@ public:
 
     time_t Now() override;
     unsigned long long NowTicks() override;
-    void PauseMonitor() override;
+    bool PauseMonitor() override;
     void ResumeMonitor() override;
-    std::vector<std::string> BuildChangeList() override;
+    BuiltChangeList BuildChangeList() override;
     bool DirectoryChanged() override;
     void ClearDirectoryChanged() override;
     void RequestRebuildAndRestart() override;
