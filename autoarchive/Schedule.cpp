@@ -28,7 +28,9 @@ ScheduleDecision ScheduleTick(ScheduleState& state, const SettingsRecord& settin
             state.timeLatch = 0;
         }
     }
-    if (timed && (settings.General & kGeneralEveryHours) && state.intervalMinutes > settings.Interval * 60) {
+    // In 64 bits: the General page takes any count of hours up to 2147483647.
+    const long long intervalMinutes = static_cast<long long>(settings.Interval) * 60;
+    if (timed && (settings.General & kGeneralEveryHours) && state.intervalMinutes > intervalMinutes) {
         decision.interval = true;
         state.intervalMinutes = 0;
     }

@@ -87,9 +87,14 @@ bool TypeListHas(const std::string& list, const std::string& entry) {
     return list.find(entry + ";") != std::string::npos;
 }
 
-void RemoveFromTypeList(std::string& list, const std::string& entry) {
-    size_t at = list.find(entry + ";");
-    if (at != std::string::npos) list.erase(at, entry.size() + 1);
+bool RemoveFromTypeList(std::string& list, const std::string& entry) {
+    const std::string wanted = entry + ";";
+    for (size_t at = list.find(wanted); at != std::string::npos; at = list.find(wanted, at + 1)) {
+        if (at != 0 && list[at - 1] != ';') continue;  // the end of a longer entry
+        list.erase(at, wanted.size());
+        return true;
+    }
+    return false;
 }
 
 NewTypeDecision AskWithNewFileTypeDialog(const std::string& descriptionLine, int recommendation) {

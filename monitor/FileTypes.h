@@ -39,8 +39,10 @@ int RecommendFileType(const std::string& descriptionLine);
 std::vector<std::string> TypeListEntries(const std::string& list, size_t limit = 2000);
 // True when the list text holds `entry` followed by ";".
 bool TypeListHas(const std::string& list, const std::string& entry);
-// Removes the first occurrence of `entry` followed by ";" from the list text.
-void RemoveFromTypeList(std::string& list, const std::string& entry);
+// Removes the first whole entry `entry` (with its ";") from the list text:
+// ".GZ" takes ".GZ;" out of ".TAR.GZ;.GZ;", never the end of ".TAR.GZ;".
+// False when the list holds no such entry.
+bool RemoveFromTypeList(std::string& list, const std::string& entry);
 
 // Answers of the "New File Type Found !" dialog.
 enum NewTypeAnswer : int { kNewTypeAdd = IDC_NFT_ADD, kNewTypeIgnore = IDC_NFT_IGNORE, kNewTypeExclude = IDC_NFT_EXCLUDE };

@@ -172,4 +172,12 @@ TEST_CASE("every N hours: Interval 1 fires at the thirteenth five-minute tick") 
     }
     CHECK(ScheduleTick(state, s, true, 0, 0).interval);  // not held back by the editor
     CHECK(state.intervalMinutes == 0);
+
+    // Hours whose minutes do not fit in 32 bits are still hours, not every tick.
+    for (int hours : {35791395, 100000000, 2147483647}) {
+        CAPTURE(hours);
+        s.Interval = hours;
+        ScheduleState large;
+        for (int tick = 1; tick <= 50; ++tick) CHECK_FALSE(ScheduleTick(large, s, false, 0, 0).interval);
+    }
 }

@@ -121,8 +121,17 @@ TEST_CASE("type list texts: entries, membership and removal") {
     std::string list = ".DOC;.TXT;.DOC;";
     RemoveFromTypeList(list, ".DOC");
     CHECK(list == ".TXT;.DOC;");  // one occurrence at a time
-    RemoveFromTypeList(list, ".BAK");
+    CHECK_FALSE(RemoveFromTypeList(list, ".BAK"));
     CHECK(list == ".TXT;.DOC;");
+    // Whole entries only: never the end of a longer one.
+    std::string compound = ".TAR.GZ;.TMP;";
+    CHECK_FALSE(RemoveFromTypeList(compound, ".GZ"));
+    CHECK(compound == ".TAR.GZ;.TMP;");
+    compound = ".TAR.GZ;.GZ;.TMP;";
+    CHECK(RemoveFromTypeList(compound, ".GZ"));
+    CHECK(compound == ".TAR.GZ;.TMP;");
+    CHECK(RemoveFromTypeList(compound, ".TAR.GZ"));
+    CHECK(compound == ".TMP;");
 }
 
 TEST_CASE("learning does nothing unless the settings ask for it") {
