@@ -61,6 +61,10 @@ public:
 
     bool MonitorRestartPending() const { return m_monitorRestart != 0; }
 
+    // The user has been told this session that a type list is full.
+    bool TypeListFullTold() const { return m_typeListFullTold; }
+    void NoteTypeListFullTold() { m_typeListFullTold = true; }
+
 private:
     SettingsRecord& m_settings;
     IArchiveViewHost& m_view;
@@ -73,6 +77,7 @@ private:
     int m_cancelShutdown = 0;
     int m_editorOpen = 0;
     int m_monitorRestart = 0;
+    bool m_typeListFullTold = false;
 };
 
 }  // namespace tb

@@ -39,7 +39,14 @@ void CProgramArchiveHost::RequestRebuildAndRestart() { m_controller.RequestRebui
 void CProgramArchiveHost::OpenSettings() { m_controller.OpenSettings(); }
 
 int CProgramArchiveHost::LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings) {
-    return tb::LearnNewFileTypes(newTypes, settings);
+    // A full type list is told once in a session, in a run that shows dialogs
+    // (never in one that runs silently, at shut-down inside Windows' question).
+    const bool prompting = (settings.Prompts & (kPromptPending | kPromptNewTypes | kPromptSizeLimit)) != 0;
+    return tb::LearnNewFileTypes(newTypes, settings, AskWithNewFileTypeDialog, [this, prompting](const std::string& text) {
+        if (!prompting || m_controller.TypeListFullTold()) return;
+        m_controller.NoteTypeListFullTold();
+        ShowMessage(m_controller.Owner(), text);
+    });
 }
 
 OversizeAnswer CProgramArchiveHost::AskOversize(const std::string& path, unsigned long long size) {
