@@ -191,16 +191,22 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     if (!(settings.Prompts & kPromptPending)) options |= kZipOptQuiet;
     options |= kZipOpAdd;
 
+    // The location is made when it is missing; only when that fails, or the
+    // archive cannot be written there, does the alternate take the files.
+    const auto zipInto = [&](const std::string& folder, const std::string& archive) {
+        if (!folder.empty() && !m_host.MakeFolder(folder)) return ZipOutcome{};
+        return m_host.ZipFiles(archive, fileList, options);
+    };
     bool written = true;  // nothing to write counts as done
     std::string shown = primary;
     ZipOutcome outcome;
     if (!fileList.empty()) {
-        outcome = m_host.ZipFiles(primary, fileList, options);
+        outcome = zipInto(settings.LocationDir, primary);
         written = outcome.written;
         if (!written) {
             m_failed = true;
             if (!settings.LocationDirAlt.empty()) {
-                outcome = m_host.ZipFiles(alternate, fileList, options);
+                outcome = zipInto(settings.LocationDirAlt, alternate);
                 written = outcome.written;
                 if (written) shown = alternate;
             }

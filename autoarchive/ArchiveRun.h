@@ -60,6 +60,9 @@ public:
     virtual void ShowError(const std::string& text) = 0;
     // The archive.
     virtual unsigned long long FileSize(const std::string& path) = 0;
+    // Makes the folder an archive goes into, with its parents; false when it
+    // cannot be made.
+    virtual bool MakeFolder(const std::string& folder) = 0;
     virtual ZipOutcome ZipFiles(const std::string& archive, const std::string& fileList, int operation) = 0;
     // Adds the archive to the known list and shows it in the view.
     virtual void ShowArchive(const std::string& archive) = 0;

@@ -7,6 +7,7 @@
 #include "autoarchive/PendingArchiveDlg.h"
 #include "common/Clock.h"
 #include "framework/Application.h"
+#include "framework/Path.h"
 #include "framework/Window.h"
 #include "monitor/FileTypes.h"
 #include "zip/ZipEngine.h"
@@ -82,6 +83,8 @@ unsigned long long CProgramArchiveHost::FileSize(const std::string& path) {
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
     return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
+
+bool CProgramArchiveHost::MakeFolder(const std::string& folder) { return MakeFolderTree(folder); }
 
 ZipOutcome CProgramArchiveHost::ZipFiles(const std::string& archive, const std::string& fileList, int operation) {
     CZipEngine engine(m_controller.ViewWindow());

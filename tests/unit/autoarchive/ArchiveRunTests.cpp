@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -86,7 +87,21 @@ public:
     void ShowMainWindow() override { ++mainShown; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
     unsigned long long FileSize(const std::string&) override { return 10; }
+    // Folders that cannot be made; every other is made (and noted).
+    std::vector<std::string> unmakeable;
+    std::vector<std::string> foldersMade;
+    bool MakeFolder(const std::string& folder) override {
+        if (std::find(unmakeable.begin(), unmakeable.end(), folder) != unmakeable.end()) return false;
+        foldersMade.push_back(folder);
+        return true;
+    }
     ZipOutcome ZipFiles(const std::string& archive, const std::string& list, int operation) override {
+        // The archive's folder was made first.
+        const size_t cut = archive.find_last_of('\\');
+        const std::string folder = cut == std::string::npos ? std::string() : archive.substr(0, cut);
+        CHECK_MESSAGE((folder.empty() || std::find(foldersMade.begin(), foldersMade.end(), folder) != foldersMade.end() ||
+                       std::find(foldersMade.begin(), foldersMade.end(), folder + "\\") != foldersMade.end()),
+                      archive);
         ZipOutcome outcome;
         outcome.written = (zips.size() < zipResults.size() ? zipResults[zips.size()] : 1) != 0;
         outcome.notArchived = notArchived;
@@ -206,6 +221,37 @@ TEST_CASE("a failed primary location falls back to the alternate") {
     // Marked failed: the change records stay.
     CHECK(ini.Value("Changes", "Dir1") == folder.Path("d"));
     CHECK(host.shown == std::vector<std::string>{"D:\\Alt\\January 02 2026.zip"});
+}
+
+TEST_CASE("a missing location is made first; the alternate only when that fails") {
+    TestIni ini;
+    FakeHost host;
+    host.now = LocalTime(2026, 1, 2, 3, 4, 5);
+    host.pending = {"C:\\a.txt"};
+    SettingsRecord s = Monitoring();
+    s.Prompts = kPromptPending;
+    CAutoArchiveRun run(host);
+    SUBCASE("made") {
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+        CHECK(host.foldersMade == std::vector<std::string>{"C:\\Auto Archives"});
+        REQUIRE(host.zips.size() == 1);
+        CHECK(host.zips[0].archive == "C:\\Auto Archives\\January 02 2026.zip");
+        CHECK(host.errors.empty());
+    }
+    SUBCASE("cannot be made") {
+        host.unmakeable = {"C:\\Auto Archives"};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+        REQUIRE(host.zips.size() == 1);
+        CHECK(host.zips[0].archive == "D:\\Alt\\January 02 2026.zip");
+        CHECK(host.errors == std::vector<std::string>{"An error occured during this operation."});
+    }
+    SUBCASE("an empty location is the current folder: nothing to make") {
+        s.LocationDir.clear();
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+        CHECK(host.foldersMade.empty());
+        REQUIRE(host.zips.size() == 1);
+        CHECK(host.zips[0].archive == "January 02 2026.zip");
+    }
 }
 
 TEST_CASE("with neither location written the files stay due") {
