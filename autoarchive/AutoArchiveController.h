@@ -40,10 +40,18 @@ public:
     void Start(HWND viewWindow, HWND owner) override;
     void Stop() override;
     int RunArchive(ArchiveTrigger trigger) override;
+    bool Busy() const override { return m_running || m_sheetOpen || m_editorOpen; }
     void OpenSettings() override;
     void OnViewTimer(UINT_PTR id) override;
     bool CancelShutdownRequested() const override { return m_cancelShutdown != 0; }
-    void SetEditorOpen(bool open) override { m_editorOpen = open ? 1 : 0; }
+    void ClearCancelShutdown() override { m_cancelShutdown = 0; }
+    void SetEditorOpen(bool open) override;
+
+    // The settings sheet from inside a run ("Edit Settings"): the run stays
+    // the one that is open.
+    void OpenSettingsInRun();
+    // A run the schedule asked for while the program was busy, not yet made.
+    bool ScheduledRunWaiting() const { return m_scheduleWaiting; }
 
     // What the archive run works with.
     SettingsRecord& Settings() { return m_settings; }
@@ -66,6 +74,12 @@ public:
     void NoteTypeListFullTold() { m_typeListFullTold = true; }
 
 private:
+    void EditSettings();
+    // Once nothing is busy, a waiting scheduled run comes from the message
+    // loop (timer 29), not from inside the call that ended the busy state.
+    void LetWaitingRunCome();
+    void RunWaiting();
+
     SettingsRecord& m_settings;
     IArchiveViewHost& m_view;
     std::unique_ptr<CDirectoryListWorker> m_worker;
@@ -76,6 +90,9 @@ private:
     HWND m_owner = nullptr;
     int m_cancelShutdown = 0;
     int m_editorOpen = 0;
+    bool m_running = false;
+    bool m_sheetOpen = false;
+    bool m_scheduleWaiting = false;
     int m_monitorRestart = 0;
     bool m_typeListFullTold = false;
 };

@@ -37,7 +37,7 @@ BuiltChangeList CProgramArchiveHost::BuildChangeList() {
 bool CProgramArchiveHost::DirectoryChanged() { return m_controller.ChangeList().DirectoryChanged() != 0; }
 void CProgramArchiveHost::ClearDirectoryChanged() { m_controller.ChangeList().ClearDirectoryChanged(); }
 void CProgramArchiveHost::RequestRebuildAndRestart() { m_controller.RequestRebuildAndRestart(); }
-void CProgramArchiveHost::OpenSettings() { m_controller.OpenSettings(); }
+void CProgramArchiveHost::OpenSettings() { m_controller.OpenSettingsInRun(); }
 
 int CProgramArchiveHost::LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings) {
     // A full type list is told once in a session, in a run that shows dialogs
