@@ -86,10 +86,10 @@ int CAutoArchiveController::RunArchive(ArchiveTrigger trigger) {
     return result;
 }
 
-void CAutoArchiveController::EditSettings() {
+void CAutoArchiveController::EditSettings(HWND owner) {
     FlagWhile open(m_sheetOpen);
     SettingsRecord working = m_settings;
-    if (!ShowSettingsSheet(Owner(), working)) return;
+    if (!ShowSettingsSheet(owner, working)) return;
     m_settings = working;
     WriteSettings(m_settings);
     RequestRebuildAndRestart();
@@ -99,11 +99,18 @@ void CAutoArchiveController::OpenSettings() {
     // A second sheet would copy its record over the first one's; a sheet
     // opened beside a run would copy over what the run learned.
     if (m_running || m_sheetOpen) return;
-    EditSettings();
+    EditSettings(Owner());
     LetWaitingRunCome();
 }
 
-void CAutoArchiveController::OpenSettingsInRun() { EditSettings(); }
+void CAutoArchiveController::OpenSettingsOver(HWND owner) {
+    // From the archive editor, which a run may have opened ("Custom Archive").
+    if (m_sheetOpen) return;
+    EditSettings(owner);
+    LetWaitingRunCome();
+}
+
+void CAutoArchiveController::OpenSettingsInRun() { EditSettings(Owner()); }
 
 void CAutoArchiveController::SetEditorOpen(bool open) {
     m_editorOpen = open ? 1 : 0;
@@ -143,6 +150,10 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
     if (due.specificTime) RunArchive(ArchiveTrigger::Schedule);
     if (due.interval) RunArchive(ArchiveTrigger::Schedule);
     if (!due.specificTime && !due.interval) RunWaiting();
+}
+
+int CAutoArchiveController::SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) {
+    return m_changeList.SearchChangedFiles(folder, TicksFromTime(since), withSubfolders);
 }
 
 }  // namespace tb

@@ -42,10 +42,13 @@ public:
     int RunArchive(ArchiveTrigger trigger) override;
     bool Busy() const override { return m_running || m_sheetOpen || m_editorOpen; }
     void OpenSettings() override;
+    // The same over another window than the main one (the archive editor).
+    void OpenSettingsOver(HWND owner);
     void OnViewTimer(UINT_PTR id) override;
     bool CancelShutdownRequested() const override { return m_cancelShutdown != 0; }
     void ClearCancelShutdown() override { m_cancelShutdown = 0; }
     void SetEditorOpen(bool open) override;
+    int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
 
     // The settings sheet from inside a run ("Edit Settings"): the run stays
     // the one that is open.
@@ -74,7 +77,7 @@ public:
     void NoteTypeListFullTold() { m_typeListFullTold = true; }
 
 private:
-    void EditSettings();
+    void EditSettings(HWND owner);
     // Once nothing is busy, a waiting scheduled run comes from the message
     // loop (timer 29), not from inside the call that ended the busy state.
     void LetWaitingRunCome();

@@ -8,6 +8,7 @@
 #include "editor/PasswordDlg.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
+#include "framework/ListRedraw.h"
 #include "framework/RowPainter.h"
 #include "framework/Shell.h"
 #include "framework/Subclass.h"
@@ -32,36 +33,6 @@ const int kFileColumns[] = {kColumnName, kColumnExt, kColumnDate, kColumnSize, k
 
 bool Near(int a, int b) { return a - b < kEdgeReach && b - a < kEdgeReach; }
 
-// Keeps a list box from repainting on every added line while a long listing
-// fills it; Tick lets it repaint when 100 ms have passed (or when told to).
-class CListRedrawThrottle {
-public:
-    CListRedrawThrottle(HWND list, bool active) : m_list(list), m_active(active), m_last(::GetTickCount()) {
-        if (m_active) ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
-    }
-    ~CListRedrawThrottle() {
-        if (!m_active) return;
-        ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(m_list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
-    }
-    CListRedrawThrottle(const CListRedrawThrottle&) = delete;
-    CListRedrawThrottle& operator=(const CListRedrawThrottle&) = delete;
-
-    void Tick(bool now) {
-        if (!m_active) return;
-        const DWORD time = ::GetTickCount();
-        if (!now && time - m_last < 100) return;
-        m_last = time;
-        ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(m_list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
-        ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
-    }
-
-private:
-    HWND m_list;
-    bool m_active;
-    DWORD m_last;
-};
 
 }  // namespace
 

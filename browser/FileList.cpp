@@ -24,23 +24,6 @@ FileListRecord MakeFileListRecord(const std::string& storedPath, const std::stri
     return r;
 }
 
-int64_t ParseEntryDate(const std::string& dateText) {
-    auto field = [&](size_t at) { return at < dateText.size() ? LeadingInt(dateText.substr(at)) : 0; };
-    int year = field(6) + 1900;
-    if (year < 1950) year += 100;
-    SYSTEMTIME local{};
-    local.wYear = WORD(year);
-    local.wMonth = WORD(field(0));
-    local.wDay = WORD(field(3));
-    local.wHour = WORD(field(9));
-    local.wMinute = WORD(field(12));
-    // Local time, daylight saving as the system decides for that day.
-    SYSTEMTIME utc{};
-    FILETIME time{};
-    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &time)) return 0;
-    return (int64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
 std::string FormatSize(unsigned size) {
     if (size > 10000000u) return Format("%uM", size / 1000000u);
     if (size > 1000u) return Format("%uK", size / 1000u);
@@ -122,12 +105,14 @@ void SortRecords(std::vector<FileListRecord>& records, int column, bool ascendin
     records.swap(sorted);
 }
 
-std::string IconKey(const FileListRecord& record) {
-    size_t dot = record.fullPath.find_last_of('.');
-    size_t slash = record.fullPath.find_last_of('\\');
+std::string IconKey(const FileListRecord& record) { return IconKeyOf(record.fullPath, record.name); }
+
+std::string IconKeyOf(const std::string& fullPath, const std::string& name) {
+    size_t dot = fullPath.find_last_of('.');
+    size_t slash = fullPath.find_last_of('\\');
     // A dot inside a folder name does not make an extension of the entry.
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return record.fullPath.substr(dot);
-    return record.name.empty() ? ".dirfolder" : std::string();
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return fullPath.substr(dot);
+    return name.empty() ? ".dirfolder" : std::string();
 }
 
 }  // namespace tb

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Clock.h"
+
 #include "res/resource.h"
 
 namespace tb {
@@ -28,10 +30,7 @@ constexpr unsigned kEntryEncrypted = 0x8000;
 FileListRecord MakeFileListRecord(const std::string& storedPath, const std::string& dateText, int value0,
                                   unsigned size, unsigned compressedSize, unsigned flags);
 
-// Month, day, two-digit year, hour and minute at characters 0, 3, 6, 9 and 12;
-// year + 1900, + 100 more below 1950; seconds 0; local time. Returns the
-// time as a FILETIME value (100-ns units since 1601, UTC); 0 when invalid.
-int64_t ParseEntryDate(const std::string& dateText);
+// The record's time is ParseEntryDate (common/Clock.h) of its date text.
 
 // "%i", "%iK" above 1000, "%iM" above ten million (unsigned 32-bit sizes).
 std::string FormatSize(unsigned size);
@@ -68,5 +67,7 @@ void SortRecords(std::vector<FileListRecord>& records, int column, bool ascendin
 // The icon key of a record: from the last '.' of the full path, dot included;
 // ".dirfolder" for a folder entry (empty name), "" for a name without a dot.
 std::string IconKey(const FileListRecord& record);
+// The same from a path and its file name (the archive editor's rows).
+std::string IconKeyOf(const std::string& fullPath, const std::string& name);
 
 }  // namespace tb

@@ -1,5 +1,7 @@
 #include "common/Clock.h"
 
+#include "framework/Text.h"
+
 namespace tb {
 
 namespace {
@@ -18,5 +20,26 @@ time_t TimeFromTicks(FileTicks ticks) { return time_t(ticks / kTicksPerSecond) -
 void SetClockSeam(ClockFunction clock) { gClock = clock; }
 
 time_t CurrentTime() { return gClock ? gClock() : std::time(nullptr); }
+
+int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME local{};
+    local.wYear = WORD(year);
+    local.wMonth = WORD(month);
+    local.wDay = WORD(day);
+    local.wHour = WORD(hour);
+    local.wMinute = WORD(minute);
+    local.wSecond = WORD(second);
+    SYSTEMTIME utc{};
+    FILETIME time{};
+    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &time)) return 0;
+    return int64_t(TicksOf(time));
+}
+
+int64_t ParseEntryDate(const std::string& dateText) {
+    auto field = [&](size_t at) { return at < dateText.size() ? LeadingInt(dateText.substr(at)) : 0; };
+    int year = field(6) + 1900;
+    if (year < 1950) year += 100;
+    return LocalTimeTicks(year, field(0), field(3), field(9), field(12), 0);
+}
 
 }  // namespace tb

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <ctime>
+#include <string>
 
 namespace tb {
 
@@ -20,5 +22,15 @@ time_t TimeFromTicks(FileTicks ticks);
 using ClockFunction = time_t (*)();
 void SetClockSeam(ClockFunction clock);
 time_t CurrentTime();
+
+// A local calendar time (daylight saving as the system decides for that day)
+// as a FILETIME value; 0 when it cannot be converted.
+int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int second);
+
+// The date text the ZIP library gives an entry ("MM-DD-YY HH:MM"): month,
+// day, two-digit year, hour and minute read at characters 0, 3, 6, 9 and 12;
+// year + 1900, + 100 more below 1950; seconds 0; local time. A FILETIME
+// value; 0 when invalid.
+int64_t ParseEntryDate(const std::string& dateText);
 
 }  // namespace tb
