@@ -103,15 +103,23 @@ TEST_CASE("a directory link back into a recorded tree is listed, never entered")
     StampedTree tree;
     tree.Folder("DOCS\\REPORT\\2026", false);
     tree.NewFile("DOCS\\REPORT\\2026\\A.DOC");
+    tree.Folder("OTHER\\TREE", false);
+    tree.NewFile("OTHER\\TREE\\far.doc");
     tree.Stamp();
     TestDirectoryLink loop(TestDrive::Path("DOCS\\REPORT\\2026\\back"), TestDrive::Path("DOCS"));
+    // A link to a tree outside (as a link to a whole drive would be).
+    TestDirectoryLink away(TestDrive::Path("DOCS\\REPORT\\away"), TestDrive::Path("OTHER"));
 
     FakeArchives archives;
     CChangeListBuilder builder(archives, settings);
     builder.BuildChangeList();
     const std::vector<std::string>& pending = builder.PendingList();
     CHECK(std::count(pending.begin(), pending.end(), "X:\\DOCS\\REPORT\\2026\\A.DOC") == 1);
-    for (const std::string& path : pending) CHECK_MESSAGE(path.find("\\back\\") == std::string::npos, path);
+    for (const std::string& path : pending) {
+        CHECK_MESSAGE(path.find("\\back\\") == std::string::npos, path);
+        CHECK_MESSAGE(path.find("\\away\\") == std::string::npos, path);
+    }
+    CHECK(builder.CoveredDirectories() == std::vector<std::string>{"X:\\DOCS\\REPORT"});
 }
 
 TEST_CASE("a directory met twice in a row is scanned once") {
