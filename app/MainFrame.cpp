@@ -34,6 +34,7 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         return m_shutdown.QueryEnd(gSettings);
     });
     Map().OnMessage(WM_ENDSESSION, [this](WPARAM w, LPARAM) -> LRESULT {
+        m_shutdown.OnEndSession(w != FALSE);
         if (w) EndSessionProcessing(m_view);
         return 0;
     });
@@ -190,7 +191,13 @@ bool CMainFrame::CanArchive() const { return m_archiving != nullptr; }
 
 int CMainFrame::RunShutdownArchive() { return m_archiving ? m_archiving->RunArchive(ArchiveTrigger::Shutdown) : 1; }
 
+bool CMainFrame::ArchivingBusy() const { return m_archiving && m_archiving->Busy(); }
+
 bool CMainFrame::CancelShutdownRequested() const { return m_archiving && m_archiving->CancelShutdownRequested(); }
+
+void CMainFrame::ClearCancelShutdown() {
+    if (m_archiving) m_archiving->ClearCancelShutdown();
+}
 
 void CMainFrame::StartShutdownTimer() { StartTimer(IDT_FRAME_SHUTDOWN, 250); }
 void CMainFrame::StopShutdownTimer() { StopTimer(IDT_FRAME_SHUTDOWN); }

@@ -5,6 +5,7 @@
 
 #include "browser/EmptyListHint.h"
 #include "browser/FileIcons.h"
+#include "browser/OpenedCopies.h"
 #include "editor/PasswordDlg.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
@@ -33,16 +34,6 @@ const int kFileColumns[] = {kColumnName, kColumnExt, kColumnDate, kColumnSize, k
 
 bool Near(int a, int b) { return a - b < kEdgeReach && b - a < kEdgeReach; }
 
-// A fresh folder under the temporary folder for one opened entry.
-std::string FreshOpenFolder() {
-    std::string base = TempFolder(500) + "Tallybox";
-    ::CreateDirectoryA(base.c_str(), nullptr);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::string folder = base + Format("\\%08lX", static_cast<unsigned long>(::GetTickCount() + attempt));
-        if (::CreateDirectoryA(folder.c_str(), nullptr)) return folder + "\\";
-    }
-    return {};
-}
 
 }  // namespace
 
@@ -263,15 +254,8 @@ void CArchiveContentsPane::OpenSelectedFile() {
 
     // Each open gets a folder of its own, so the file opened is always the
     // entry chosen, never an older file of the same name.
-    const std::string folder = FreshOpenFolder();
-    if (folder.empty()) {
-        MessageBox("Unable to open file.");
-        return;
-    }
-    CZipEngine engine(Handle());
-    engine.m_password = password;
-    engine.ExtractFiles(archive, record.fullPath, folder, -1, kUnzipOptNoFolderNames | kUnzipOptOverwrite);
-    if (ShellOpen(Handle(), folder + record.name) <= 32) MessageBox("Unable to open file.");
+    const std::string copy = ExtractCopyToOpen(archive, record.fullPath, password, Handle());
+    if (copy.empty() || ShellOpen(Handle(), copy) <= 32) MessageBox("Unable to open file.");
 }
 
 // ---- drawing --------------------------------------------------------------------------

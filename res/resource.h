@@ -57,6 +57,7 @@
 #define IDT_FRAME_SHUTDOWN              5
 #define IDT_VIEW_SCHEDULE               27
 #define IDT_VIEW_MONITOR_RESTART        28
+#define IDT_VIEW_WAITING_RUN            29      // one-shot: a scheduled run held back by another comes now
 #define IDT_PANE_LISTING                12
 #define IDT_EDITOR_START                5
 #define IDT_PROGRESS_TEXT               99

@@ -21,8 +21,12 @@ MAIN_PREFIX = os.path.join(BUILD, "wineprefix")
 WINDOW_CLASS = "TallyboxArchiveClass"
 # Set by the program while its change monitor has every watch armed.
 MONITOR_ARMED_EVENT = "TallyboxMonArmed"
+# Wakes the change monitor from its five-minute wait, as the end of that wait would.
+MONITOR_WAKE_EVENT = "TallyboxMonBugOut"
 WM_NULL = 0x0000
 WM_COMMAND = 0x0111
+WM_TIMER = 0x0113
+SCHEDULE_TICK = 27
 WM_CLOSE = 0x0010
 WM_QUERYENDSESSION = 0x0011
 WM_LBUTTONUP = 0x0202
@@ -322,6 +326,30 @@ class Session:
         """Waits until the program's change monitor has armed its watches: a
         change made from then on is recorded."""
         self.driver.call("wait-event", MONITOR_ARMED_EVENT, int(timeout * 1000))
+
+    def monitor_pass(self):
+        """The change monitor makes the polling pass it makes every five
+        minutes: each watch that fired since is recorded in "Changes"."""
+        self.driver.call("set-event", MONITOR_WAKE_EVENT)
+
+    def view(self, frame):
+        """The main view: the window the schedule's timers belong to."""
+        return self.driver.call("parent", self.pane(frame))
+
+    def schedule_tick(self, frame):
+        """A tick of the schedule's five-minute timer, sent to the view: it
+        returns once the view has handled it (and a run without dialogs that
+        it started has ended)."""
+        self.send(self.view(frame), WM_TIMER, SCHEDULE_TICK)
+
+    def dialogs(self, title):
+        """The visible top-level dialogs with this title."""
+        found = []
+        for entry in self.driver.call("windows").split("\x1f"):
+            fields = entry.split("|")
+            if len(fields) == 4 and fields[1] == "#32770" and unescape(fields[2]) == title and fields[3] == "1":
+                found.append(fields[0])
+        return found
 
     def click(self, hwnd, control):
         self.driver.call("click", hwnd, control)

@@ -335,6 +335,13 @@ std::string Handle(const std::string& line) {
         ::CloseHandle(event);
         return waited == WAIT_OBJECT_0 ? "ok" : "err timeout";
     }
+    if (c == "set-event" && need(2)) {
+        HANDLE event = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, w[1].c_str());
+        if (!event) return "err no such event";
+        const BOOL set = ::SetEvent(event);
+        ::CloseHandle(event);
+        return set ? "ok" : "err set";
+    }
     if (c == "paint" && need(2)) {
         const UINT flags = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW;
         return ::RedrawWindow(Window(w[1]), nullptr, nullptr, flags) ? "ok" : "err redraw";
