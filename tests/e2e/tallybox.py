@@ -384,6 +384,11 @@ class Session:
     def no_message_box(self):
         return self.driver.try_call("msgbox") is None
 
+    def message_box_gone(self, hwnd):
+        """True once the box hwnd has closed, even when another box took its place at once."""
+        found = self.driver.try_call("msgbox")
+        return found is None or found.partition(" ")[0] != hwnd
+
     def rect(self, hwnd):
         return tuple(int(v) for v in self.driver.call("rect", hwnd).split(","))
 
