@@ -17,27 +17,43 @@ out="$build/packages"
 version="$(sed -n 's/^#define TB_VERSION_TEXT "\(.*\)"$/\1/p' "$build/generated/Version.h")"
 [ -n "$version" ] || { echo "package.sh: no version in $build/generated/Version.h" >&2; exit 1; }
 
-# What ships: the binaries by name, and every help page.
+# What ships: the binaries by name, and the help as res/help holds it (its
+# pages, and its pictures in a folder of their own), as the build copied it.
 shipped=(Tallybox.exe DZIP32.dll DUNZIP32.dll adfactry.dll tbsfx.exe tb.bmp)
-for page in "$dist"/*.html; do shipped+=("$(basename "$page")"); done
+while IFS= read -r name; do shipped+=("$name"); done < <(cd "$root/res/help" && find . -type f \( -name '*.html' -o -name '*.png' \) | sed 's|^\./||' | LC_ALL=C sort)
 
 rm -rf "$out"
 stage="$out/stage/Tallybox"
 mkdir -p "$stage"
 for name in "${shipped[@]}"; do
     [ -f "$dist/$name" ] || { echo "package.sh: $dist/$name is missing" >&2; exit 1; }
+    mkdir -p "$(dirname "$stage/$name")"
     cp -p "$dist/$name" "$stage/$name"
 done
 
-# The installer's lists of the files it installs and removes, from the same list.
+# The installer's lists of the files it installs and removes, from the same
+# list: each file into its folder, and a folder removed once emptied (only
+# when empty, as the program's own folder).
 filelist="$out/stage/files.nsh"
+winpath() { printf '%s' "$1" | tr / '\\'; }
+folders=()
+for name in "${shipped[@]}"; do
+    folder="$(dirname "$name")"
+    [ "$folder" = . ] || [[ " ${folders[*]} " == *" $folder "* ]] || folders+=("$folder")
+done
 {
     echo '; Made by scripts/package.sh: the files setup installs and the uninstaller removes.'
     echo '!macro TB_INSTALL_FILES'
-    for name in "${shipped[@]}"; do echo "  File \"$stage/$name\""; done
+    for name in "${shipped[@]}"; do
+        folder="$(dirname "$name")"
+        if [ "$folder" = . ]; then echo '  SetOutPath "$INSTDIR"'; else echo "  SetOutPath \"\$INSTDIR\\$(winpath "$folder")\""; fi
+        echo "  File \"$stage/$name\""
+    done
+    echo '  SetOutPath "$INSTDIR"'
     echo '!macroend'
     echo '!macro TB_REMOVE_FILES'
-    for name in "${shipped[@]}"; do echo "  Delete \"\$INSTDIR\\$name\""; done
+    for name in "${shipped[@]}"; do echo "  Delete \"\$INSTDIR\\$(winpath "$name")\""; done
+    for folder in "${folders[@]}"; do echo "  RMDir \"\$INSTDIR\\$(winpath "$folder")\""; done
     echo '!macroend'
 } > "$filelist"
 
@@ -50,4 +66,4 @@ portable="$out/Tallybox-$version-portable.zip"
 
 echo "Packages of Tallybox $version:"
 ls -l "$setup" "$portable" | awk '{print "  " $5 " bytes  " $NF}'
-echo "Program folder: $(du -cb "$stage"/* | tail -1 | cut -f1) bytes"
+echo "Program folder: $(find "$stage" -type f -printf '%s\n' | awk '{n += $1} END {print n}') bytes"

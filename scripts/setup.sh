@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-14-dev
     zip unzip p7zip-full python3
     nsis
+    chromium pngquant
     time hyperfine locales
     dpkg-dev libbz2-dev liblzma-dev libdeflate-dev
 )

@@ -23,8 +23,20 @@ SETUP = os.path.join(PACKAGES, "Tallybox-{}-setup.exe".format(VERSION))
 PORTABLE = os.path.join(PACKAGES, "Tallybox-{}-portable.zip".format(VERSION))
 WORK = os.path.join(tb.BUILD, "e2e-data", "package")
 
-SHIPPED = ["DUNZIP32.dll", "DZIP32.dll", "Tallybox.exe", "adfactry.dll", "hlpindex.html", "hlpsettings.html",
-           "tb.bmp", "tbsfx.exe"]
+def help_files():
+    """The help as the sources hold it: pages, and pictures in a folder of their own."""
+    root = os.path.join(tb.ROOT, "res", "help")
+    return [os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/")
+            for folder, _, names in os.walk(root) for name in names if name.endswith((".html", ".png"))]
+
+
+def tree(folder):
+    """Every file below a folder, by its path relative to it (with /)."""
+    return sorted(os.path.relpath(os.path.join(where, name), folder).replace(os.sep, "/")
+                  for where, _, names in os.walk(folder) for name in names)
+
+
+SHIPPED = sorted(["DUNZIP32.dll", "DZIP32.dll", "Tallybox.exe", "adfactry.dll", "tb.bmp", "tbsfx.exe"] + help_files())
 # The whole program folder: program, DLLs, extractor, help and picture.
 FOLDER_LIMIT = 2000000
 
@@ -207,7 +219,7 @@ class SetupForAllUsers(PackageScenario):
         # Installed: the files, the picture in the Windows folder, the Start
         # menu, the start with Windows and the entry of installed programs.
         folder = self.all_users_folder()
-        self.assertEqual(sorted(os.listdir(folder)), sorted(SHIPPED + ["Uninstall.exe"]))
+        self.assertEqual(tree(folder), sorted(SHIPPED + ["Uninstall.exe"]))
         for name in SHIPPED:
             with open(os.path.join(folder, name), "rb") as a, open(os.path.join(tb.DIST, name), "rb") as b:
                 self.assertEqual(a.read(), b.read(), name)
@@ -216,6 +228,8 @@ class SetupForAllUsers(PackageScenario):
         self.assertEqual(sorted(os.listdir(menu)), ["Tallybox Help.lnk", "Tallybox.lnk", "Uninstall Tallybox.lnk"])
         program = "C:\\Program Files\\Tallybox\\Tallybox.exe"
         self.assertEqual(shortcut(os.path.join(menu, "Tallybox.lnk")), (program, ""))
+        self.assertEqual(shortcut(os.path.join(menu, "Tallybox Help.lnk")),
+                         ("C:\\Program Files\\Tallybox\\hlpindex.html", ""))
         self.assertEqual(shortcut(os.path.join(menu, "Uninstall Tallybox.lnk"))[0],
                          "C:\\Program Files\\Tallybox\\Uninstall.exe")
         run_entry = self.reg_value("HKLM", RUN_KEY, "Tallybox")
@@ -301,7 +315,7 @@ class SetupForOneUser(PackageScenario):
         self.s.write_ini(None)
         self.assertEqual(self.install("/S", plain_user=True), 0)
         folder = self.user_folder()
-        self.assertEqual(sorted(os.listdir(folder)), sorted(SHIPPED + ["Uninstall.exe"]))
+        self.assertEqual(tree(folder), sorted(SHIPPED + ["Uninstall.exe"]))
         self.assertFalse(os.path.exists(self.all_users_folder()))
         self.assertFalse(os.path.exists(self.all_users_menu()))
         self.assertFalse(os.path.exists(os.path.join(self.drive_c, "windows", "tb.bmp")))
