@@ -194,11 +194,18 @@ class HelpCommands(tb.ScenarioTest):
             self.addCleanup(self.s.reg_add, "HKEY_CLASSES_ROOT\\.html", None, previous)
         else:
             self.addCleanup(self.s.reg_delete, "HKEY_CLASSES_ROOT\\.html")
-        self.s.write_ini({"Settings": {"FrameLeft": 10, "FrameTop": 10, "FrameRight": 700, "FrameBottom": 500}})
+        self.s.write_ini({"Settings": {"FrameLeft": 10, "FrameTop": 10, "FrameRight": 700, "FrameBottom": 500,
+                                       "Time": "06:30:PM"}})
 
     def reg_default(self, key):
-        out = subprocess.run(["wine", "reg", "query", key, "/ve"], env=self.s.env, capture_output=True,
-                             text=True).stdout
+        # Into a file, not a pipe: the Wine server that reg starts keeps a
+        # pipe open long after reg has ended.
+        answer = os.path.join(tb.BUILD, "e2e-help-reg.txt")
+        with open(answer, "w") as f:
+            subprocess.run(["wine", "reg", "query", key, "/ve"], env=self.s.env, stdout=f, stderr=subprocess.DEVNULL)
+        with open(answer, encoding="utf-8", errors="replace") as f:
+            out = f.read()
+        os.remove(answer)
         match = re.search(r"REG_SZ\s+(.+)", out)
         return match.group(1).strip() if match else None
 
