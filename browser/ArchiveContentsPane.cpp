@@ -3,6 +3,10 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
 #include "browser/FileIcons.h"
 #include "editor/PasswordDlg.h"
 #include "framework/Application.h"
@@ -21,6 +25,7 @@ namespace {
 constexpr int kLineHeight = 17;
 constexpr int kLargeArchive = 300;
 constexpr int kPumpEvery = 40;
+constexpr DWORD kPumpInterval = 10;
 constexpr int kEdgeReach = 10;
 constexpr int kMinColumn = 30;
 constexpr char kRetrieving[] = "\tRetrieving list of Files...";
@@ -31,36 +36,76 @@ const int kFileColumns[] = {kColumnName, kColumnExt, kColumnDate, kColumnSize, k
 
 bool Near(int a, int b) { return a - b < kEdgeReach && b - a < kEdgeReach; }
 
-// Keeps a list box from repainting on every added line while a long listing
-// fills it; Tick lets it repaint when 100 ms have passed (or when told to).
-class CListRedrawThrottle {
+// Keeps a list box from repainting while a long listing fills it. Its lines
+// are painted when the first page is in (ShowPage) and at the end; meanwhile
+// only the scroll bar follows, at most every 100 ms (Tick): lines added below
+// the page do not change what the list shows.
+class CListFillGuard {
 public:
-    CListRedrawThrottle(HWND list, bool active) : m_list(list), m_active(active), m_last(::GetTickCount()) {
-        if (m_active) ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+    explicit CListFillGuard(HWND list) : m_list(list), m_last(::GetTickCount()) {
+        ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
     }
-    ~CListRedrawThrottle() {
-        if (!m_active) return;
+    ~CListFillGuard() {
         ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(m_list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        Repaint();
     }
-    CListRedrawThrottle(const CListRedrawThrottle&) = delete;
-    CListRedrawThrottle& operator=(const CListRedrawThrottle&) = delete;
+    CListFillGuard(const CListFillGuard&) = delete;
+    CListFillGuard& operator=(const CListFillGuard&) = delete;
 
-    void Tick(bool now) {
-        if (!m_active) return;
-        const DWORD time = ::GetTickCount();
-        if (!now && time - m_last < 100) return;
-        m_last = time;
+    void ShowPage() {
         ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(m_list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        Repaint();
+        ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+        m_last = ::GetTickCount();
+    }
+    void Tick() {
+        const DWORD now = ::GetTickCount();
+        if (now - m_last < kScrollBarInterval) return;
+        m_last = now;
+        // Turning drawing on brings the scroll bar up to date.
+        ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
         ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
     }
 
 private:
+    static constexpr DWORD kScrollBarInterval = 100;
+    void Repaint() { ::RedrawWindow(m_list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW); }
+
     HWND m_list;
-    bool m_active;
     DWORD m_last;
 };
+
+// Lets the pane's own messages through while a listing runs: one pending
+// message every kPumpEvery entries, but no more often than every
+// kPumpInterval ms, since each look is a round trip to Wine's server (it was
+// a fifth of a 100,000-entry listing).
+class CPanePump {
+public:
+    explicit CPanePump(HWND pane) : m_pane(pane), m_last(::GetTickCount()) {}
+    // True when a message was dispatched.
+    bool Step(size_t entry) {
+        if (entry % kPumpEvery != 0) return false;
+        const DWORD now = ::GetTickCount();
+        if (now - m_last < kPumpInterval) return false;
+        m_last = now;
+        MSG msg;
+        if (!::PeekMessageA(&msg, m_pane, 0, 0, PM_REMOVE)) return false;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+        return true;
+    }
+
+private:
+    HWND m_pane;
+    DWORD m_last;
+};
+
+// The number of lines a list box shows, the one cut at its bottom included.
+int VisibleLines(HWND list) {
+    RECT client{};
+    ::GetClientRect(list, &client);
+    return std::max(1, int(client.bottom - client.top) / kLineHeight + 1);
+}
 
 // A fresh folder under the temporary folder for one opened entry.
 std::string FreshOpenFolder() {
@@ -195,46 +240,73 @@ int CArchiveContentsPane::ListSelectedArchive() {
     if (CApplication::MainWindowHandle())
         ::SetWindowTextA(CApplication::MainWindowHandle(), ("A File Archiver by Corvane - [" + archive + "]").c_str());
 
-    CListBox files(FileList());
     if (count <= 0) {
         ShowLines(FileList(), "\tArchive Empty.");
         return 1;
     }
-    const bool large = count > kLargeArchive;
-    // A large archive shows its lines as they are read. The list box repaints
-    // (and updates its scroll bar) at most every 100 ms while they come in:
-    // redrawn on every line, listing a large archive would take minutes.
-    CListRedrawThrottle throttle(FileList(), large);
-    if (large) {
-        files.Reset();
-        files.Send(LB_INITSTORAGE, WPARAM(count), LPARAM(count) * 48);
-    }
     m_files.reserve(size_t(count));
-    for (int i = 0; i < count; ++i) {
-        if (i % kPumpEvery == 0) {
-            throttle.Tick(i > 0 && i <= kPumpEvery);
-            MSG msg;
-            if (::PeekMessageA(&msg, Handle(), 0, 0, PM_REMOVE)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-                if (m_stop) return 0;  // a listing started meanwhile has finished
-            }
+    CPanePump pump(Handle());
+    CEntryDateParser dates;
+    // Reads entries up to `end` into the records; false when a listing started
+    // meanwhile has finished.
+    auto readUpTo = [&](size_t end) {
+        while (m_files.size() < end) {
+            if (pump.Step(m_files.size()) && m_stop) return false;
+            const ZipEntryInfo& info = engine.NextEntry(archive);
+            const std::string_view path(info.path, strnlen(info.path, sizeof info.path));
+            const std::string_view date(info.dateTime, strnlen(info.dateTime, sizeof info.dateTime));
+            m_files.push_back(
+                MakeFileListRecord(path, date, info.method, info.size, info.compressedSize, info.flags, dates));
         }
-        const ZipEntryInfo& info = engine.NextEntry(archive);
-        char path[sizeof info.path + 1] = {};
-        memcpy(path, info.path, sizeof info.path);
-        char date[sizeof info.dateTime + 1] = {};
-        memcpy(date, info.dateTime, sizeof info.dateTime);
-        m_files.push_back(MakeFileListRecord(path, date, info.method, info.size, info.compressedSize, info.flags));
-        if (large) files.Insert(i, FormatFileLine(m_files.back()));
-    }
-    m_stop = 1;
-    if (!large) {
+        return true;
+    };
+
+    if (count <= kLargeArchive) {
+        // A small archive is sorted before it is shown.
+        if (!readUpTo(size_t(count))) return 0;
+        m_stop = 1;
         for (int column : kFileColumns) {
             if (m_sortMode == AscendingMode(column)) SortFileList(column, 1);
             else if (m_sortMode == DescendingMode(column)) SortFileList(column, 0);
         }
+        return 1;
     }
+
+    // A large archive shows its first page of lines at once. The steps after
+    // the count never touch the disk, so the other lines follow quickly: all
+    // read, then formatted (the list box is told their real size), then added
+    // with the list's drawing off.
+    CListBox files(FileList());
+    CListFillGuard guard(FileList());
+    files.Reset();
+    std::string line;
+    const size_t page = std::min(size_t(count), size_t(VisibleLines(FileList())));
+    if (!readUpTo(page)) return 0;
+    for (size_t i = 0; i < page; ++i) {
+        line.clear();
+        AppendFileLine(m_files[i], line);
+        files.Insert(int(i), line);
+    }
+    guard.ShowPage();
+
+    if (!readUpTo(size_t(count))) return 0;
+    std::string lines;
+    std::vector<size_t> starts;
+    starts.reserve(m_files.size() - page);
+    for (size_t i = page; i < m_files.size(); ++i) {
+        starts.push_back(lines.size());
+        AppendFileLine(m_files[i], lines);
+        lines += '\0';
+    }
+    // The list box keeps its strings in UTF-16: at most two bytes per byte given.
+    files.Send(LB_INITSTORAGE, WPARAM(starts.size()), LPARAM(lines.size() * sizeof(WCHAR)));
+    for (size_t k = 0; k < starts.size(); ++k) {
+        const size_t i = page + k;
+        if (pump.Step(i) && m_stop) return 0;
+        files.Send(LB_INSERTSTRING, WPARAM(i), LPARAM(lines.data() + starts[k]));
+        guard.Tick();
+    }
+    m_stop = 1;
     return 1;
 }
 
@@ -253,9 +325,12 @@ int CArchiveContentsPane::FillFileList() {
     CListBox files(FileList());
     files.Reset();
     int lines = 0;
+    std::string line;
     for (const FileListRecord& record : m_files) {
         if (record.fullPath.empty()) break;
-        files.Insert(lines, FormatFileLine(record));
+        line.clear();
+        AppendFileLine(record, line);
+        files.Insert(lines, line);
         if (++lines == 200) UpdateNow();
     }
     return lines;

@@ -8,15 +8,47 @@
 
 namespace tb {
 
-FileListRecord MakeFileListRecord(const std::string& storedPath, const std::string& dateText, int value0,
-                                  unsigned size, unsigned compressedSize, unsigned flags) {
+namespace {
+
+constexpr int64_t kTicksPerMinute = 60LL * 10000000LL;
+
+// "%u", "%uK" or "%uM" of a size, appended.
+void AppendSize(unsigned size, std::string& out) {
+    char unit = 0;
+    if (size > 10000000u) {
+        size /= 1000000u;
+        unit = 'M';
+    } else if (size > 1000u) {
+        size /= 1000u;
+        unit = 'K';
+    }
+    char digits[12];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    do {
+        *--at = char('0' + size % 10u);
+        size /= 10u;
+    } while (size != 0);
+    out.append(at, end);
+    if (unit) out += unit;
+}
+
+}  // namespace
+
+FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
+                                  unsigned size, unsigned compressedSize, unsigned flags, CEntryDateParser& dates) {
     FileListRecord r;
-    r.fullPath = ReplaceAll(storedPath, "/", "\\");
-    size_t slash = r.fullPath.find_last_of('\\');
-    r.name = slash == std::string::npos ? r.fullPath : r.fullPath.substr(slash + 1);
-    r.folder = slash == std::string::npos ? std::string() : r.fullPath.substr(0, slash);
-    r.dateText = dateText;
-    r.time = ParseEntryDate(dateText);
+    r.fullPath.assign(storedPath);
+    std::replace(r.fullPath.begin(), r.fullPath.end(), '/', '\\');
+    const size_t slash = r.fullPath.find_last_of('\\');
+    if (slash == std::string::npos) {
+        r.name = r.fullPath;
+    } else {
+        r.name.assign(r.fullPath, slash + 1, std::string::npos);
+        r.folder.assign(r.fullPath, 0, slash);
+    }
+    r.dateText.assign(dateText);
+    r.time = dates.Parse(dateText);
     r.value0 = value0;
     r.size = size;
     r.compressedSize = compressedSize;
@@ -24,16 +56,32 @@ FileListRecord MakeFileListRecord(const std::string& storedPath, const std::stri
     return r;
 }
 
-int64_t ParseEntryDate(const std::string& dateText) {
+FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
+                                  unsigned size, unsigned compressedSize, unsigned flags) {
+    CEntryDateParser dates;
+    return MakeFileListRecord(storedPath, dateText, value0, size, compressedSize, flags, dates);
+}
+
+EntryDateFields ParseEntryDateFields(std::string_view dateText) {
     auto field = [&](size_t at) { return at < dateText.size() ? LeadingInt(dateText.substr(at)) : 0; };
     int year = field(6) + 1900;
     if (year < 1950) year += 100;
+    EntryDateFields f;
+    f.year = WORD(year);
+    f.month = WORD(field(0));
+    f.day = WORD(field(3));
+    f.hour = WORD(field(9));
+    f.minute = WORD(field(12));
+    return f;
+}
+
+int64_t LocalToFileTime(const EntryDateFields& fields) {
     SYSTEMTIME local{};
-    local.wYear = WORD(year);
-    local.wMonth = WORD(field(0));
-    local.wDay = WORD(field(3));
-    local.wHour = WORD(field(9));
-    local.wMinute = WORD(field(12));
+    local.wYear = WORD(fields.year);
+    local.wMonth = WORD(fields.month);
+    local.wDay = WORD(fields.day);
+    local.wHour = WORD(fields.hour);
+    local.wMinute = WORD(fields.minute);
     // Local time, daylight saving as the system decides for that day.
     SYSTEMTIME utc{};
     FILETIME time{};
@@ -41,27 +89,71 @@ int64_t ParseEntryDate(const std::string& dateText) {
     return (int64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
+int64_t ParseEntryDate(std::string_view dateText) { return LocalToFileTime(ParseEntryDateFields(dateText)); }
+
+int64_t CEntryDateParser::Parse(std::string_view dateText) { return Convert(ParseEntryDateFields(dateText)); }
+
+int64_t CEntryDateParser::Convert(const EntryDateFields& local) {
+    if (local.minute > 59) return m_convert(local);
+    const uint64_t key = (uint64_t(local.year) << 48) | (uint64_t(local.month) << 32) | (uint64_t(local.day) << 16) |
+                         uint64_t(local.hour);
+    auto found = m_hours.find(key);
+    if (found == m_hours.end()) {
+        EntryDateFields first = local;
+        first.minute = 0;
+        EntryDateFields last = local;
+        last.minute = 59;
+        Hour hour;
+        hour.start = m_convert(first);
+        hour.linear = hour.start != 0 && m_convert(last) - hour.start == 59 * kTicksPerMinute;
+        found = m_hours.emplace(key, hour).first;
+    }
+    if (!found->second.linear) return m_convert(local);
+    return found->second.start + int64_t(local.minute) * kTicksPerMinute;
+}
+
 std::string FormatSize(unsigned size) {
-    if (size > 10000000u) return Format("%uM", size / 1000000u);
-    if (size > 1000u) return Format("%uK", size / 1000u);
-    return Format("%u", size);
+    std::string text;
+    AppendSize(size, text);
+    return text;
 }
 
 std::string FormatFileLine(const FileListRecord& record) {
-    std::string n = record.name;
-    if (record.flags & kEntryEncrypted) n += "+";
-    std::string extension;
-    size_t dot = n.find_last_of('.');
-    if (dot != std::string::npos) {
-        extension = n.substr(dot + 1) + " ";
-        n = n.substr(0, dot);
+    std::string line;
+    AppendFileLine(record, line);
+    return line;
+}
+
+void AppendFileLine(const FileListRecord& record, std::string& out) {
+    // The name is split at its last '.'; the encrypted mark "+" ends the
+    // extension, or the name when it has no extension.
+    const std::string_view name = record.name;
+    const bool encrypted = (record.flags & kEntryEncrypted) != 0;
+    const size_t dot = name.find_last_of('.');
+    const bool hasExtension = dot != std::string_view::npos;
+    const std::string_view base = hasExtension ? name.substr(0, dot) : name;
+    const bool blank = base.empty() && !(encrypted && !hasExtension);
+    out += '\t';
+    if (blank) {
+        out += "    \t    ";
+    } else {
+        out += base;
+        if (encrypted && !hasExtension) out += '+';
+        out += '\t';
+        if (hasExtension) {
+            out += name.substr(dot + 1);
+            if (encrypted) out += '+';
+            out += ' ';
+        }
     }
-    if (n.empty()) {
-        n = "    ";
-        extension = "    ";
-    }
-    return "\t" + n + "\t" + extension + "\t" + record.dateText + "\t" + FormatSize(record.size) + "\t" +
-           FormatSize(record.compressedSize) + "\t" + record.folder;
+    out += '\t';
+    out += record.dateText;
+    out += '\t';
+    AppendSize(record.size, out);
+    out += '\t';
+    AppendSize(record.compressedSize, out);
+    out += '\t';
+    out += record.folder;
 }
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "res/resource.h"
@@ -24,14 +26,52 @@ struct FileListRecord {
 
 constexpr unsigned kEntryEncrypted = 0x8000;
 
-// Builds a record from the library's stored path and fields.
-FileListRecord MakeFileListRecord(const std::string& storedPath, const std::string& dateText, int value0,
-                                  unsigned size, unsigned compressedSize, unsigned flags);
+// The fields of an entry's date text as they are handed to the system: each
+// is cut to 16 bits, as the system's calendar record holds them.
+struct EntryDateFields {
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0;
+};
 
 // Month, day, two-digit year, hour and minute at characters 0, 3, 6, 9 and 12;
-// year + 1900, + 100 more below 1950; seconds 0; local time. Returns the
-// time as a FILETIME value (100-ns units since 1601, UTC); 0 when invalid.
-int64_t ParseEntryDate(const std::string& dateText);
+// year + 1900, + 100 more below 1950.
+EntryDateFields ParseEntryDateFields(std::string_view dateText);
+
+// The local time of the fields (seconds 0, daylight saving as the system
+// decides for that day) as a FILETIME value (100-ns units since 1601, UTC);
+// 0 when the system refuses the fields.
+int64_t LocalToFileTime(const EntryDateFields& local);
+
+// The time of a date text: LocalToFileTime of its fields.
+int64_t ParseEntryDate(std::string_view dateText);
+
+// Gives the same times as ParseEntryDate, but asks the system twice per hour
+// of the calendar rather than once per entry: an archive's entries share few
+// hours, and the conversion is slow under Wine. Within an hour whose minute 0
+// and minute 59 lie 59 minutes apart, every minute lies where its count says;
+// in an hour that a clock change cuts (or an invalid one), each time is asked
+// for by itself.
+class CEntryDateParser {
+public:
+    using Conversion = int64_t (*)(const EntryDateFields& local);
+    explicit CEntryDateParser(Conversion convert = LocalToFileTime) : m_convert(convert) {}
+
+    int64_t Parse(std::string_view dateText);
+    int64_t Convert(const EntryDateFields& local);
+
+private:
+    struct Hour {
+        int64_t start = 0;    // minute 0 of the hour
+        bool linear = false;  // false: ask the system for each time of this hour
+    };
+    Conversion m_convert;
+    std::unordered_map<uint64_t, Hour> m_hours;
+};
+
+// Builds a record from the library's stored path and fields.
+FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
+                                  unsigned size, unsigned compressedSize, unsigned flags, CEntryDateParser& dates);
+FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
+                                  unsigned size, unsigned compressedSize, unsigned flags);
 
 // "%i", "%iK" above 1000, "%iM" above ten million (unsigned 32-bit sizes).
 std::string FormatSize(unsigned size);
@@ -40,6 +80,9 @@ std::string FormatSize(unsigned size);
 // tab, size, tab, compressed size, tab, folder; "+" marks an encrypted entry,
 // and a name without a base shows four blanks in both the Name and Ext columns.
 std::string FormatFileLine(const FileListRecord& record);
+// The same line, appended to `out` (no temporary strings: a listing formats
+// every line of a large archive).
+void AppendFileLine(const FileListRecord& record, std::string& out);
 
 // Sort columns: the header ids of the file list.
 enum FileColumn {
