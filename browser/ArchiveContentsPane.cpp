@@ -215,11 +215,19 @@ void CArchiveContentsPane::OnArchiveSelected() {
     const int selected = CListBox(ArchiveList()).CurSel();
     if (selected != 0 && selected == m_lastSelected) return;
     m_stop = 0;
+    m_lastSelected = selected;
+    // The 200 ms run from the selection, not from the end of the repaint below.
+    const std::string archive = m_host.KnownArchiveAt(selected);
+    if (!archive.empty()) {
+        StartTimer(IDT_PANE_LISTING, 200);
+        // Meanwhile the archive's directory is read on another thread, unless
+        // a listing runs: its steps go through the directory's one cursor,
+        // which a count puts back to the start.
+        if (m_listings == 0) m_prefetch.Request(archive);
+    }
     SetStatus("Number of Files: ");
     ShowLines(FileList(), kRetrieving);
     UpdateNow();
-    m_lastSelected = selected;
-    if (!m_host.KnownArchiveAt(selected).empty()) StartTimer(IDT_PANE_LISTING, 200);
 }
 
 void CArchiveContentsPane::OnListingTimer(int id) {
@@ -228,6 +236,13 @@ void CArchiveContentsPane::OnListingTimer(int id) {
 }
 
 int CArchiveContentsPane::ListSelectedArchive() {
+    ++m_listings;
+    const int listed = ListArchiveEntries();
+    --m_listings;
+    return listed;
+}
+
+int CArchiveContentsPane::ListArchiveEntries() {
     m_files.clear();
     ShowLines(FileList(), kRetrieving);
     const std::string archive = m_host.KnownArchiveAt(CListBox(ArchiveList()).CurSel());
