@@ -62,7 +62,6 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         });
     Map().OnCommand(ID_APP_EXIT, [this] { Terminate(); });
     Map().OnCommand(ID_HIDE_WINDOW, [this] { Show(SW_HIDE); });
-    Map().OnCommand(ID_BACKUP_ARCHIVES, [this] { OpenBackupDialog(Handle()); });
     for (UINT id : {ID_HELP_INDEX, ID_HELP, ID_CONTEXT_HELP, ID_DEFAULT_HELP})
         Map().OnCommand(id, [this] { OpenHelp(); });
 

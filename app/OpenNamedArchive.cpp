@@ -10,7 +10,7 @@
 
 namespace tb {
 
-OpenNamedPlan PlanOpenNamed(const std::string& name, unsigned long fileSize, int editFlags, bool handedOver) {
+OpenNamedPlan PlanOpenNamed(const std::string& name, unsigned long long fileSize, int editFlags, bool handedOver) {
     OpenNamedPlan plan;
     const std::string upper = ToUpper(name);
     const bool blank = StartsWith(upper, "BLANK.ZIP");
@@ -25,20 +25,20 @@ OpenNamedPlan PlanOpenNamed(const std::string& name, unsigned long fileSize, int
     return plan;
 }
 
-unsigned long FindFileSizeLow(const std::string& name) {
+unsigned long long FindFileSize(const std::string& name) {
     WIN32_FIND_DATAA data{};
     UniqueFind find(::FindFirstFileA(name.c_str(), &data));
-    return find ? data.nFileSizeLow : 0;
+    return find ? (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow : 0;
 }
 
 void OpenNamedArchive(const std::string& name, bool handedOver, int editFlags, CTallyboxView* view) {
-    const OpenNamedPlan plan = PlanOpenNamed(name, FindFileSizeLow(name), editFlags, handedOver);
+    const OpenNamedPlan plan = PlanOpenNamed(name, FindFileSize(name), editFlags, handedOver);
     if (plan.openEditor) {
         EditorRequest request;
         request.presetArchive = plan.presetArchive;
         request.archive = plan.archive;
         request.isNew = plan.empty;
-        OpenArchiveEditor(nullptr, request);
+        if (view) view->OpenEditor(request);
         return;
     }
     if (view) view->ShowNamedArchive(plan.archive);

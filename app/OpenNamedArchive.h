@@ -19,10 +19,11 @@ struct OpenNamedPlan {
 
 // `handedOver` is true for a name that came from a second start (message
 // 0x8001): the editor then gets the upper-cased name.
-OpenNamedPlan PlanOpenNamed(const std::string& name, unsigned long fileSize, int editFlags, bool handedOver);
+OpenNamedPlan PlanOpenNamed(const std::string& name, unsigned long long fileSize, int editFlags, bool handedOver);
 
-// Size in bytes (low 32 bits) of the first file matching `name`; 0 when none.
-unsigned long FindFileSizeLow(const std::string& name);
+// Size in bytes of the first file matching `name` (all 64 bits: an archive of
+// exactly 4 GiB is not empty); 0 when none.
+unsigned long long FindFileSize(const std::string& name);
 
 // Decides (with the `Edit` flags of the settings) and acts: the archive
 // editor, or the view.

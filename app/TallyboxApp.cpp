@@ -8,6 +8,7 @@
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/OpenNamedArchive.h"
+#include "app/ProgramEditorHost.h"
 #include "autoarchive/AutoArchiveController.h"
 #include "browser/TallyboxView.h"
 #include "framework/Handles.h"
@@ -93,9 +94,11 @@ BOOL CTallyboxApp::InitInstance() {
     SetMainWindow(m_frame->Handle());
     SetAccelerators(::LoadAcceleratorsA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
     ReadSettings(gSettings);
-    m_view = new CTallyboxView();
+    m_view = new CTallyboxView(gSettings);
     m_archiving = std::make_unique<CAutoArchiveController>(gSettings, *m_view);
     m_view->SetArchiveControl(m_archiving.get());
+    m_editorHost = std::make_unique<CProgramEditorHost>(*m_view, *m_archiving);
+    m_view->SetEditorHost(m_editorHost.get());
     m_frame->Attach(m_view, m_archiving.get());
     if (!m_view->CreateView(*m_frame)) return FALSE;
     m_frame->RecalcLayout();

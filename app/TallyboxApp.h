@@ -15,6 +15,7 @@ namespace tb {
 
 class CAutoArchiveController;
 class CMainFrame;
+class CProgramEditorHost;
 class CTallyboxView;
 
 class CTallyboxApp : public CApplication {
@@ -43,6 +44,7 @@ private:
     CMainFrame* m_frame = nullptr;
     CTallyboxView* m_view = nullptr;  // deletes itself with its window
     std::unique_ptr<CAutoArchiveController> m_archiving;
+    std::unique_ptr<CProgramEditorHost> m_editorHost;
 };
 
 // Cuts `text` to at most `limit` bytes without splitting a UTF-8 character.

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <ctime>
 #include <string>
 
 #include "autoarchive/KnownArchiveSink.h"
@@ -40,6 +41,11 @@ public:
     virtual bool CancelShutdownRequested() const = 0;
     // While the archive editor is open the archive at the set time waits.
     virtual void SetEditorOpen(bool open) = 0;
+    // The folder search of change list building, with its progress dialog:
+    // entries of `folder` (and its subfolders when asked) newer than `since`;
+    // the archives among them join the known-archive list. "" sets the found
+    // count to 0. Returns the found count, or -1 when the user aborted.
+    virtual int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) = 0;
 };
 
 class IArchiveViewHost : public IKnownArchiveSink {

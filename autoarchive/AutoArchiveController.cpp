@@ -58,9 +58,11 @@ int CAutoArchiveController::RunArchive(ArchiveTrigger trigger) {
     return run.Run(trigger, m_settings);
 }
 
-void CAutoArchiveController::OpenSettings() {
+void CAutoArchiveController::OpenSettings() { OpenSettingsOver(Owner()); }
+
+void CAutoArchiveController::OpenSettingsOver(HWND owner) {
     SettingsRecord working = m_settings;
-    if (!ShowSettingsSheet(Owner(), working)) return;
+    if (!ShowSettingsSheet(owner, working)) return;
     m_settings = working;
     WriteSettings(m_settings);
     RequestRebuildAndRestart();
@@ -79,6 +81,10 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
     const ScheduleDecision due = ScheduleTick(m_schedule, m_settings, m_editorOpen != 0, local.tm_hour, local.tm_min);
     if (due.specificTime) RunArchive(ArchiveTrigger::Schedule);
     if (due.interval) RunArchive(ArchiveTrigger::Schedule);
+}
+
+int CAutoArchiveController::SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) {
+    return m_changeList.SearchChangedFiles(folder, TicksFromTime(since), withSubfolders);
 }
 
 }  // namespace tb

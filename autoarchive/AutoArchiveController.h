@@ -41,9 +41,12 @@ public:
     void Stop() override;
     int RunArchive(ArchiveTrigger trigger) override;
     void OpenSettings() override;
+    // The same over another window than the main one (the archive editor).
+    void OpenSettingsOver(HWND owner);
     void OnViewTimer(UINT_PTR id) override;
     bool CancelShutdownRequested() const override { return m_cancelShutdown != 0; }
     void SetEditorOpen(bool open) override { m_editorOpen = open ? 1 : 0; }
+    int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
 
     // What the archive run works with.
     SettingsRecord& Settings() { return m_settings; }

@@ -11,6 +11,7 @@
 #include "editor/PasswordDlg.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
+#include "framework/ListRedraw.h"
 #include "framework/RowPainter.h"
 #include "framework/Shell.h"
 #include "framework/Subclass.h"
@@ -35,45 +36,6 @@ constexpr char kPasswordPrompt[] =
 const int kFileColumns[] = {kColumnName, kColumnExt, kColumnDate, kColumnSize, kColumnCompressed, kColumnLocation};
 
 bool Near(int a, int b) { return a - b < kEdgeReach && b - a < kEdgeReach; }
-
-// Keeps a list box from repainting while a long listing fills it. Its lines
-// are painted when the first page is in (ShowPage) and at the end; meanwhile
-// only the scroll bar follows, at most every 100 ms (Tick): lines added below
-// the page do not change what the list shows.
-class CListFillGuard {
-public:
-    explicit CListFillGuard(HWND list) : m_list(list), m_last(::GetTickCount()) {
-        ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
-    }
-    ~CListFillGuard() {
-        ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
-        Repaint();
-    }
-    CListFillGuard(const CListFillGuard&) = delete;
-    CListFillGuard& operator=(const CListFillGuard&) = delete;
-
-    void ShowPage() {
-        ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
-        Repaint();
-        ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
-        m_last = ::GetTickCount();
-    }
-    void Tick() {
-        const DWORD now = ::GetTickCount();
-        if (now - m_last < kScrollBarInterval) return;
-        m_last = now;
-        // Turning drawing on brings the scroll bar up to date.
-        ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
-        ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
-    }
-
-private:
-    static constexpr DWORD kScrollBarInterval = 100;
-    void Repaint() { ::RedrawWindow(m_list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW); }
-
-    HWND m_list;
-    DWORD m_last;
-};
 
 // Lets the pane's own messages through while a listing runs: one pending
 // message every kPumpEvery entries, but no more often than every
@@ -292,7 +254,7 @@ int CArchiveContentsPane::ListArchiveEntries() {
     // read, then formatted (the list box is told their real size), then added
     // with the list's drawing off.
     CListBox files(FileList());
-    CListFillGuard guard(FileList());
+    CListRedrawThrottle throttle(FileList(), true);
     files.Reset();
     std::string line;
     const size_t page = std::min(size_t(count), size_t(VisibleLines(FileList())));
@@ -302,7 +264,7 @@ int CArchiveContentsPane::ListArchiveEntries() {
         AppendFileLine(m_files[i], line);
         files.Insert(int(i), line);
     }
-    guard.ShowPage();
+    throttle.Tick(true);
 
     if (!readUpTo(size_t(count))) return 0;
     std::string lines;
@@ -319,7 +281,7 @@ int CArchiveContentsPane::ListArchiveEntries() {
         const size_t i = page + k;
         if (pump.Step(i) && m_stop) return 0;
         files.Send(LB_INSERTSTRING, WPARAM(i), LPARAM(lines.data() + starts[k]));
-        guard.Tick();
+        throttle.Tick(false);
     }
     m_stop = 1;
     return 1;

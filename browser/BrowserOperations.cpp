@@ -1,21 +1,24 @@
 #include "browser/BrowserOperations.h"
 
+#include "browser/ExtractDlg.h"
+#include "browser/FindArchivesDlg.h"
+#include "editor/PasswordDlg.h"
 #include "framework/Window.h"
 #include "zip/SelfExtractDlg.h"
 
 namespace tb {
 
-namespace {
-void NotInThisVersion(HWND owner) {
-    ShowMessage(owner, "This part of File Archiver is not available in this version.", MB_OK | MB_ICONINFORMATION);
-}
-}  // namespace
-
-void OpenExtractDialog(HWND owner, const std::string&, const std::vector<FileListRecord>&, int) {
-    NotInThisVersion(owner);
+void OpenExtractDialog(HWND owner, const SettingsRecord& settings, const std::string& archive,
+                       const std::vector<FileListRecord>& selection, int mode) {
+    ExtractPrompts prompts{SystemPrompts(), &CPasswordDlg::Ask};
+    CExtractDlg dialog(settings, archive, CExtractDlg::EntriesOf(selection), mode, std::move(prompts));
+    dialog.DoModal(owner);
 }
 
-void OpenFindArchivesDialog(HWND owner) { NotInThisVersion(owner); }
+void OpenFindArchivesDialog(HWND owner, const SettingsRecord& settings, IArchiveFinder& finder) {
+    CFindArchivesDlg dialog(settings, finder, SystemPrompts());
+    dialog.DoModal(owner);
+}
 
 void OpenSelfExtractDialog(HWND owner, const std::string& archive) {
     CSelfExtractDlg dialog(archive);

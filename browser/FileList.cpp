@@ -10,8 +10,6 @@ namespace tb {
 
 namespace {
 
-constexpr int64_t kTicksPerMinute = 60LL * 10000000LL;
-
 // "%u", "%uK" or "%uM" of a size, appended.
 void AppendSize(unsigned size, std::string& out) {
     char unit = 0;
@@ -60,56 +58,6 @@ FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view 
                                   unsigned size, unsigned compressedSize, unsigned flags) {
     CEntryDateParser dates;
     return MakeFileListRecord(storedPath, dateText, value0, size, compressedSize, flags, dates);
-}
-
-EntryDateFields ParseEntryDateFields(std::string_view dateText) {
-    auto field = [&](size_t at) { return at < dateText.size() ? LeadingInt(dateText.substr(at)) : 0; };
-    int year = field(6) + 1900;
-    if (year < 1950) year += 100;
-    EntryDateFields f;
-    f.year = WORD(year);
-    f.month = WORD(field(0));
-    f.day = WORD(field(3));
-    f.hour = WORD(field(9));
-    f.minute = WORD(field(12));
-    return f;
-}
-
-int64_t LocalToFileTime(const EntryDateFields& fields) {
-    SYSTEMTIME local{};
-    local.wYear = WORD(fields.year);
-    local.wMonth = WORD(fields.month);
-    local.wDay = WORD(fields.day);
-    local.wHour = WORD(fields.hour);
-    local.wMinute = WORD(fields.minute);
-    // Local time, daylight saving as the system decides for that day.
-    SYSTEMTIME utc{};
-    FILETIME time{};
-    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &time)) return 0;
-    return (int64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-int64_t ParseEntryDate(std::string_view dateText) { return LocalToFileTime(ParseEntryDateFields(dateText)); }
-
-int64_t CEntryDateParser::Parse(std::string_view dateText) { return Convert(ParseEntryDateFields(dateText)); }
-
-int64_t CEntryDateParser::Convert(const EntryDateFields& local) {
-    if (local.minute > 59) return m_convert(local);
-    const uint64_t key = (uint64_t(local.year) << 48) | (uint64_t(local.month) << 32) | (uint64_t(local.day) << 16) |
-                         uint64_t(local.hour);
-    auto found = m_hours.find(key);
-    if (found == m_hours.end()) {
-        EntryDateFields first = local;
-        first.minute = 0;
-        EntryDateFields last = local;
-        last.minute = 59;
-        Hour hour;
-        hour.start = m_convert(first);
-        hour.linear = hour.start != 0 && m_convert(last) - hour.start == 59 * kTicksPerMinute;
-        found = m_hours.emplace(key, hour).first;
-    }
-    if (!found->second.linear) return m_convert(local);
-    return found->second.start + int64_t(local.minute) * kTicksPerMinute;
 }
 
 std::string FormatSize(unsigned size) {
@@ -214,12 +162,14 @@ void SortRecords(std::vector<FileListRecord>& records, int column, bool ascendin
     records.swap(sorted);
 }
 
-std::string IconKey(const FileListRecord& record) {
-    size_t dot = record.fullPath.find_last_of('.');
-    size_t slash = record.fullPath.find_last_of('\\');
+std::string IconKey(const FileListRecord& record) { return IconKeyOf(record.fullPath, record.name); }
+
+std::string IconKeyOf(const std::string& fullPath, const std::string& name) {
+    size_t dot = fullPath.find_last_of('.');
+    size_t slash = fullPath.find_last_of('\\');
     // A dot inside a folder name does not make an extension of the entry.
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return record.fullPath.substr(dot);
-    return record.name.empty() ? ".dirfolder" : std::string();
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return fullPath.substr(dot);
+    return name.empty() ? ".dirfolder" : std::string();
 }
 
 }  // namespace tb

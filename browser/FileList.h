@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "common/Clock.h"
 
 #include "res/resource.h"
 
@@ -26,48 +27,9 @@ struct FileListRecord {
 
 constexpr unsigned kEntryEncrypted = 0x8000;
 
-// The fields of an entry's date text as they are handed to the system: each
-// is cut to 16 bits, as the system's calendar record holds them.
-struct EntryDateFields {
-    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0;
-};
-
-// Month, day, two-digit year, hour and minute at characters 0, 3, 6, 9 and 12;
-// year + 1900, + 100 more below 1950.
-EntryDateFields ParseEntryDateFields(std::string_view dateText);
-
-// The local time of the fields (seconds 0, daylight saving as the system
-// decides for that day) as a FILETIME value (100-ns units since 1601, UTC);
-// 0 when the system refuses the fields.
-int64_t LocalToFileTime(const EntryDateFields& local);
-
-// The time of a date text: LocalToFileTime of its fields.
-int64_t ParseEntryDate(std::string_view dateText);
-
-// Gives the same times as ParseEntryDate, but asks the system twice per hour
-// of the calendar rather than once per entry: an archive's entries share few
-// hours, and the conversion is slow under Wine. Within an hour whose minute 0
-// and minute 59 lie 59 minutes apart, every minute lies where its count says;
-// in an hour that a clock change cuts (or an invalid one), each time is asked
-// for by itself.
-class CEntryDateParser {
-public:
-    using Conversion = int64_t (*)(const EntryDateFields& local);
-    explicit CEntryDateParser(Conversion convert = LocalToFileTime) : m_convert(convert) {}
-
-    int64_t Parse(std::string_view dateText);
-    int64_t Convert(const EntryDateFields& local);
-
-private:
-    struct Hour {
-        int64_t start = 0;    // minute 0 of the hour
-        bool linear = false;  // false: ask the system for each time of this hour
-    };
-    Conversion m_convert;
-    std::unordered_map<uint64_t, Hour> m_hours;
-};
-
-// Builds a record from the library's stored path and fields.
+// Builds a record from the library's stored path and fields. The record's
+// time is ParseEntryDate (common/Clock.h) of its date text; a listing hands
+// in one date parser for all its entries.
 FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
                                   unsigned size, unsigned compressedSize, unsigned flags, CEntryDateParser& dates);
 FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
@@ -111,5 +73,7 @@ void SortRecords(std::vector<FileListRecord>& records, int column, bool ascendin
 // The icon key of a record: from the last '.' of the full path, dot included;
 // ".dirfolder" for a folder entry (empty name), "" for a name without a dot.
 std::string IconKey(const FileListRecord& record);
+// The same from a path and its file name (the archive editor's rows).
+std::string IconKeyOf(const std::string& fullPath, const std::string& name);
 
 }  // namespace tb

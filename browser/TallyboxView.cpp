@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "browser/BrowserOperations.h"
+#include "browser/ExtractChoices.h"
 #include "editor/EditorOperations.h"
 #include "framework/FrameWindow.h"
 #include "framework/Shell.h"
@@ -17,7 +18,7 @@ constexpr int kMaxExtractSelection = 1000;
 constexpr char kHelpIndex[] = "hlpindex.html";
 }  // namespace
 
-CTallyboxView::CTallyboxView() : m_pane(*this) {
+CTallyboxView::CTallyboxView(const SettingsRecord& settings) : m_settings(settings), m_pane(*this) {
     m_layout.Read();
     m_archiveTabs = InitialArchiveTabStops(m_layout);
     m_fileTabs = InitialFileTabStops();
@@ -58,7 +59,8 @@ CTallyboxView::CTallyboxView() : m_pane(*this) {
     Map().OnCommand(ID_SORT_BY_NAME, [this] { SortArchivesByName(); });
     Map().OnCommand(ID_SORT_BY_DATE, [this] { SortArchivesByDate(); });
     Map().OnCommand(ID_SORT_BY_LOCATION, [this] { SortArchivesByLocation(); });
-    Map().OnCommand(ID_FIND_ARCHIVES, [this] { OpenFindArchivesDialog(DialogOwner()); });
+    Map().OnCommand(ID_FIND_ARCHIVES, [this] { FindArchives(); });
+    Map().OnCommand(ID_BACKUP_ARCHIVES, [this] { BackupArchives(); });
     Map().OnCommand(ID_OPEN_SELECTED_FILE, [this] { m_pane.OpenSelectedFile(); });
     Map().OnCommand(ID_MAKE_SELF_EXTRACTING, [this] {
         OpenSelfExtractDialog(DialogOwner(), SelectedArchive());
@@ -186,14 +188,16 @@ void CTallyboxView::ShowArchive(const std::string& archive) {
 void CTallyboxView::OpenEditorWithPending() {
     EditorRequest request;
     request.takePending = 1;
-    OpenArchiveEditor(DialogOwner(), request);
+    OpenEditor(request);
 }
 
 // ---- commands -----------------------------------------------------------------------
 
-void CTallyboxView::OpenNewArchiveEditor() {
-    OpenArchiveEditor(DialogOwner(), EditorRequest{});
+void CTallyboxView::OpenEditor(const EditorRequest& request) {
+    if (m_editorHost) OpenArchiveEditor(DialogOwner(), request, *m_editorHost);
 }
+
+void CTallyboxView::OpenNewArchiveEditor() { OpenEditor(EditorRequest{}); }
 
 void CTallyboxView::EditSelectedArchive() {
     const std::string archive = SelectedArchive();
@@ -204,7 +208,7 @@ void CTallyboxView::EditSelectedArchive() {
     EditorRequest request;
     request.presetArchive = true;
     request.archive = archive;
-    OpenArchiveEditor(DialogOwner(), request);
+    OpenEditor(request);
     RelistSelectedArchive();
 }
 
@@ -215,7 +219,28 @@ void CTallyboxView::ExtractSelected() {
         return;
     }
     std::vector<FileListRecord> selection = m_pane.SelectedRecords(kMaxExtractSelection);
-    OpenExtractDialog(DialogOwner(), archive, selection, selection.empty() ? 1 : 2);
+    OpenExtractDialog(DialogOwner(), m_settings, archive, selection,
+                      selection.empty() ? kExtractAllFiles : kExtractSelectedFiles);
+}
+
+void CTallyboxView::FindArchives() { OpenFindArchivesDialog(DialogOwner(), m_settings, *this); }
+
+void CTallyboxView::ClearKnownArchives() {
+    m_archives.Clear();
+    RefreshArchiveList();
+}
+
+int CTallyboxView::SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) {
+    return m_archiving ? m_archiving->SearchChangedFiles(folder, since, withSubfolders) : 0;
+}
+
+void CTallyboxView::BackupArchives() {
+    std::vector<std::string> paths;
+    for (const KnownArchive& entry : m_archives.Entries()) {
+        if (entry.path.empty()) break;
+        paths.push_back(entry.path);
+    }
+    OpenBackupDialog(DialogOwner(), paths);
 }
 
 void CTallyboxView::ShowHelp() { ShellOpen(Handle(), ProgramFolder() + kHelpIndex); }

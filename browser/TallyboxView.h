@@ -10,19 +10,27 @@
 #include "autoarchive/ArchiveControl.h"
 #include "browser/ArchiveContentsPane.h"
 #include "browser/ContentsPaneHost.h"
+#include "browser/FindArchivesDlg.h"
 #include "browser/KnownArchiveList.h"
 #include "browser/PaneLayout.h"
+#include "editor/EditorOperations.h"
 #include "framework/View.h"
 
 namespace tb {
 
-class CTallyboxView : public CView, public IArchiveViewHost, private IContentsPaneHost {
+class CTallyboxView : public CView, public IArchiveViewHost, private IContentsPaneHost, private IArchiveFinder {
 public:
-    CTallyboxView();
+    // `settings`: the live Settings record (the extraction defaults, the drives
+    // to search for archives).
+    explicit CTallyboxView(const SettingsRecord& settings);
     ~CTallyboxView() override;
 
     // Automatic archiving, before the view's window is made.
     void SetArchiveControl(IArchiveControl* control) { m_archiving = control; }
+    // What the archive editor needs of the program, before the view's window is made.
+    void SetEditorHost(IArchiveEditorHost* host) { m_editorHost = host; }
+    // The archive editor, modal (nothing without an editor host).
+    void OpenEditor(const EditorRequest& request);
     void OnInitialUpdate() override;
 
     // The known-archive list.
@@ -68,14 +76,22 @@ private:
     void LayoutPanes() override { LayoutPanes(-1, -1); }
     void SetStatusText(const std::string& text) override;
 
+    // IArchiveFinder: the find-archives dialog's way to the list and the search.
+    void ClearKnownArchives() override;
+    int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
+
     HWND DialogOwner() const;
     void EditSelectedArchive();
     void ExtractSelected();
+    void FindArchives();
+    void BackupArchives();
     void OpenNewArchiveEditor();
     void ShowHelp();
     void ShowSorting();
 
+    const SettingsRecord& m_settings;
     IArchiveControl* m_archiving = nullptr;
+    IArchiveEditorHost* m_editorHost = nullptr;
     CKnownArchiveList m_archives;
     LayoutValues m_layout;
     TabStops m_archiveTabs;

@@ -1,17 +1,21 @@
 #include "editor/EditorOperations.h"
 
+#include "editor/ArchiveEditDlg.h"
+#include "editor/BackupArchivesDlg.h"
 #include "framework/Window.h"
 
 namespace tb {
 
-namespace {
-void NotInThisVersion(HWND owner) {
-    ShowMessage(owner, "This part of File Archiver is not available in this version.", MB_OK | MB_ICONINFORMATION);
+void OpenArchiveEditor(HWND owner, const EditorRequest& request, IArchiveEditorHost& host) {
+    CArchiveEditDlg dialog(host);
+    if (request.presetArchive) dialog.SetArchive(request.archive, request.isNew);
+    dialog.SetTakePending(request.takePending);
+    dialog.DoModal(owner);
 }
-}  // namespace
 
-void OpenArchiveEditor(HWND owner, const EditorRequest&) { NotInThisVersion(owner); }
-
-void OpenBackupDialog(HWND owner) { NotInThisVersion(owner); }
+void OpenBackupDialog(HWND owner, const std::vector<std::string>& knownArchives) {
+    CBackupArchivesDlg dialog(knownArchives, SystemPrompts());
+    dialog.DoModal(owner);
+}
 
 }  // namespace tb

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace tb {
 
@@ -15,9 +16,12 @@ struct EditorRequest {
     int takePending = 0;         // start with the pending files
 };
 
-// The archive editor (dialog 145), modal.
-void OpenArchiveEditor(HWND owner, const EditorRequest& request);
-// The backup archives dialog (dialog 174), modal.
-void OpenBackupDialog(HWND owner);
+class IArchiveEditorHost;
+
+// The archive editor (dialog 145), modal, reaching the program through `host`.
+void OpenArchiveEditor(HWND owner, const EditorRequest& request, IArchiveEditorHost& host);
+// The backup archives dialog (dialog 174), modal, over the known archives
+// (their paths in the list's order).
+void OpenBackupDialog(HWND owner, const std::vector<std::string>& knownArchives);
 
 }  // namespace tb

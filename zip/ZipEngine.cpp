@@ -1,5 +1,6 @@
 #include "zip/ZipEngine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -23,6 +24,16 @@ void CutWord(char* text, const char* word) {
 
 CZipEngine* EngineOf(void* user) { return static_cast<CZipEngine*>(user); }
 
+// A file name as the file system compares it (ASCII letters folded).
+std::string NameKey(const std::string& path) {
+    std::string key(path);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        if (c == '/') c = '\\';
+    }
+    return key;
+}
+
 }  // namespace
 
 CZipEngine::CZipEngine() {
@@ -39,6 +50,11 @@ CZipEngine::CZipEngine(HWND parent) : CZipEngine() {
 HWND CZipEngine::SetProgressWindow(HWND window) {
     if (window != nullptr) m_progressWindow = window;
     return window;
+}
+
+void CZipEngine::CollectPasswordProblems() {
+    m_collectPasswordProblems = 1;
+    m_passwordProblems = PasswordProblems();
 }
 
 int CZipEngine::AbortZipOperation() {
@@ -103,7 +119,7 @@ int CZipEngine::ListArchive(std::string archive, std::string /*ignored*/, int in
         m_archiveName = archive;
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.function = kUnzipFunctionCount;
-        dunzip(&m_unzip);
+        m_lastResult = dunzip(&m_unzip);
         m_lastCount = m_unzip.count;
         return m_unzip.count;
     }
@@ -159,7 +175,10 @@ int CZipEngine::ExtractFiles(std::string archive, std::string fileSpec, std::str
     m_unzip.destination = destFolder.c_str();
     ApplyUnzipOptions(unzipOptions);
     m_unzip.function = kUnzipFunctionExtract;
-    return dunzip(&m_unzip) == 0 ? 1 : 0;
+    m_namesGiven.clear();
+    m_lastResult = dunzip(&m_unzip);
+    m_namesGiven.clear();
+    return m_lastResult == 0 ? 1 : 0;
 }
 
 int CZipEngine::ZipFiles(std::string archive, std::string fileSpec, int operation) {
@@ -199,6 +218,15 @@ int CALLBACK CZipEngine::ItemStatusCallback(const char* text, int percent, void*
 int CALLBACK CZipEngine::MessageCallback(int code, unsigned /*style*/, int /*reserved*/, int /*size*/, char* text,
                                          const char* file, void* user) {
     if (code == kZipMsgCannotReadFile && file != nullptr && user) EngineOf(user)->m_unreadableFiles.emplace_back(file);
+    if (user && EngineOf(user)->m_collectPasswordProblems &&
+        (code == kZipMsgWrongPassword || code == kZipMsgPasswordNeeded)) {
+        PasswordProblems& problems = EngineOf(user)->m_passwordProblems;
+        if (code == kZipMsgWrongPassword) problems.wrongPassword = true;
+        const std::string entry = file != nullptr ? file : "";
+        if (std::find(problems.entries.begin(), problems.entries.end(), entry) == problems.entries.end())
+            problems.entries.push_back(entry);
+        return IDOK;  // answered: the caller tells the user once
+    }
     if (text != nullptr) {
         CutWord(text, "DynaZIP");
         CutWord(text, "DynaZip");
@@ -206,10 +234,18 @@ int CALLBACK CZipEngine::MessageCallback(int code, unsigned /*style*/, int /*res
     return 0;
 }
 
+bool CZipEngine::NameTaken(const std::string& path) const {
+    return m_namesGiven.count(NameKey(path)) != 0 || FileExists(path.c_str());
+}
+
 int CALLBACK CZipEngine::RenameCallback(char* name, void* user) {
     if (!user || !EngineOf(user)->m_renameByNumbering || name == nullptr) return 0;
-    if (!FileExists(name)) return 0;
+    CZipEngine& engine = *EngineOf(user);
     std::string path(name);
+    if (!engine.NameTaken(path)) {
+        engine.m_namesGiven.insert(NameKey(path));
+        return 0;
+    }
     size_t dot = path.rfind('.');
     // Only a dot of the file name counts; one in a folder name does not.
     size_t separator = path.find_last_of("\\/");
@@ -220,8 +256,9 @@ int CALLBACK CZipEngine::RenameCallback(char* name, void* user) {
         std::snprintf(number, sizeof number, "%03.0f", double(n));
         std::string candidate = base + "." + number + extension;
         if (candidate.size() >= kZipRenameBufferSize) return 0;
-        if (!FileExists(candidate.c_str())) {
+        if (!engine.NameTaken(candidate)) {
             std::memcpy(name, candidate.c_str(), candidate.size() + 1);
+            engine.m_namesGiven.insert(NameKey(candidate));
             return 0;
         }
     }

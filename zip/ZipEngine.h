@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,12 @@
 #include "ziplib/dll/ZipRecords.h"
 
 namespace tb {
+
+// Entries an extraction left out for want of the right password.
+struct PasswordProblems {
+    bool wrongPassword = false;          // a password was given and did not fit
+    std::vector<std::string> entries;    // as the library named them, each once
+};
 
 class CZipEngine {
 public:
@@ -54,9 +61,14 @@ public:
     const UnzipCommand& UnzipRecord() const { return m_unzip; }
     const ZipCommand& ZipRecord() const { return m_zip; }
     const std::string& ArchiveName() const { return m_archiveName; }
-    // What the library returned for the last zip job (0 done, 1 done but some
-    // files could not be read, others failed).
+    // What the library returned for the last count, extraction or zip job
+    // (0 done, 1 done but some files could not be read or entries were left
+    // out, others failed).
     int LastResult() const { return m_lastResult; }
+    // From now on the library's messages about a missing or wrong password are
+    // not shown; the entries concerned are gathered for the caller to tell once.
+    void CollectPasswordProblems();
+    const PasswordProblems& PasswordProblemsSeen() const { return m_passwordProblems; }
     // The files the last zip job could not read (locked or vanished), as the
     // library named them in its messages.
     const std::vector<std::string>& UnreadableFiles() const { return m_unreadableFiles; }
@@ -74,6 +86,9 @@ public:
 
 private:
     int Report(UINT message, const char* text, int percent);
+    // A name is taken when a file has it, or when it was given to an earlier
+    // entry of the running extraction that the library may still be writing.
+    bool NameTaken(const std::string& path) const;
 
     ZipEntryInfo m_entryInfo;
     UnzipCommand m_unzip;
@@ -85,6 +100,10 @@ private:
     int m_renameByNumbering = 0;
     int m_lastCount = 0;
     std::vector<std::string> m_unreadableFiles;
+    int m_collectPasswordProblems = 0;
+    PasswordProblems m_passwordProblems;
+    // Names the rename callback gave out during the running extraction (folded case).
+    std::set<std::string> m_namesGiven;
 
 public:
     // Set by callers before an extraction or a zip job (empty = none).

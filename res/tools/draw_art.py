@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program's pictures: the toolbar strip (toolbar.bmp, eight 24x24
-images with alpha), the program icon (tallybox.ico, 16/32/48) and the picture
-of the self-extracting programs (tb.bmp). Run it after changing a drawing:
+images with alpha), the program icon (tallybox.ico, 16/32/48), the picture
+of the self-extracting programs (tb.bmp) and the archive editor's six picture
+buttons, up and pressed (editor/*.bmp). Run it after changing a drawing:
 
     python3 res/tools/draw_art.py
 
@@ -255,6 +256,83 @@ def tool_backup(c):
     archive_box(c, 5, 1.5, 19, 13.5)
 
 
+def folder_open(c, x0, y0, x1, y1):
+    """An open folder, its front flap tilted towards the viewer."""
+    back = rgb("c98f22")
+    c.polygon([(x0, y0 + 2), (x0 + 5, y0 + 2), (x0 + 7, y0), (x1 - 2, y0), (x1 - 2, y1), (x0, y1)], OUTLINE)
+    c.polygon([(x0 + 1, y0 + 3), (x0 + 5.4, y0 + 3), (x0 + 7.4, y0 + 1), (x1 - 3, y0 + 1), (x1 - 3, y1 - 1),
+               (x0 + 1, y1 - 1)], back)
+    c.polygon([(x0 + 3, y0 + 6), (x1, y0 + 6), (x1 - 3, y1), (x0, y1)], OUTLINE)
+    c.polygon([(x0 + 3.8, y0 + 7), (x1 - 1.2, y0 + 7), (x1 - 3.6, y1 - 1), (x0 + 1.2, y1 - 1)],
+              vgrad(BOX_TOP, BOX_BOTTOM, y0 + 6, y1))
+
+
+def check_mark(c, x, y, size, color, dark):
+    c.line(x, y + size * 0.5, x + size * 0.38, y + size * 0.9, size * 0.3, dark)
+    c.line(x + size * 0.38, y + size * 0.9, x + size, y, size * 0.3, dark)
+    c.line(x, y + size * 0.5, x + size * 0.38, y + size * 0.9, size * 0.17, color)
+    c.line(x + size * 0.38, y + size * 0.9, x + size, y, size * 0.17, color)
+
+
+def button_open_archive(c):
+    folder_open(c, 1, 7, 23, 22)
+    archive_box(c, 9, 1, 20, 12)
+
+
+def button_extract(c):
+    tool_extract(c)
+
+
+def button_locate(c):
+    page(c, 2, 1, 15, 21)
+    magnifier(c, 13, 12, 5.5)
+
+
+def button_settings(c):
+    tool_settings(c)
+
+
+def button_archive(c):
+    tool_archive_now(c)
+
+
+def button_archive_files(c):
+    archive_box(c, 1, 9, 17, 23)
+    arrow(c, 9, 0.5, 12.5, 3.2, GREEN, GREEN_DARK)
+    c.ellipse(18, 17.5, 5.8, 5.8, GREEN_DARK)
+    c.ellipse(18, 17.5, 4.8, 4.8, GREEN)
+    check_mark(c, 15.2, 15, 5.6, rgb("ffffff"), rgb("ffffff"))
+
+
+def button_picture(draw, pressed, width=48, height=40):
+    """A raised button face (sunken when pressed) with a 24x24 drawing in its middle."""
+    face = Canvas(width, height)
+    light, shadow, dark = rgb("ffffff"), rgb("a0a0a0"), rgb("606060")
+    face.rect(0, 0, width, height, dark)
+    face.rect(0, 0, width - 1, height - 1, shadow if pressed else light)
+    face.rect(1, 1, width - 1, height - 1, light if pressed else shadow)
+    top, bottom = (rgb("dcdcdc"), rgb("ececec")) if pressed else (rgb("fbfbfb"), rgb("e2e2e2"))
+    face.rect(1, 1, width - 2, height - 2, vgrad(top, bottom, 1, height - 2))
+    rows = flatten(face.pixels(), (240, 240, 240))
+    art = Canvas(24, 24)
+    draw(art)
+    art_rows = art.pixels()
+    shift = 1 if pressed else 0
+    left, top_edge = (width - 24) // 2 + shift, (height - 24) // 2 + shift
+    for y in range(24):
+        for x in range(24):
+            r, g, b, a = art_rows[y][x]
+            br, bg, bb, _ = rows[y + top_edge][x + left]
+            rows[y + top_edge][x + left] = (int((r * a + br * (255 - a)) / 255), int((g * a + bg * (255 - a)) / 255),
+                                            int((b * a + bb * (255 - a)) / 255), 255)
+    return rows
+
+
+EDITOR_BUTTONS = [("open_existing_archive", button_open_archive), ("extract_files", button_extract),
+                  ("locate_files", button_locate), ("settings", button_settings), ("archive", button_archive),
+                  ("archive_files", button_archive_files)]
+
+
 def program_icon(c, size):
     s = size / 32.0
     c.rect(2 * s, 6 * s, 30 * s, 30 * s, OUTLINE, radius=2.5 * s)
@@ -367,6 +445,13 @@ def main():
                                     int((b * a + bb * (255 - a)) / 255), 255)
     with open(os.path.join(res, "tb.bmp"), "wb") as f:
         f.write(bmp24(rows))
+
+    # The archive editor's picture buttons: <caption>_u.bmp up, _d.bmp pressed.
+    os.makedirs(os.path.join(res, "editor"), exist_ok=True)
+    for name, draw in EDITOR_BUTTONS:
+        for suffix, pressed in (("u", False), ("d", True)):
+            with open(os.path.join(res, "editor", "{}_{}.bmp".format(name, suffix)), "wb") as f:
+                f.write(bmp24(button_picture(draw, pressed)))
 
 
 if __name__ == "__main__":

@@ -64,6 +64,17 @@ def kill_prefix(prefix):
     subprocess.run(["wineserver", "-w"], env=env, check=False, stderr=subprocess.DEVNULL)
 
 
+def link_drive(prefix, letter, folder):
+    """Makes `folder` drive `letter`: of the prefix (Wine reports it as a fixed
+    disk); returns the link, for the scenario to remove."""
+    os.makedirs(folder, exist_ok=True)
+    link = os.path.join(prefix, "dosdevices", letter.lower() + ":")
+    if os.path.lexists(link):
+        os.remove(link)
+    os.symlink(os.path.abspath(folder), link)
+    return link
+
+
 class DriverError(Exception):
     pass
 
@@ -214,6 +225,27 @@ class Session:
     def main_window(self, timeout_ms=20000):
         return self.driver.call("wait", WINDOW_CLASS, "*", timeout_ms)
 
+    def start_main(self):
+        """Starts the program; (frame, contents pane) once the main window shows."""
+        self.start()
+        frame = self.main_window()
+        self.wait_until(lambda: self.visible(frame), what="the main window to show")
+        return frame, self.pane(frame)
+
+    def list_archive(self, pane, index):
+        """Selects line `index` of the archive list; the file list's lines once listed."""
+        # Listing starts 200 ms after the selection; until then the list shows
+        # what it showed before, so wait for the placeholder to come and go.
+        self.driver.call("send", self.driver.call("descendant", pane, 1048), 0x0184, 0, 0)  # LB_RESETCONTENT
+        self.select(pane, 1047, index)
+        return self.settled_lines(pane, 1048)
+
+    def select_lines(self, window, control, indices):
+        """Selects lines of a multiple-selection list (-1: all of them)."""
+        hwnd = self.driver.call("descendant", window, control)
+        for index in indices:
+            self.send(hwnd, 0x0185, 1, index & 0xFFFFFFFF)  # LB_SETSEL
+
     def wait_until(self, predicate, timeout=20.0, what="condition"):
         end = time.time() + timeout
         while True:
@@ -295,7 +327,11 @@ class Session:
 
     def message_box(self, timeout=20.0):
         """(hwnd, text) of the first message box that appears."""
-        found = self.wait_until(lambda: self.driver.try_call("msgbox"), timeout, "a message box")
+        def shown():
+            # A box being made may not have its text yet.
+            found = self.driver.try_call("msgbox")
+            return found if found and " " in found.strip() else None
+        found = self.wait_until(shown, timeout, "a message box")
         hwnd, _, text = found.partition(" ")
         return hwnd, unescape(text)
 

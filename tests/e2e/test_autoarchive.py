@@ -29,11 +29,7 @@ def prepare_drive(session, folders):
     for folder in folders:
         os.makedirs(os.path.join(DRIVE, folder), exist_ok=True)
     os.makedirs(ARCHIVES)
-    link = os.path.join(session.prefix, "dosdevices", LETTER + ":")
-    if os.path.lexists(link):
-        os.remove(link)
-    os.symlink(DRIVE, link)
-    return link
+    return tb.link_drive(session.prefix, LETTER, DRIVE)
 
 
 def dated_name(when=None):

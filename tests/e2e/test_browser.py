@@ -56,18 +56,10 @@ class Browser(tb.ScenarioTest):
                                    "Zip3": tb.windows_path(self.three)}})
 
     def start(self):
-        self.s.start()
-        frame = self.s.main_window()
-        self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show")
-        return frame, self.s.pane(frame)
+        return self.s.start_main()
 
     def select_archive(self, pane, index):
-        # Listing starts 200 ms after the selection; until then the list shows
-        # what it showed before, so wait for the placeholder to come and go.
-        self.s.driver.call("send", self.s.driver.call("descendant", pane, FILES), 0x0184, 0, 0)  # LB_RESETCONTENT
-        self.s.select(pane, ARCHIVES, index)
-
-        return self.s.settled_lines(pane, FILES)
+        return self.s.list_archive(pane, index)
 
     def test_stored_archives_show_in_reverse_order_and_survive_a_restart(self):
         frame, pane = self.start()

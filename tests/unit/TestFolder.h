@@ -4,8 +4,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "framework/Shell.h"
 #include "framework/Text.h"
@@ -62,6 +65,27 @@ public:
     }
 
     const std::string& Root() const { return m_root; }
+
+    // The whole content of a file ("" when it cannot be read).
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // The names in a folder, files and folders, sorted.
+    static std::vector<std::string> Listing(const std::string& folder) {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != "..") names.push_back(name);
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
 private:
     static void MakeFolders(const std::string& folder) {

@@ -75,7 +75,7 @@ TEST_CASE("an empty, missing or BLANK.ZIP name opens the editor") {
 }
 
 TEST_CASE("a missing file has size 0") {
-    CHECK(FindFileSizeLow("C:\\no such folder\\no such file.zip") == 0);
+    CHECK(FindFileSize("C:\\no such folder\\no such file.zip") == 0);
 }
 
 TEST_CASE("names handed over through an atom are cut without splitting a character") {

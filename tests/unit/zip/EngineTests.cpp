@@ -2,6 +2,7 @@
 // rename by numbering, against the real DLLs.
 #include "doctest/doctest.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -333,4 +334,85 @@ TEST_CASE("extracting with rename by numbering keeps both files") {
     CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1, 0x01 | 0x04 | 0x10) == 1);
     CHECK(ReadBytes(t / "out\\a.txt") == "again");
     CHECK(Exists(t / "out\\deep.txt"));
+}
+
+TEST_CASE("rename by numbering: a name given to an earlier entry of the running extraction counts as taken") {
+    CTempFolder t;
+    char name[kZipRenameBufferSize];
+    CZipEngine engine;
+    auto rename = [&](const std::string& path) {
+        std::strcpy(name, path.c_str());
+        CZipEngine::RenameCallback(name, &engine);
+        return std::string(name);
+    };
+    engine.ApplyUnzipOptions(kUnzipOptRenameByNumber);
+    // The library may still be writing the first when it asks about the second.
+    CHECK(rename(t / "new.txt") == t / "new.txt");
+    CHECK(rename(t / "NEW.txt") == t / "NEW.001.txt");
+    WriteBytes(t / "old.txt", "here");
+    CHECK(rename(t / "old.txt") == t / "old.001.txt");
+    CHECK(rename(t / "old.txt") == t / "old.002.txt");
+}
+
+TEST_CASE("entries of one batch that share a name all land, numbered, while the library works on several threads") {
+    CTempFolder t;
+    // Six small entries named report.doc in different folders.
+    std::string list;
+    for (int i = 0; i < 6; ++i) {
+        const std::string file = "in\\d" + std::to_string(i) + "\\report.doc";
+        WriteBytes(t / file, Text(2000 + i, i));
+        list += "\"" + t / file + "\" ";
+    }
+    CZipEngine maker;
+    const std::string zip = t / "same.zip";
+    REQUIRE(maker.ZipFiles(zip, list, kZipOpAdd | kZipOptQuiet | kZipOptKeepFolders) == 1);
+    WriteBytes(t / "out\\report.doc", "mine");
+    CZipEngine engine;
+    // Quiet: a name found taken is skipped without a question, so a lost one shows as missing.
+    CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1,
+                              kUnzipOptNoFolderNames | kUnzipOptQuiet | kUnzipOptRenameByNumber | kUnzipOptAllFiles) == 1);
+    CHECK(ReadBytes(t / "out\\report.doc") == "mine");
+    std::vector<std::string> contents;
+    for (int n = 1; n <= 6; ++n) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%03d", n);
+        contents.push_back(ReadBytes(t / ("out\\report." + std::string(number) + ".doc")));
+    }
+    for (int i = 0; i < 6; ++i) CHECK(std::find(contents.begin(), contents.end(), Text(2000 + i, i)) != contents.end());
+}
+
+TEST_CASE("an engine told to gather password problems answers the library's messages and keeps the entries") {
+    CTempFolder t;
+    CZipEngine maker;
+    maker.m_password = "right";
+    WriteBytes(t / "in\\p1.txt", Text(4000, 1));
+    WriteBytes(t / "in\\p2.txt", Text(4000, 2));
+    const std::string zip = t / "locked.zip";
+    REQUIRE(maker.ZipFiles(zip, "\"" + t / "in\\p1.txt" + "\" \"" + t / "in\\p2.txt" + "\"",
+                           kZipOpAdd | kZipOptQuiet | kZipOptEncrypt) == 1);
+    CZipEngine engine;
+    engine.CollectPasswordProblems();
+    engine.m_password = "wrong";
+    // Not quiet: without the engine's answer the library would show a box per entry.
+    CHECK(engine.ExtractFiles(zip, "*.*", t / "out", -1, kUnzipOptAllFiles) == 0);
+    const PasswordProblems& seen = engine.PasswordProblemsSeen();
+    CHECK(seen.wrongPassword);
+    std::vector<std::string> entries = seen.entries;
+    std::sort(entries.begin(), entries.end());
+    CHECK(entries == std::vector<std::string>{"p1.txt", "p2.txt"});
+    CHECK_FALSE(Exists(t / "out\\p1.txt"));
+
+    engine.m_password.clear();
+    engine.CollectPasswordProblems();
+    CHECK(engine.ExtractFiles(zip, "p1.txt", t / "out", -1, 0) == 0);
+    CHECK_FALSE(engine.PasswordProblemsSeen().wrongPassword);  // none was given
+    CHECK(engine.PasswordProblemsSeen().entries == std::vector<std::string>{"p1.txt"});
+
+    // Other messages are left to the library, and an engine not told so gathers nothing.
+    char text[64] = "some other trouble";
+    CHECK(CZipEngine::MessageCallback(kZipMsgCrcError, 0, 0, sizeof text, text, "p1.txt", &engine) == 0);
+    CZipEngine other;
+    std::strcpy(text, "p1.txt: the password is wrong");
+    CHECK(CZipEngine::MessageCallback(kZipMsgWrongPassword, 0, 0, sizeof text, text, "p1.txt", &other) == 0);
+    CHECK(other.PasswordProblemsSeen().entries.empty());
 }
