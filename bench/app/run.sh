@@ -6,4 +6,4 @@
 #   bash bench/app/run.sh          (TB_BENCH_ROUNDS=... for another number of rounds)
 export TB_JOBS="${TB_JOBS:-2}"
 . "$(dirname "$0")/../../scripts/prepare.sh" >/dev/null
-TB_BUILD="$TB_ROOT/build" python3 bench/app/exit.py
+TB_BUILD="$TB_BUILD" python3 bench/app/exit.py
