@@ -160,14 +160,19 @@ def main_window(session):
     session.terminate(frame)
 
 
-def settings_sheet(session):
+def settings_sheet(session, page=0, name="settings"):
     frame = start(session, {"General": 0x1 | 0x2 | 0x4 | 0x8 | 0x40 | 0x400, "Time": "06:30:PM", "Interval": 4,
-                            "Sizelimit": 20000, "Prompts": 0x02, "FrameLeft": 20, "FrameTop": 20,
-                            "FrameRight": 500, "FrameBottom": 400})
+                            "Sizelimit": 20000, "Prompts": 0x02, "LocationDir": "C:\\Auto Archives",
+                            "LocationDirAlt": "E:\\Archives", "ConsolidateDays": 60,
+                            "FrameLeft": 20, "FrameTop": 20, "FrameRight": 500, "FrameBottom": 400})
     session.command(frame, IDS["ID_SETTINGS"])
     sheet = session.wait_dialog("Archive Settings")
-    session.wait_until(lambda: session.send(sheet, 0x0476), what="the first page")  # PSM_GETCURRENTPAGEHWND
-    picture(session, "settings", sheet)
+    current = lambda: session.send(sheet, 0x0476)  # noqa: E731  PSM_GETCURRENTPAGEHWND
+    first = session.wait_until(current, what="the first page")
+    if page:
+        session.post(sheet, 0x0465, page, 0)  # PSM_SETCURSEL
+        session.wait_until(lambda: current() not in (0, first), what="the page")
+    picture(session, name, sheet)
     session.click(sheet, 2)  # Cancel
     session.driver.call("wait-gone", sheet, 20000)
     session.terminate(frame)
@@ -226,7 +231,8 @@ def file_history(session):
     shutil.rmtree(folder, ignore_errors=True)
 
 
-SCENES = {"main": main_window, "settings": settings_sheet, "pending": pending_dialog, "history": file_history}
+SCENES = {"main": main_window, "settings": settings_sheet, "pending": pending_dialog, "history": file_history,
+          "location": lambda session: settings_sheet(session, 1, "location")}
 
 
 def has_file_history():
@@ -235,6 +241,8 @@ def has_file_history():
 
 def run():
     wanted = sys.argv[1:] or [name for name in SCENES if name != "history" or has_file_history()]
+    if not sys.argv[1:] and "IDC_LOC_CONSOLIDATE" not in IDS:
+        wanted.remove("location")  # the page shows only two folders without the folding box
     for name in wanted:
         session = tb.Session()
         try:
