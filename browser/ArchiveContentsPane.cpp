@@ -256,17 +256,38 @@ void CArchiveContentsPane::OpenSelectedFile() {
         return;
     }
 
+    OpenArchiveEntry(Handle(), archive, record.fullPath, password);
+}
+
+void OpenArchiveEntry(HWND owner, const std::string& archive, const std::string& fullPath,
+                      const std::string& password) {
+    const std::string path = ReplaceAll(fullPath, "/", "\\");
+    const std::string name = path.substr(path.find_last_of('\\') + 1);
     // Each open gets a folder of its own, so the file opened is always the
     // entry chosen, never an older file of the same name.
     const std::string folder = FreshOpenFolder();
     if (folder.empty()) {
-        MessageBox("Unable to open file.");
+        ShowMessage(owner, "Unable to open file.");
         return;
     }
-    CZipEngine engine(Handle());
+    CZipEngine engine(owner);
     engine.m_password = password;
-    engine.ExtractFiles(archive, record.fullPath, folder, -1, kUnzipOptNoFolderNames | kUnzipOptOverwrite);
-    if (ShellOpen(Handle(), folder + record.name) <= 32) MessageBox("Unable to open file.");
+    engine.ExtractFiles(archive, path, folder, -1, kUnzipOptNoFolderNames | kUnzipOptOverwrite);
+    if (ShellOpen(owner, folder + name) <= 32) ShowMessage(owner, "Unable to open file.");
+}
+
+bool CArchiveContentsPane::SelectEntry(const std::string& fullPath) {
+    const std::string wanted = ReplaceAll(fullPath, "/", "\\");
+    CListBox files(FileList());
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        if (!EqualsNoCase(m_files[i].fullPath, wanted)) continue;
+        files.Send(LB_SETSEL, FALSE, -1);
+        files.Select(int(i), true);
+        files.Send(LB_SETCARETINDEX, WPARAM(i), FALSE);
+        files.SetTopIndex(i > 3 ? int(i) - 3 : 0);
+        return true;
+    }
+    return false;
 }
 
 // ---- drawing --------------------------------------------------------------------------
