@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "browser/EmptyListHint.h"
 #include "browser/FileIcons.h"
+#include "browser/OpenedCopies.h"
 #include "editor/PasswordDlg.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
@@ -32,16 +34,6 @@ const int kFileColumns[] = {kColumnName, kColumnExt, kColumnDate, kColumnSize, k
 
 bool Near(int a, int b) { return a - b < kEdgeReach && b - a < kEdgeReach; }
 
-// A fresh folder under the temporary folder for one opened entry.
-std::string FreshOpenFolder() {
-    std::string base = TempFolder(500) + "Tallybox";
-    ::CreateDirectoryA(base.c_str(), nullptr);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::string folder = base + Format("\\%08lX", static_cast<unsigned long>(::GetTickCount() + attempt));
-        if (::CreateDirectoryA(folder.c_str(), nullptr)) return folder + "\\";
-    }
-    return {};
-}
 
 }  // namespace
 
@@ -129,6 +121,10 @@ void CArchiveContentsPane::ShowLines(HWND list, const char* line) {
     CListBox box(list);
     box.Reset();
     box.Add(line);
+}
+
+void CArchiveContentsPane::RefreshEmptyListHint() {
+    if (CListBox(FileList()).Count() == 0) ::InvalidateRect(FileList(), nullptr, TRUE);
 }
 
 void CArchiveContentsPane::SetStatus(const std::string& text) { m_host.SetStatusText(text); }
@@ -261,19 +257,10 @@ void CArchiveContentsPane::OpenSelectedFile() {
 
 void OpenArchiveEntry(HWND owner, const std::string& archive, const std::string& fullPath,
                       const std::string& password) {
-    const std::string path = ReplaceAll(fullPath, "/", "\\");
-    const std::string name = path.substr(path.find_last_of('\\') + 1);
     // Each open gets a folder of its own, so the file opened is always the
     // entry chosen, never an older file of the same name.
-    const std::string folder = FreshOpenFolder();
-    if (folder.empty()) {
-        ShowMessage(owner, "Unable to open file.");
-        return;
-    }
-    CZipEngine engine(owner);
-    engine.m_password = password;
-    engine.ExtractFiles(archive, path, folder, -1, kUnzipOptNoFolderNames | kUnzipOptOverwrite);
-    if (ShellOpen(owner, folder + name) <= 32) ShowMessage(owner, "Unable to open file.");
+    const std::string copy = ExtractCopyToOpen(archive, ReplaceAll(fullPath, "/", "\\"), password, owner);
+    if (copy.empty() || ShellOpen(owner, copy) <= 32) ShowMessage(owner, "Unable to open file.");
 }
 
 bool CArchiveContentsPane::SelectEntry(const std::string& fullPath) {
@@ -459,6 +446,10 @@ LRESULT CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wP
 }
 
 LRESULT CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && CListBox(hwnd).Count() == 0) {
+        PaintEmptyList(hwnd, EmptyFileListHint(m_host.AutomaticArchivingOn()));
+        return 0;
+    }
     if (!ForwardListInput(hwnd, message, wParam, lParam) && message == WM_RBUTTONUP)
         OnContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), Menu::Files);
     return CallOriginal(hwnd, message, wParam, lParam);

@@ -60,6 +60,7 @@ public:
     // IArchiveViewHost: after an archive run.
     void ShowArchive(const std::string& archive) override;
     void OpenEditorWithPending() override;
+    void SettingsChanged() override { m_pane.RefreshEmptyListHint(); }
 
     // Geometry.
     void LayoutPanes(int cx, int cy);
@@ -80,6 +81,7 @@ private:
     std::string KnownArchiveAt(int line) const override;
     void LayoutPanes() override { LayoutPanes(-1, -1); }
     void SetStatusText(const std::string& text) override;
+    bool AutomaticArchivingOn() const override { return (m_settings.General & kGeneralMonitor) != 0; }
 
     // IArchiveFinder: the find-archives dialog's way to the list and the search.
     void ClearKnownArchives() override;
