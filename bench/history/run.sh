@@ -10,7 +10,7 @@
 #   bash bench/history/run.sh                     365 archives, 3 rounds
 #   BENCH_SCALE=small bash bench/history/run.sh   60 archives
 #   BENCH_ROUNDS=N                                another number of rounds
-# Scratch space: bench/out/history (or BENCH_DIR), about 80 MB.
+# Scratch space: bench/out/history (or BENCH_DIR), about 150 MB (25 MB small).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 scale="${BENCH_SCALE:-full}"
