@@ -12,6 +12,7 @@
 #include "autoarchive/AutoArchiveController.h"
 #include "browser/OpenedCopies.h"
 #include "browser/TallyboxView.h"
+#include "common/Clock.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
 
@@ -78,6 +79,8 @@ BOOL CTallyboxApp::InitInstance() {
 
     if (!RegisterFrameClass()) return FALSE;
     m_classRegistered = 1;
+    // A test of the whole program may start its clock on a day of its choice.
+    SetClockFromEnvironment();
     // This is the one running copy: what an earlier session opened from its
     // archives (and could not remove as it ended) goes now.
     RemoveOpenedCopies();
