@@ -35,8 +35,11 @@ public:
     // The settings sheet; after OK the settings are written and the directory
     // list rebuilt, and the monitor restarts 10 s later.
     virtual void OpenSettings() = 0;
-    // Every timer message of the view (27, the schedule tick; 28, the restart).
+    // Every timer message of the view (27, the schedule tick; 28, the restart;
+    // 30, the look for a missed archive).
     virtual void OnViewTimer(UINT_PTR id) = 0;
+    // The machine woke from sleep: an archive missed meanwhile is caught up.
+    virtual void OnWake() = 0;
     // The "Cancel Shutdown" box of the pending archive dialog was ticked.
     virtual bool CancelShutdownRequested() const = 0;
     // While the archive editor is open the archive at the set time waits.

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "autoarchive/ArchiveRun.h"
+#include "autoarchive/CatchUp.h"
 #include "autoarchive/ProgramArchiveHost.h"
 #include "common/Clock.h"
 #include "monitor/ChangeMonitor.h"
@@ -15,6 +16,9 @@ namespace tb {
 namespace {
 constexpr UINT kScheduleTickMs = 300000;
 constexpr UINT kMonitorRestartMs = 10000;
+// The program (or the machine) settles first; a wake reported twice is one.
+constexpr UINT kCatchUpDelayMs = 2000;
+constexpr UINT kCatchUpRetryMs = 60000;
 }  // namespace
 
 CAutoArchiveController::CAutoArchiveController(SettingsRecord& settings, IArchiveViewHost& view)
@@ -31,12 +35,16 @@ void CAutoArchiveController::Start(HWND viewWindow, HWND owner) {
     m_owner = owner;
     if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_SCHEDULE, kScheduleTickMs, nullptr);
     m_changeList.SetProgressParent(Owner());
+    LookForMissedArchive();
 }
 
 void CAutoArchiveController::Stop() {
     m_worker->Request(kJobNone);
     m_monitor->Pause();
-    if (m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_SCHEDULE);
+    if (m_viewWindow) {
+        ::KillTimer(m_viewWindow, IDT_VIEW_SCHEDULE);
+        ::KillTimer(m_viewWindow, IDT_VIEW_CATCH_UP);
+    }
     m_worker->Shutdown();
     m_monitor->Shutdown();
 }
@@ -68,7 +76,33 @@ void CAutoArchiveController::OpenSettingsOver(HWND owner) {
     RequestRebuildAndRestart();
 }
 
+void CAutoArchiveController::OnWake() { LookForMissedArchive(); }
+
+void CAutoArchiveController::LookForMissedArchive() {
+    if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_CATCH_UP, kCatchUpDelayMs, nullptr);
+}
+
+void CAutoArchiveController::CatchUpIfMissed() {
+    if (m_editorOpen) {
+        // The archive waits while the editor is open, as at the set time.
+        if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_CATCH_UP, kCatchUpRetryMs, nullptr);
+        return;
+    }
+    const CatchUp missed = DecideCatchUp(m_settings, CatchUpFactsAt(CurrentTime(), ReadLastArchiveTimeText()));
+    if (missed == CatchUp::None) return;
+    // The run made now stands for the one missed: the set hour's ticks do not
+    // run it again, and the next interval counts from now.
+    if (missed == CatchUp::SetTime) m_schedule.timeLatch = 1;
+    if (missed == CatchUp::Interval) m_schedule.intervalMinutes = 0;
+    RunArchive(ArchiveTrigger::Schedule);
+}
+
 void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
+    if (id == IDT_VIEW_CATCH_UP) {
+        if (m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_CATCH_UP);
+        CatchUpIfMissed();
+        return;
+    }
     if (m_monitorRestart) {
         m_monitorRestart = 0;
         m_monitor->Pause();

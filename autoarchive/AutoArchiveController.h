@@ -7,8 +7,9 @@
 //
 // The main frame and the view reach it through IArchiveControl; it reaches the
 // view through IArchiveViewHost. Its timers (27, the schedule tick every five
-// minutes; 28, the monitor restart 10 s after a rebuild) belong to the view's
-// window, which hands every timer message on to OnViewTimer.
+// minutes; 28, the monitor restart 10 s after a rebuild; 30, the look for a
+// missed archive after start-up and after a wake) belong to the view's window,
+// which hands every timer message on to OnViewTimer.
 
 #include <windows.h>
 
@@ -44,6 +45,7 @@ public:
     // The same over another window than the main one (the archive editor).
     void OpenSettingsOver(HWND owner);
     void OnViewTimer(UINT_PTR id) override;
+    void OnWake() override;
     bool CancelShutdownRequested() const override { return m_cancelShutdown != 0; }
     void SetEditorOpen(bool open) override { m_editorOpen = open ? 1 : 0; }
     int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
@@ -64,6 +66,11 @@ public:
     bool MonitorRestartPending() const { return m_monitorRestart != 0; }
 
 private:
+    // Shortly after start-up or a wake (timer 30, from the message loop, not
+    // inside the message that told of it).
+    void LookForMissedArchive();
+    void CatchUpIfMissed();
+
     SettingsRecord& m_settings;
     IArchiveViewHost& m_view;
     std::unique_ptr<CDirectoryListWorker> m_worker;

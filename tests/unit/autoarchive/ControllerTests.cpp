@@ -9,6 +9,7 @@
 
 #include "autoarchive/AutoArchiveController.h"
 #include "common/Clock.h"
+#include "common/Profile.h"
 #include "doctest/doctest.h"
 #include "res/resource.h"
 #include "tests/unit/TestFolder.h"
@@ -118,4 +119,35 @@ TEST_CASE("the archive editor holds the set-time archive back; the command runs 
     CHECK(view.shown.size() == 1);
     CHECK(controller.RunArchive(ArchiveTrigger::Command) == 1);
     CHECK(view.shown.size() == 2);
+}
+
+TEST_CASE("after start-up a missed set-time archive runs once, and the set hour's ticks do not run it again") {
+    StartedController started("controller-catch-up");
+    CAutoArchiveController& controller = started.controller;
+    const FakeView& view = started.view;
+    // The last archive was two days ago; the program starts at 10:40, after the set time.
+    WriteIniString(kSettingsSection, "LastArchiveTime", "05,12,2026,10,31,00");
+    ClockAt clock(LocalTime(2026, 12, 7, 10, 40, 0));
+
+    // Editor open: the archive waits, as at the set time.
+    controller.SetEditorOpen(true);
+    controller.OnViewTimer(IDT_VIEW_CATCH_UP);
+    CHECK(view.shown.empty());
+    controller.SetEditorOpen(false);
+    controller.OnViewTimer(IDT_VIEW_CATCH_UP);
+    REQUIRE(view.shown.size() == 1);
+    CHECK(started.ini.Value("Settings", "LastArchiveTime") == "07,12,2026,10,40,00");
+
+    // The set hour's next tick, a wake and a restart's look find nothing missed.
+    gNow = LocalTime(2026, 12, 7, 10, 45, 0);
+    controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    controller.OnWake();
+    controller.OnViewTimer(IDT_VIEW_CATCH_UP);
+    CHECK(view.shown.size() == 1);
+
+    // Switched off: a missed day is left to the next set time.
+    WriteIniString(kSettingsSection, "LastArchiveTime", "01,12,2026,10,31,00");
+    started.live.CatchUpMissed = 0;
+    controller.OnViewTimer(IDT_VIEW_CATCH_UP);
+    CHECK(view.shown.size() == 1);
 }
