@@ -11,6 +11,7 @@
 #include "app/ProgramEditorHost.h"
 #include "autoarchive/AutoArchiveController.h"
 #include "browser/TallyboxView.h"
+#include "common/Clock.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
 
@@ -77,6 +78,8 @@ BOOL CTallyboxApp::InitInstance() {
 
     if (!RegisterFrameClass()) return FALSE;
     m_classRegistered = 1;
+    // A test of the whole program may start its clock on a day of its choice.
+    SetClockFromEnvironment();
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);

@@ -54,15 +54,6 @@ time_t EarliestRetry(const std::vector<std::string>& retry, time_t listTaken) {
 
 }  // namespace
 
-std::string DatedArchiveName(const std::tm& local) {
-    static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                                          "July",    "August",   "September", "October", "November", "December"};
-    const int month = local.tm_mon >= 0 && local.tm_mon < 12 ? local.tm_mon : 0;
-    return Format("%s %02d %04d.zip", kMonths[month], local.tm_mday, local.tm_year + 1900);
-}
-
-std::string ArchivePath(const std::string& folder, const std::string& name) { return JoinPath(folder, name); }
-
 std::string QuotedFileList(const std::vector<std::string>& paths) {
     std::string list;
     for (const std::string& path : paths) list += "\"" + path + "\" ";

@@ -15,6 +15,7 @@
 #include "autoarchive/Classification.h"
 #include "autoarchive/PendingArchiveDlg.h"
 #include "common/Settings.h"
+#include "history/DatedArchives.h"
 
 namespace tb {
 
@@ -56,10 +57,6 @@ public:
     virtual void ShowArchive(const std::string& archive) = 0;
 };
 
-// "%B %d %Y.zip": full month name, two-digit day, four-digit year.
-std::string DatedArchiveName(const std::tm& local);
-// The folder, a backslash unless it is empty or ends with one, then the name.
-std::string ArchivePath(const std::string& folder, const std::string& name);
 // The paths each in double quotes, separated by one blank.
 std::string QuotedFileList(const std::vector<std::string>& paths);
 

@@ -1,5 +1,7 @@
 #include "common/Clock.h"
 
+#include <cstdio>
+
 #include "framework/Text.h"
 
 namespace tb {
@@ -9,6 +11,10 @@ namespace {
 constexpr FileTicks kEpochDifference = 11644473600ULL;
 
 ClockFunction gClock = nullptr;
+
+// Seconds between the set clock and the system's.
+time_t gClockOffset = 0;
+time_t OffsetClock() { return std::time(nullptr) + gClockOffset; }
 }  // namespace
 
 FileTicks TicksOf(const FILETIME& time) { return (FileTicks(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
@@ -18,6 +24,36 @@ FileTicks TicksFromTime(time_t time) { return (FileTicks(time) + kEpochDifferenc
 void SetClockSeam(ClockFunction clock) { gClock = clock; }
 
 time_t CurrentTime() { return gClock ? gClock() : std::time(nullptr); }
+
+bool SetClockStart(const std::string& localTime) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    char end = 0;
+    if (std::sscanf(localTime.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
+                    &end) != 6)
+        return false;
+    if (year < 1971 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
+        return false;
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    const time_t start = std::mktime(&local);
+    if (start == time_t(-1) || local.tm_mday != day) return false;  // 31 April and the like
+    gClockOffset = start - std::time(nullptr);
+    gClock = &OffsetClock;
+    return true;
+}
+
+bool SetClockFromEnvironment() {
+    char text[64] = {};
+    const DWORD length = ::GetEnvironmentVariableA("TALLYBOX_CLOCK", text, sizeof text);
+    if (length == 0 || length >= sizeof text) return false;
+    return SetClockStart(text);
+}
 
 int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int second) {
     SYSTEMTIME local{};

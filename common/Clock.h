@@ -21,6 +21,15 @@ using ClockFunction = time_t (*)();
 void SetClockSeam(ClockFunction clock);
 time_t CurrentTime();
 
+// The clock a test run of the whole program asks for: when the environment
+// variable TALLYBOX_CLOCK holds a local time "YYYY-MM-DD HH:MM:SS", the
+// program's clock starts at that moment and runs on from there. Returns true
+// when the variable was there and well formed (the clock is then set).
+bool SetClockFromEnvironment();
+// The same from a text; false (and the clock untouched) when it is not a
+// valid local time of that form.
+bool SetClockStart(const std::string& localTime);
+
 // A local calendar time (daylight saving as the system decides for that day)
 // as a FILETIME value; 0 when it cannot be converted.
 int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int second);

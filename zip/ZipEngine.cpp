@@ -128,14 +128,14 @@ int CZipEngine::ListArchive(std::string archive, std::string /*ignored*/, int in
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.index = index;
         m_unzip.function = kUnzipFunctionByIndex;
-        dunzip(&m_unzip);
+        m_lastResult = dunzip(&m_unzip);
         return 1;
     }
     if (index == -2) {
         ResetUnzipCommand();
         m_unzip.archive = m_archiveName.c_str();
         m_unzip.function = kUnzipFunctionNext;
-        dunzip(&m_unzip);
+        m_lastResult = dunzip(&m_unzip);
         return 1;
     }
     return 1;

@@ -61,9 +61,9 @@ public:
     const UnzipCommand& UnzipRecord() const { return m_unzip; }
     const ZipCommand& ZipRecord() const { return m_zip; }
     const std::string& ArchiveName() const { return m_archiveName; }
-    // What the library returned for the last count, extraction or zip job
-    // (0 done, 1 done but some files could not be read or entries were left
-    // out, others failed).
+    // What the library returned for the last count, step, extraction or zip
+    // job (0 done, 1 done but some files could not be read or entries were
+    // left out, others failed).
     int LastResult() const { return m_lastResult; }
     // From now on the library's messages about a missing or wrong password are
     // not shown; the entries concerned are gathered for the caller to tell once.

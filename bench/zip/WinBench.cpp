@@ -53,6 +53,9 @@ int main(int argc, char** argv) {
         u.function = kUnzipFunctionCount;
         u.archive = archive.c_str();
         result = dunzip(&u);
+        LARGE_INTEGER counted;
+        QueryPerformanceCounter(&counted);
+        std::printf("count %.1f ms\n", double(counted.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart));
         size_t bytes = 0;
         for (int i = 0; i < u.count && result == 0; ++i) {
             UnzipCommand step{};

@@ -34,6 +34,7 @@ public:
     bool Replace(const std::string& a, const std::string& b, bool d) override { return m_fs.Replace(a, b, d); }
     bool Remove(const std::string& p) override { return m_fs.Remove(p); }
     bool MakeDirectory(const std::string& p) override { return m_fs.MakeDirectory(p); }
+    FolderMade MakeFolder(const std::string& p) override { return m_fs.MakeFolder(p); }
     bool CanHold(const std::string& p) override { return m_fs.CanHold(p); }
     bool SetTimes(const std::string& p, uint32_t d, int64_t u, bool h) override { return m_fs.SetTimes(p, d, u, h); }
     bool List(const std::string& f, std::vector<DirEntry>& e) override { return m_fs.List(f, e); }
@@ -227,14 +228,20 @@ class CCountingFolders : public CSlowWorkers {
 public:
     bool Stat(const std::string& p, FileInfo& i) override {
         Count(p);
+        ++stats;
         return CSlowWorkers::Stat(p, i);
     }
     bool MakeDirectory(const std::string& p) override {
         Count(p);
         return CSlowWorkers::MakeDirectory(p);
     }
+    FolderMade MakeFolder(const std::string& p) override {
+        Count(p);
+        return CSlowWorkers::MakeFolder(p);
+    }
     std::unique_ptr<IWriteFile> CreateNew(const std::string& p) override { return PlatformFileSystem().CreateNew(p); }
     size_t operations = 0;
+    size_t stats = 0;
 
 private:
     void Count(const std::string&) { ++operations; }
@@ -268,4 +275,34 @@ TEST_CASE("a deep folder name: one folder operation per level, and a name too lo
     CHECK(ev2.HasMessage(kMsgUnsafeName));
     CHECK(TreeFiles(s / "y") == std::vector<std::string>{"top.txt"});
     CHECK(fs2.operations <= 16);   // nothing was tried for the long name
+}
+
+TEST_CASE("files bound for folders the extraction made are written without a look for them; elsewhere existing files count") {
+    CScratch s;
+    CZipBytes z;
+    for (int d = 0; d < 5; ++d)
+        for (int f = 0; f < 10; ++f) z.Add("d" + std::to_string(d) + "/f" + std::to_string(f) + ".txt", "data");
+    z.Add("d0/f0.txt", "again");   // a name this run wrote already
+    WriteFile(s / "a.zip", z.Build());
+    for (unsigned threads : {1u, 4u}) {
+        CAPTURE(threads);
+        const std::string dest = s / ("x" + std::to_string(threads));
+        CCountingFolders fresh;
+        CRecordingEvents ev;
+        CHECK(ExtractWith(fresh, s / "a.zip", dest, threads, ev) == kZipOk);
+        CHECK(TreeFiles(dest).size() == 50);
+        CHECK(ReadFile(dest + "/d0/f0.txt") == "data");
+        // The destination and its parent, the first file of each folder (its
+        // folder is not made yet when it is looked at), the name written twice.
+        CHECK(fresh.stats <= 2 + 5 + 1);
+    }
+    // Into folders that exist: every file is looked for, and one that is there is kept.
+    WriteFile(s / "y/d1/f1.txt", "mine");
+    Run("mkdir -p '" + s.Path() + "/y/d0' '" + s.Path() + "/y/d2' '" + s.Path() + "/y/d3' '" + s.Path() + "/y/d4'");
+    CCountingFolders existing;
+    CRecordingEvents ev;
+    CHECK(ExtractWith(existing, s / "a.zip", s / "y", 1, ev) == kZipOk);
+    CHECK(ReadFile(s / "y/d1/f1.txt") == "mine");
+    CHECK(TreeFiles(s / "y").size() == 50);
+    CHECK(existing.stats >= 51);
 }

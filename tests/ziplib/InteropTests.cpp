@@ -221,11 +221,14 @@ TEST_CASE("a file of more than 4 GiB and an entry beyond 4 GiB: real ZIP64 sizes
     auto file = PlatformFileSystem().OpenRead(o.archive);
     CEntryReader reader(*file, dir, 0, nullptr);
     REQUIRE(reader.Open(nullptr) == kZipOk);
-    std::vector<uint8_t> buffer(1 << 20);
+    ReadBuffers buffers;
     uint64_t total = 0;
-    size_t got = 0;
-    ZipResult r;
-    while ((r = reader.Read(buffer.data(), buffer.size(), got)) == kZipOk && got > 0) total += got;
+    const ZipResult r = reader.Pump(
+        [&](const uint8_t*, size_t got) {
+            total += got;
+            return kZipOk;
+        },
+        buffers);
     CHECK(r == kZipOk);
     CHECK(total == size);
 

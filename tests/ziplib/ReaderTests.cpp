@@ -295,3 +295,41 @@ TEST_CASE("stored names with '*' and '?' are deleted and extracted by their exac
     CHECK(dir.entries[0].name == "ab.txt");
     CHECK(dir.entries[1].name == "ac.txt");
 }
+
+TEST_CASE("a name stored in code page 437 is read as its text, and an update keeps its stored bytes") {
+    CScratch s;
+    const std::string raw = "caf\x82.txt";   // "café.txt" in code page 437, without the UTF-8 flag
+    CZipBytes z;
+    z.Add(raw, "coffee");
+    z.Add("plain.txt", "plain");
+    WriteFile(s / "cp437.zip", z.Build());
+    ZipDirectory dir;
+    REQUIRE(ReadArchive(s / "cp437.zip", dir));
+    REQUIRE(dir.entries.size() == 2);
+    CHECK(dir.entries[0].name == "caf\xC3\xA9.txt");
+    CHECK(dir.entries[0].RawName() == raw);
+    CHECK(dir.entries[1].name == "plain.txt");
+    CHECK(dir.entries[1].RawName() == "plain.txt");
+    CRecordingEvents ev;
+    CHECK(ExtractAll(s / "cp437.zip", s / "x", ev) == kZipOk);   // the local name matches the stored bytes
+    CHECK(ReadFile(s / "x/caf\xC3\xA9.txt") == "coffee");
+
+    WriteFile(s / "new.txt", "new");
+    UpdateOptions o;
+    o.archive = s / "cp437.zip";
+    o.names = {s / "new.txt"};
+    o.keepFolders = false;
+    CSilentEvents silent;
+    CUpdateJob job(PlatformFileSystem(), &PlatformCrypto(), silent);
+    REQUIRE(job.Run(o) == kZipOk);
+    const std::string updated = ReadFile(s / "cp437.zip");
+    CHECK(updated.substr(30, raw.size()) == raw);   // the copied local header
+    ZipDirectory after;
+    REQUIRE(ReadArchive(s / "cp437.zip", after));
+    REQUIRE(after.entries.size() == 3);
+    CHECK(after.entries[0].RawName() == raw);
+    CHECK(after.entries[0].name == "caf\xC3\xA9.txt");
+    CHECK(Run("python3 -c \"import zipfile,sys; n=zipfile.ZipFile(sys.argv[1]).namelist(); assert n[0]=='caf\\u00e9.txt', n\" '" +
+              s.Path() + "/cp437.zip'") == 0);
+    CHECK(Run("unzip -tq '" + s.Path() + "/cp437.zip'") == 0);
+}

@@ -84,7 +84,7 @@ void CCompressPool::CompressBlock(size_t index, Task& t, CDeflater& deflater, st
     }
     c.data.resize(used);
     t.realMethod = kMethodDeflate;
-    t.crc = uint32_t(crc32(0, scratch.data() + dictionary, uInt(length)));
+    t.crc = Crc32(0, scratch.data() + dictionary, length);
     t.size = length;
     t.packed = used;
     MarkReady(index, t);
@@ -172,26 +172,15 @@ void CCompressPool::CompressWhole(size_t index, Task& t, IReadFile& file, CDefla
     if (!ReadWhole(t, file, data)) return;
     // CRC stage.
     t.size = data.size();
-    t.crc = uint32_t(crc32(0, data.data(), uInt(data.size())));
+    t.crc = Crc32(0, data.data(), data.size());
     // Deflate stage: the smaller of deflated and stored is kept.
     Chunk c;
     c.input = data.size();
     t.realMethod = kMethodStored;
     if (m_options.level > 0 && !data.empty()) {
-        uLongf bound = compressBound(uLong(data.size())) + 64;
-        c.data = TakeBuffer(bound);
-        z_stream* zs = deflater.Get(m_options.level);
-        if (zs == nullptr) {
-            SetError(t, kZipInternal, "out of memory");
-            return;
-        }
-        zs->next_in = data.data();
-        zs->avail_in = uInt(data.size());
-        zs->next_out = c.data.data();
-        zs->avail_out = uInt(bound);
-        int z = deflate(zs, Z_FINISH);
-        size_t packed = bound - zs->avail_out;
-        if (z == Z_STREAM_END && packed < data.size()) {
+        c.data = TakeBuffer(0);
+        const size_t packed = deflater.Whole().Compress(m_options.level, data.data(), data.size(), c.data);
+        if (packed > 0) {
             c.data.resize(packed);
             t.realMethod = kMethodDeflate;
         }
@@ -244,7 +233,7 @@ void CCompressPool::CompressStream(size_t index, Task& t, IReadFile& file, CSeal
         eof = got == 0;
         offset += uint64_t(got);
         // CRC stage.
-        t.crc = uint32_t(crc32(t.crc, input.data(), uInt(got)));
+        t.crc = Crc32(t.crc, input.data(), size_t(got));
         t.size += uint64_t(got);
         out.input += uint64_t(got);
         if (t.realMethod == kMethodStored) {

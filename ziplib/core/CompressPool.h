@@ -19,12 +19,13 @@
 #include "Events.h"
 #include "Io.h"
 #include "UpdateJob.h"
+#include "WholeBuffer.h"
 
 namespace zl {
 
 // Limits of the compression pool.
 constexpr size_t kChunkSize = 256 * 1024;                 // one read of a file, one piece of output
-constexpr size_t kWholeFileLimit = 1024 * 1024;           // smaller files are compressed in one piece
+constexpr size_t kWholeFileLimit = kWholeBufferLimit;     // smaller files are compressed in one piece
 constexpr size_t kTaskBufferLimit = 4 * 1024 * 1024;      // one task ahead of the writer holds at most this
 constexpr size_t kPoolBufferLimit = 8 * 1024 * 1024;      // all tasks together, before new ones start
 constexpr size_t kMaxTasksAhead = 512;
@@ -56,9 +57,12 @@ struct Task {
     uint64_t start = 0, length = 0;   // the block's bytes in the file
 };
 
-// A deflate stream kept by a worker for all its tasks (initialised once, reset per task).
+// The compressors a worker keeps for all its tasks: a zlib stream for the
+// blocks of large files (initialised once, reset per task) and the whole-buffer
+// compressor for files.
 class CDeflater {
 public:
+    CWholeDeflater& Whole() { return m_whole; }
     ~CDeflater() {
         if (m_on) deflateEnd(&m_zs);
     }
@@ -75,6 +79,7 @@ public:
 private:
     z_stream m_zs{};
     bool m_on = false;
+    CWholeDeflater m_whole;
 };
 
 // A deflate stream of one large file, fed piece by piece.

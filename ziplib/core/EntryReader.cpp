@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "WholeBuffer.h"
+
 namespace zl {
 
 namespace {
@@ -12,9 +14,7 @@ constexpr size_t kInputSize = 256 * 1024;
 CEntryReader::CEntryReader(IReadFile& file, const ZipDirectory& directory, size_t index, ICrypto* crypto)
     : m_file(file), m_entry(directory.entries[index]), m_directory(directory), m_index(index), m_crypto(crypto) {}
 
-CEntryReader::~CEntryReader() {
-    if (m_inflating) inflateEnd(&m_zs);
-}
+CEntryReader::~CEntryReader() = default;
 
 ZipResult CEntryReader::Fail(ZipResult result, const char* why) {
     m_why = why;
@@ -27,7 +27,7 @@ ZipResult CEntryReader::Open(const std::string* password) {
     m_dataOffset = span.dataOffset;
     m_dataLeft = m_entry.compressedSize;
     const uint16_t method = m_entry.realMethod;
-    if (method != kMethodStored && method != kMethodDeflate)
+    if (!IsReadableMethod(method))
         return Fail(kZipUnsupported, "the entry uses a compression method that is not supported");
     if ((m_entry.flags & 0x0040) != 0)
         return Fail(kZipUnsupported, "the entry uses strong encryption, which is not supported");
@@ -60,81 +60,56 @@ ZipResult CEntryReader::Open(const std::string* password) {
             m_dataLeft -= 12;
         }
     }
-    if (method == kMethodDeflate) {
-        if (inflateInit2(&m_zs, -MAX_WBITS) != Z_OK) return Fail(kZipInternal, "out of memory");
-        m_inflating = true;
-    }
-    // Small entries need small buffers (most archives hold many small files).
-    m_input.resize(size_t(std::min<uint64_t>(kInputSize, std::max<uint64_t>(m_dataLeft, 1))));
+    DecodeParams params;
+    params.size = m_entry.size;
+    params.packedSize = m_dataLeft;
+    params.flags = m_entry.flags;
+    m_decoder = MakeDecoder(method, params);
+    // Entries the decoders take whole are read in one piece; others in pieces.
+    m_piece = size_t(m_dataLeft <= kWholeBufferLimit ? std::max<uint64_t>(m_dataLeft, 1) : kInputSize);
     return kZipOk;
 }
 
-ZipResult CEntryReader::Fill() {
-    size_t want = size_t(std::min<uint64_t>(m_input.size(), m_dataLeft));
-    if (want == 0) {
-        m_inPos = m_inEnd = 0;
-        return kZipOk;
-    }
-    int64_t got = m_file.ReadAt(m_dataOffset, m_input.data(), want);
+ZipResult CEntryReader::Pump(const Consumer& consumer, ReadBuffers& buffers) {
+    if (!m_decoder) return Fail(kZipInternal, "the entry was not opened");
+    m_consumer = &consumer;
+    m_input = &buffers.input;
+    if (m_input->size() < m_piece) m_input->resize(m_piece);
+    ZipResult r = m_decoder->Run(*this, *this, buffers.output, m_why);
+    m_consumer = nullptr;
+    m_input = nullptr;
+    // With the traditional encryption a wrong password passes its one-byte
+    // check now and then; the data then looks damaged.
+    if (r == kZipBadArchive && m_pkware) return Fail(kZipWrongPassword, "the password is wrong or the data is damaged");
+    if (r != kZipOk) return r;
+    return Finish();
+}
+
+ZipResult CEntryReader::Next(const uint8_t*& data, size_t& size) {
+    uint8_t* input = m_input->data();
+    size_t want = size_t(std::min<uint64_t>(m_piece, m_dataLeft));
+    data = input;
+    size = 0;
+    if (want == 0) return kZipOk;
+    int64_t got = m_file.ReadAt(m_dataOffset, input, want);
     if (got != int64_t(want)) return Fail(kZipBadArchive, "the archive cannot be read (it may be truncated)");
-    if (m_pkware) m_pkware->Decrypt(m_input.data(), want);
-    if (m_aes && !m_aes->Decrypt(m_input.data(), want)) return Fail(kZipInternal, "the encryption functions failed");
+    if (m_pkware) m_pkware->Decrypt(input, want);
+    if (m_aes && !m_aes->Decrypt(input, want)) return Fail(kZipInternal, "the encryption functions failed");
     m_dataOffset += want;
     m_dataLeft -= want;
     m_consumed += want;
-    m_inPos = 0;
-    m_inEnd = want;
+    size = want;
     return kZipOk;
 }
 
-ZipResult CEntryReader::Read(uint8_t* buffer, size_t capacity, size_t& got) {
-    got = 0;
-    if (m_finished) return kZipOk;
-    const uint64_t allowed = m_entry.size - m_produced;
-    while (got == 0) {
-        if (m_inPos == m_inEnd && m_dataLeft > 0) {
-            ZipResult r = Fill();
-            if (r != kZipOk) return r;
-        }
-        if (!m_inflating) {
-            size_t n = std::min(capacity, m_inEnd - m_inPos);
-            if (n == 0) return Finish();
-            if (n > allowed) return Fail(kZipBadArchive, "the entry holds more data than its size says");
-            std::memcpy(buffer, m_input.data() + m_inPos, n);
-            m_inPos += n;
-            got = n;
-        } else {
-            if (m_streamEnded) return Finish();
-            // Never let inflate write past the declared size: give it one byte
-            // beyond, and treat using that byte as damage.
-            size_t room = size_t(std::min<uint64_t>(capacity, allowed + 1));
-            m_zs.next_in = m_input.data() + m_inPos;
-            m_zs.avail_in = uInt(m_inEnd - m_inPos);
-            m_zs.next_out = buffer;
-            m_zs.avail_out = uInt(room);
-            int z = inflate(&m_zs, Z_NO_FLUSH);
-            m_inPos = m_inEnd - m_zs.avail_in;
-            got = room - m_zs.avail_out;
-            if (got > allowed) return Fail(kZipBadArchive, "the entry holds more data than its size says");
-            if (z == Z_STREAM_END) {
-                m_streamEnded = true;
-            } else if (z == Z_BUF_ERROR) {
-                if (m_inPos == m_inEnd && m_dataLeft == 0 && got == 0)
-                    return Fail(kZipBadArchive, "the compressed data ends too early");
-            } else if (z != Z_OK) {
-                return Fail(m_pkware ? kZipWrongPassword : kZipBadArchive,
-                            m_pkware ? "the password is wrong or the data is damaged" : "the compressed data is damaged");
-            }
-            if (got == 0 && m_streamEnded) return Finish();
-        }
-    }
-    m_crc = uint32_t(crc32(m_crc, buffer, uInt(got)));
-    m_produced += got;
-    return kZipOk;
+ZipResult CEntryReader::Take(const uint8_t* data, size_t size) {
+    if (size > m_entry.size - m_produced) return Fail(kZipBadArchive, "the entry holds more data than its size says");
+    m_crc = Crc32(m_crc, data, size);
+    m_produced += size;
+    return (*m_consumer)(data, size);
 }
 
 ZipResult CEntryReader::Finish() {
-    m_finished = true;
     if (m_produced != m_entry.size) return Fail(kZipBadArchive, "the entry holds less data than its size says");
     if (m_aes) {
         uint8_t mac[kAesMacSize], stored[kAesMacSize];

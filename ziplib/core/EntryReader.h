@@ -1,37 +1,51 @@
 #pragma once
-// Reads the data of one entry: decrypts (traditional or AES), inflates or copies,
-// never gives out more than the entry's declared size, and at the end checks the
-// CRC-32 (and the AES authentication code).
+// Reads the data of one entry: decrypts (traditional or AES), decodes it with
+// the decoder of its method, never gives out more than the entry's declared
+// size, and at the end checks the CRC-32 (and the AES authentication code).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 #include "Crypto.h"
+#include "Decoders.h"
 #include "Events.h"
 #include "Format.h"
 
 namespace zl {
 
-class CEntryReader {
+// Scratch space for reading entries, kept by the caller between entries so
+// that large blocks are not allocated again for each one.
+struct ReadBuffers {
+    std::vector<uint8_t> input;    // stored bytes
+    std::vector<uint8_t> output;   // decoded bytes
+};
+
+class CEntryReader : private IDecodeSource, private IDecodeSink {
 public:
+    // Takes decoded bytes in order; a result other than kZipOk stops reading.
+    using Consumer = std::function<ZipResult(const uint8_t* data, size_t size)>;
+
     CEntryReader(IReadFile& file, const ZipDirectory& directory, size_t index, ICrypto* crypto);
-    ~CEntryReader();
+    ~CEntryReader() override;
     CEntryReader(const CEntryReader&) = delete;
     CEntryReader& operator=(const CEntryReader&) = delete;
 
-    // Prepares reading; kZipWrongPassword when the password is missing or wrong.
+    // Prepares reading; kZipWrongPassword when the password is missing or wrong,
+    // kZipUnsupported for a method or encryption we cannot read.
     ZipResult Open(const std::string* password);
-    // Reads up to `capacity` bytes; `got` = 0 means the entry ended and was verified.
-    ZipResult Read(uint8_t* buffer, size_t capacity, size_t& got);
+    // Decodes the whole entry into `consumer`, then verifies it: kZipOk only
+    // when every byte was given and matched.
+    ZipResult Pump(const Consumer& consumer, ReadBuffers& buffers);
     // How many stored bytes have been consumed so far.
     uint64_t Consumed() const { return m_consumed; }
     const std::string& Why() const { return m_why; }
 
 private:
-    ZipResult Fill();
+    ZipResult Next(const uint8_t*& data, size_t& size) override;
+    ZipResult Take(const uint8_t* data, size_t size) override;
     ZipResult Finish();
     ZipResult Fail(ZipResult result, const char* why);
 
@@ -45,12 +59,10 @@ private:
     uint64_t m_consumed = 0;
     uint64_t m_produced = 0;
     uint32_t m_crc = 0;
-    std::vector<uint8_t> m_input;
-    size_t m_inPos = 0, m_inEnd = 0;
-    bool m_inflating = false;
-    bool m_streamEnded = false;
-    bool m_finished = false;
-    z_stream m_zs{};
+    std::vector<uint8_t>* m_input = nullptr;
+    size_t m_piece = 0;            // stored bytes read at a time
+    std::unique_ptr<IDecoder> m_decoder;
+    const Consumer* m_consumer = nullptr;
     std::unique_ptr<CPkwareDecryptor> m_pkware;
     std::unique_ptr<CWinZipAes> m_aes;
     std::string m_why;

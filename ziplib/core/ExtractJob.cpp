@@ -17,7 +17,6 @@ namespace zl {
 
 namespace {
 
-constexpr size_t kOutputSize = 256 * 1024;
 constexpr uint64_t kParallelLimit = 4 * 1024 * 1024;   // larger entries are extracted on the calling thread
 constexpr size_t kMaxInFlight = 32;
 
@@ -58,9 +57,15 @@ bool CExtractJob::MakeFolders(const std::string& folder) {
     if (!parent.empty() && parent != folder && !(parent.size() == 2 && parent[1] == ':')) {
         if (!MakeFolders(parent)) return false;
     }
-    if (!m_fs.MakeDirectory(folder)) return false;
+    if (!MakeFolderLevel(folder)) return false;
     m_lastFolder = folder;
     return true;
+}
+
+bool CExtractJob::MakeFolderLevel(const std::string& folder) {
+    const FolderMade made = m_fs.MakeFolder(folder);
+    if (made == FolderMade::kMade) m_madeFolders.insert(NameKey(folder));
+    return made != FolderMade::kFailed;
 }
 
 bool CExtractJob::MakeFoldersBelow(const std::string& base, const std::string& folder) {
@@ -77,14 +82,14 @@ bool CExtractJob::MakeFoldersBelow(const std::string& base, const std::string& f
         const size_t next = folder.find_first_of("/\\", at + 1);
         path.append(folder, at, (next == std::string::npos ? folder.size() : next) - at);
         at = next == std::string::npos ? folder.size() : next;
-        if (!m_fs.MakeDirectory(path)) return false;
+        if (!MakeFolderLevel(path)) return false;
     }
     m_lastFolder = folder;
     return true;
 }
 
 ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, size_t index, const std::string& path,
-                                      const ExtractOptions& options, std::vector<uint8_t>& buffer,
+                                      const ExtractOptions& options, ReadBuffers& buffers,
                                       const std::function<bool(uint64_t)>& progress, ZipError& problem) {
     const ZipEntry& entry = dir.entries[index];
     CEntryReader reader(file, dir, index, m_crypto);
@@ -104,23 +109,14 @@ ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, 
         return kZipWriteError;
     };
     if (!out) return writeProblem("Cannot create ");
-    const size_t want = size_t(std::min<uint64_t>(kOutputSize, entry.size + 1));
-    if (buffer.size() < want) buffer.resize(want);
-    for (;;) {
-        size_t got = 0;
-        r = reader.Read(buffer.data(), buffer.size(), got);
-        if (r != kZipOk || got == 0) break;
-        if (!out->Write(buffer.data(), got)) {
-            r = kZipWriteError;
-            break;
-        }
-        if (!progress(reader.Consumed())) {
-            r = kZipAborted;
-            break;
-        }
-    }
+    r = reader.Pump(
+        [&](const uint8_t* data, size_t size) {
+            if (!out->Write(data, size)) return kZipWriteError;
+            return progress(reader.Consumed()) ? kZipOk : kZipAborted;
+        },
+        buffers);
     if (r == kZipOk && options.restoreTimes) out->SetTimes(entry.dosTime, entry.unixTime, entry.haveUnixTime);
-    if (r == kZipOk && !out->Commit(false)) r = kZipWriteError;
+    if (r == kZipOk && !out->CommitAs(m_fs, temp, path)) r = kZipWriteError;
     if (r == kZipWriteError) writeProblem("Cannot write ");
     out.reset();
     if (r != kZipOk) {
@@ -128,14 +124,8 @@ ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, 
         if (r != kZipWriteError && r != kZipAborted)
             problem = Problem(r, r == kZipCrcError ? kMsgCrcError : r == kZipWrongPassword ? kMsgWrongPassword : kMsgDamagedEntry,
                               entry.name + ": " + reader.Why(), entry.name);
-        return r;
     }
-    if (!m_fs.Replace(temp, path, false)) {
-        writeProblem("Cannot write ");
-        m_fs.Remove(temp);
-        return kZipWriteError;
-    }
-    return kZipOk;
+    return r;
 }
 
 // Extracts small entries on worker threads while the calling thread decides
@@ -186,7 +176,7 @@ public:
 
 private:
     void Loop() {
-        std::vector<uint8_t> buffer;
+        ReadBuffers buffers;
         for (;;) {
             Work work;
             {
@@ -197,7 +187,7 @@ private:
                 m_queue.pop_front();
             }
             try {
-                work.result = m_job.WriteEntryFile(m_file, m_dir, work.index, work.path, m_options, buffer,
+                work.result = m_job.WriteEntryFile(m_file, m_dir, work.index, work.path, m_options, buffers,
                                                    [this](uint64_t) { return !m_stopping.load(); }, work.problem);
             } catch (...) {
                 work.result = kZipInternal;
@@ -370,8 +360,16 @@ private:
             path = wanted;
             m_job.m_events.Rename(path);
         }
+        // A name no earlier entry took, in a folder this run made, is free
+        // without a look (under Wine a look for a missing name reads the
+        // whole folder).
+        const std::string key = NameKey(path);
+        const bool free = m_job.m_madeFolders.count(NameKey(ParentPath(path))) != 0 && m_job.m_targets.count(key) == 0;
         FileInfo existing;
-        if (!m_job.m_fs.Stat(path, existing)) return Target::Write;
+        if (free || !m_job.m_fs.Stat(path, existing)) {
+            m_job.m_targets.insert(key);
+            return Target::Write;
+        }
         if (existing.isDirectory) {
             Fail(Problem(kZipWriteError, kMsgCannotWrite, "Cannot write " + path + ": a folder of that name exists", path));
             return Target::Skip;
@@ -383,7 +381,9 @@ private:
             if (a == Answer::Cancel) return Target::Stop;
             replace = a == Answer::Yes || a == Answer::Ok;
         }
-        return replace ? Target::Write : Target::Skip;
+        if (!replace) return Target::Skip;
+        m_job.m_targets.insert(key);
+        return Target::Write;
     }
 
     // A small entry goes to the pool.
@@ -411,7 +411,7 @@ private:
                    m_job.m_events.Progress(entry.name, Percent(doneBefore + consumed, m_total));
         };
         ZipError problem;
-        ZipResult r = m_job.WriteEntryFile(m_file, m_dir, index, path, m_options, m_job.m_buffer, progress, problem);
+        ZipResult r = m_job.WriteEntryFile(m_file, m_dir, index, path, m_options, m_job.m_buffers, progress, problem);
         if (r == kZipOk) ++m_job.m_written;
         else if (problem.code != 0) m_job.Report(problem);
         if (r == kZipAborted) return false;
@@ -473,6 +473,9 @@ private:
 
 ZipResult CExtractJob::Run(const ExtractOptions& options, std::shared_ptr<const ZipDirectory> directory) {
     m_firstProblem = ZipError();
+    m_lastFolder.clear();
+    m_madeFolders.clear();
+    m_targets.clear();
     std::unique_ptr<IReadFile> file = m_fs.OpenRead(options.archive);
     if (!file) {
         Report(SystemProblem(m_fs, kZipCannotOpen, kMsgCannotOpenArchive, "Cannot open the archive " + options.archive,

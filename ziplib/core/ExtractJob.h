@@ -4,9 +4,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "Crypto.h"
+#include "EntryReader.h"
 #include "Events.h"
 #include "Format.h"
 #include "Io.h"
@@ -46,12 +48,14 @@ private:
     // Writes one entry to `path` without calling back (but for `progress`, which
     // gets the stored bytes consumed and may stop it); failures fill `problem`.
     ZipResult WriteEntryFile(IReadFile& file, const ZipDirectory& directory, size_t index, const std::string& path,
-                             const ExtractOptions& options, std::vector<uint8_t>& buffer,
+                             const ExtractOptions& options, ReadBuffers& buffers,
                              const std::function<bool(uint64_t)>& progress, ZipError& problem);
     // Makes a folder and its missing parents (the destination).
     bool MakeFolders(const std::string& folder);
     // Makes the folders of an entry's path below `base`, which exists.
     bool MakeFoldersBelow(const std::string& base, const std::string& folder);
+    // One level; the folders this run made are remembered.
+    bool MakeFolderLevel(const std::string& folder);
     void Report(const ZipError& problem);
 
     IFileSystem& m_fs;
@@ -60,7 +64,11 @@ private:
     int m_written = 0;
     ZipError m_firstProblem;
     std::string m_lastFolder;        // the folder made or found last (most files share it)
-    std::vector<uint8_t> m_buffer;
+    // Folders this run made, and the files it wrote or is writing (name keys):
+    // a file in such a folder that is not among them cannot exist yet.
+    std::unordered_set<std::string> m_madeFolders;
+    std::unordered_set<std::string> m_targets;
+    ReadBuffers m_buffers;
 };
 
 }  // namespace zl

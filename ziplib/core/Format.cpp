@@ -152,7 +152,10 @@ static bool ParseCentral(const uint8_t* p, size_t left, ZipEntry& e, size_t& use
     e.localOffset = Get32(p + 42);
     used = kCentralSize + nameLen + extraLen + commentLen;
     if (used > left) return false;
-    e.rawName.assign(reinterpret_cast<const char*>(p + kCentralSize), nameLen);
+    // Most names are kept as stored (ASCII, or UTF-8 so flagged): one string
+    // then holds both (an archive of 100,000 entries is a good many allocations).
+    e.name.assign(reinterpret_cast<const char*>(p + kCentralSize), nameLen);
+    e.rawName.clear();
     const uint8_t* extra = p + kCentralSize + nameLen;
     e.comment.assign(reinterpret_cast<const char*>(p + kCentralSize + nameLen + extraLen), commentLen);
     e.extra.clear();
@@ -185,7 +188,11 @@ static bool ParseCentral(const uint8_t* p, size_t left, ZipEntry& e, size_t& use
     });
     if (!zip64Ok || disk != 0) return false;
     if (e.method == kMethodAes && e.aesStrength == 0) e.realMethod = 0xFFFF;  // unknown scheme
-    e.name = DecodeName(e.rawName, (e.flags & kFlagUtf8) != 0, e.extra, e.versionMadeBy >> 8u);
+    if (!IsAscii(e.name) && !((e.flags & kFlagUtf8) != 0 && IsValidUtf8(e.name))) {
+        e.rawName = std::move(e.name);
+        e.name = DecodeName(e.rawName, (e.flags & kFlagUtf8) != 0, e.extra, e.versionMadeBy >> 8u);
+        if (e.name == e.rawName) e.rawName.clear();
+    }
     e.localOffset += baseOffset;
     return e.localOffset < fileSize;
 }
@@ -321,7 +328,7 @@ bool EntriesApart(ZipDirectory& dir, std::string& why) {
     for (size_t k = 0; k < order.size(); ++k) {
         ZipEntry& e = dir.entries[order[k]];
         e.recordLimit = k + 1 < order.size() ? dir.entries[order[k + 1]].localOffset : dir.centralStart;
-        const uint64_t least = kLocalSize + e.rawName.size() + e.compressedSize;
+        const uint64_t least = kLocalSize + e.RawName().size() + e.compressedSize;
         if (e.recordLimit < e.localOffset || e.recordLimit - e.localOffset < least) {
             why = "entries overlap (" + e.name + "): a possible zip bomb";
             return false;
@@ -353,15 +360,22 @@ bool ReadDirectory(IReadFile& file, ZipDirectory& dir, std::string& why) {
 
 bool ReadLocalSpan(IReadFile& file, const ZipDirectory& dir, size_t index, LocalSpan& span, std::string& why) {
     const ZipEntry& e = dir.entries[index];
-    uint8_t h[kLocalSize];
-    if (!ReadExact(file, e.localOffset, h, sizeof h) || Get32(h) != kLocalSig) {
+    // The header and the name it should hold, in one read (on the stack for
+    // the usual lengths: extraction reads one per file).
+    const std::string& raw = e.RawName();
+    uint8_t small[kLocalSize + 512];
+    std::vector<uint8_t> large;
+    uint8_t* h = small;
+    if (raw.size() > sizeof small - kLocalSize) {
+        large.resize(kLocalSize + raw.size());
+        h = large.data();
+    }
+    if (!ReadExact(file, e.localOffset, h, kLocalSize + raw.size()) || Get32(h) != kLocalSig) {
         why = "the local header is missing";
         return false;
     }
     size_t nameLen = Get16(h + 26), extraLen = Get16(h + 28);
-    std::string localName(nameLen, '\0');
-    if (nameLen != e.rawName.size() || !ReadExact(file, e.localOffset + kLocalSize, &localName[0], nameLen) ||
-        localName != e.rawName) {
+    if (nameLen != raw.size() || std::memcmp(h + kLocalSize, raw.data(), nameLen) != 0) {
         why = "the name in the local header differs from the central directory's";
         return false;
     }
@@ -405,7 +419,7 @@ std::string LocalRecord(const ZipEntry& e, bool zip64, const std::string& localE
     w.U32(e.crc);
     w.U32(zip64 ? 0xFFFFFFFF : uint32_t(e.compressedSize));
     w.U32(zip64 ? 0xFFFFFFFF : uint32_t(e.size));
-    w.U16(uint16_t(e.rawName.size()));
+    w.U16(uint16_t(e.RawName().size()));
     std::string extra;
     if (zip64) {
         CByteWriter z;
@@ -417,7 +431,7 @@ std::string LocalRecord(const ZipEntry& e, bool zip64, const std::string& localE
     }
     extra += localExtra;
     w.U16(uint16_t(extra.size()));
-    w.Bytes(e.rawName);
+    w.Bytes(e.RawName());
     w.Bytes(extra);
     return std::move(w.Data());
 }
@@ -450,14 +464,14 @@ std::string CentralRecord(const ZipEntry& e, uint64_t offset, const ZipLimits& l
     w.U32(e.crc);
     w.U32(bigPacked ? 0xFFFFFFFF : uint32_t(e.compressedSize));
     w.U32(bigSize ? 0xFFFFFFFF : uint32_t(e.size));
-    w.U16(uint16_t(e.rawName.size()));
+    w.U16(uint16_t(e.RawName().size()));
     w.U16(uint16_t(extra.size()));
     w.U16(uint16_t(e.comment.size()));
     w.U16(0);
     w.U16(e.internalAttributes);
     w.U32(e.externalAttributes);
     w.U32(bigOffset ? 0xFFFFFFFF : uint32_t(offset));
-    w.Bytes(e.rawName);
+    w.Bytes(e.RawName());
     w.Bytes(extra);
     w.Bytes(e.comment);
     return std::move(w.Data());

@@ -48,7 +48,7 @@ private:
 
 struct ZipEntry {
     std::string name;          // UTF-8, separators as stored
-    std::string rawName;       // bytes as stored
+    std::string rawName;       // bytes as stored, when they differ from `name` (else empty)
     uint16_t versionMadeBy = 0;
     uint16_t versionNeeded = 0;
     uint16_t flags = 0;
@@ -71,6 +71,8 @@ struct ZipEntry {
     uint64_t recordLimit = 0;  // where the next entry's record (or the central directory) starts
 
     bool IsEncrypted() const { return (flags & kFlagEncrypted) != 0; }
+    // The name's bytes as stored in the headers.
+    const std::string& RawName() const { return rawName.empty() ? name : rawName; }
     bool IsDirectory() const;
 };
 

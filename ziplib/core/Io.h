@@ -35,6 +35,8 @@ public:
 // A file being written. Writes go to the current position; `SetPosition` moves it
 // (used to patch headers and to drop a failed entry); `Commit` closes it, after
 // flushing the data to the disk when asked to.
+class IFileSystem;
+
 class IWriteFile {
 public:
     virtual ~IWriteFile() = default;
@@ -43,12 +45,18 @@ public:
     virtual bool Truncate() = 0;          // ends the file at the current position
     virtual bool SetTimes(uint32_t dosTime, int64_t unixTime, bool haveUnixTime) = 0;
     virtual bool Commit(bool durable) = 0;
+    // Closes the file (not flushed) under the name `to` in its folder,
+    // replacing a file of that name; `from` is its name now. False leaves it
+    // under `from`. Systems that rename an open file do it in one step.
+    virtual bool CommitAs(IFileSystem& fs, const std::string& from, const std::string& to);
 };
 
 struct DirEntry {
     std::string name;
     bool isDirectory = false;
 };
+
+enum class FolderMade { kMade, kExisted, kFailed };
 
 class IFileSystem {
 public:
@@ -65,6 +73,11 @@ public:
     virtual bool Replace(const std::string& from, const std::string& to, bool durable = true) = 0;
     virtual bool Remove(const std::string& path) = 0;
     virtual bool MakeDirectory(const std::string& path) = 0;   // one level; true when it exists
+    // One level, telling whether this call made it (a system that cannot
+    // tell says it existed).
+    virtual FolderMade MakeFolder(const std::string& path) {
+        return MakeDirectory(path) ? FolderMade::kExisted : FolderMade::kFailed;
+    }
     // Whether the system can hold a file of this path at all (its length, and
     // the length of each of its parts).
     virtual bool CanHold(const std::string& path) = 0;
@@ -75,6 +88,10 @@ public:
     virtual uint32_t LastErrorCode() = 0;
     virtual std::string LastErrorText() = 0;
 };
+
+inline bool IWriteFile::CommitAs(IFileSystem& fs, const std::string& from, const std::string& to) {
+    return Commit(false) && fs.Replace(from, to, false);
+}
 
 // A problem the system's last error caused: its code, and "<what>: <its text>".
 inline ZipError SystemProblem(IFileSystem& fs, ZipResult result, MessageCode code, const std::string& what,

@@ -81,8 +81,7 @@ std::string AesField(uint16_t method) {
 // The fields every new entry starts with.
 ZipEntry NewEntry(const NewItem& item) {
     ZipEntry e;
-    e.name = item.name;
-    e.rawName = item.name;
+    e.name = item.name;   // stored as it is (UTF-8, flagged when not ASCII)
     e.versionMadeBy = kVersionMadeBy;
     e.flags = IsAscii(item.name) ? 0 : kFlagUtf8;
     e.dosTime = item.info.dosTime;

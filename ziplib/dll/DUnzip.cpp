@@ -29,9 +29,16 @@ void FillEntryInfo(void* block, const ZipEntry& e, size_t index) {
     info.zipFlags = e.flags;
     std::string date = DosTimeText(e.dosTime);
     std::strncpy(info.dateTime, date.c_str(), sizeof info.dateTime - 1);
-    const std::string name = Utf8ToRecord(e.name, sizeof info.path - 1);
-    if (name.size() < Utf8ToRecord(e.name).size()) info.flags |= kZipInfoNameCut;
-    std::memcpy(info.path, name.data(), name.size());
+    if ((RecordsAreUtf8() || IsAscii(e.name)) && e.name.size() < sizeof info.path) {
+        std::memcpy(info.path, e.name.data(), e.name.size());   // as it is, without a copy
+    } else {
+        std::string name = Utf8ToRecord(e.name);
+        if (name.size() > sizeof info.path - 1) {
+            name = Utf8ToRecord(e.name, sizeof info.path - 1);
+            info.flags |= kZipInfoNameCut;
+        }
+        std::memcpy(info.path, name.data(), name.size());
+    }
     const unsigned host = e.versionMadeBy >> 8;
     if (host == 0 || host == 10 || host == 11 || host == 14) info.flags |= e.externalAttributes & 0xFF;
     if (e.IsDirectory()) info.flags |= 0x10;
@@ -49,15 +56,39 @@ RecordCallbacks UnzipCallbacks(const UnzipCommand& cmd, bool quiet) {
     return cb;
 }
 
+// One entry of a listing (functions 2 and 5): called once per entry, so
+// nothing is allocated on the way (no callbacks run here, so the path's room
+// can be the thread's).
+int Step(const UnzipCommand& cmd, const char* archiveText, IFileSystem& fs) {
+    if (!RecordPointerUsable(cmd.entryInfo)) return kZipResultBadRecord;
+    if (cmd.function == kUnzipFunctionByIndex && cmd.index < 0) return kZipResultBadRecord;
+    thread_local std::string archive;
+    RecordToUtf8(archiveText, archive);
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    const ZipEntry* entry = nullptr;
+    size_t index = 0;
+    std::string why;
+    ZipResult r;
+    if (cmd.function == kUnzipFunctionNext) {
+        r = g_cache.Next(fs, archive, entry, index, why);
+    } else {
+        index = size_t(cmd.index);
+        r = g_cache.At(fs, archive, uint64_t(cmd.index), entry, why);
+    }
+    if (r == kZipOk) FillEntryInfo(cmd.entryInfo, *entry, index);
+    return r;
+}
+
 int Unzip(void* record) {
     if (!RecordLooksValid(record, int(sizeof(UnzipCommand)))) return kZipResultBadRecord;
     UnzipCommand cmd;
     std::memcpy(&cmd, record, sizeof cmd);
     const char* archiveText = RecordText(cmd.archive);
     if (archiveText == nullptr || *archiveText == '\0') return kZipResultBadRecord;
+    IFileSystem& fs = PlatformFileSystem();
+    if (cmd.function == kUnzipFunctionNext || cmd.function == kUnzipFunctionByIndex) return Step(cmd, archiveText, fs);
     const std::string archiveUtf8 = RecordToUtf8(archiveText);
     const char* archive = archiveUtf8.c_str();
-    IFileSystem& fs = PlatformFileSystem();
 
     switch (cmd.function) {
     case kUnzipFunctionCount: {
@@ -78,24 +109,7 @@ int Unzip(void* record) {
                            false);
         return r;
     }
-    case kUnzipFunctionNext:
-    case kUnzipFunctionByIndex: {
-        if (!RecordPointerUsable(cmd.entryInfo)) return kZipResultBadRecord;
-        if (cmd.function == kUnzipFunctionByIndex && cmd.index < 0) return kZipResultBadRecord;
-        std::lock_guard<std::mutex> lock(g_cacheMutex);
-        const ZipEntry* entry = nullptr;
-        size_t index = 0;
-        std::string why;
-        ZipResult r;
-        if (cmd.function == kUnzipFunctionNext) {
-            r = g_cache.Next(fs, archive, entry, index, why);
-        } else {
-            index = size_t(cmd.index);
-            r = g_cache.At(fs, archive, uint64_t(cmd.index), entry, why);
-        }
-        if (r == kZipOk) FillEntryInfo(cmd.entryInfo, *entry, index);
-        return r;
-    }
+
     case kUnzipFunctionExtract: {
         const char* destination = RecordText(cmd.destination);
         if (destination == nullptr || *destination == '\0') return kZipResultBadRecord;

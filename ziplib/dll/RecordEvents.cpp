@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/Format.h"
+
 namespace zl {
 
 namespace {
@@ -24,18 +26,30 @@ std::string Narrow(const wchar_t* text, int count, UINT codePage) {
     return out;
 }
 
-bool RecordsAreUtf8() { return GetACP() == CP_UTF8; }
-
 }  // namespace
 
+bool RecordsAreUtf8() { return GetACP() == CP_UTF8; }
+
 std::string RecordToUtf8(const char* text) {
-    if (text == nullptr) return std::string();
-    if (RecordsAreUtf8()) return text;
+    std::string out;
+    RecordToUtf8(text, out);
+    return out;
+}
+
+void RecordToUtf8(const char* text, std::string& out) {
+    if (text == nullptr) {
+        out.clear();
+        return;
+    }
+    out.assign(text);
+    // ASCII is the same in every ANSI code page (listings convert names by the thousand).
+    if (RecordsAreUtf8() || IsAscii(out)) return;
     const std::wstring wide = Widen(text, CP_ACP);
-    return Narrow(wide.c_str(), int(wide.size()), CP_UTF8);
+    out = Narrow(wide.c_str(), int(wide.size()), CP_UTF8);
 }
 
 std::string Utf8ToRecord(const std::string& text, size_t limit) {
+    if (text.size() <= limit && (RecordsAreUtf8() || IsAscii(text))) return text;
     std::wstring wide = Widen(text, CP_UTF8);
     std::string out = RecordsAreUtf8() ? text : Narrow(wide.c_str(), int(wide.size()), CP_ACP);
     if (out.size() <= limit) return out;

@@ -58,6 +58,10 @@ const char* RecordText(const char* text, const char* fallback = nullptr);
 // manifest sets it); the library works in UTF-8. `limit` cuts the record text
 // at a whole character.
 std::string RecordToUtf8(const char* text);
+// The same into `out`, whose room is reused (listings call it per entry).
+void RecordToUtf8(const char* text, std::string& out);
+// Whether record text is UTF-8 (the process's ANSI code page is 65001).
+bool RecordsAreUtf8();
 std::string Utf8ToRecord(const std::string& text, size_t limit = size_t(-1));
 
 // The library's results and message codes are the DLL's, value for value.

@@ -1,7 +1,7 @@
 // libFuzzer target for the reading side of the ZIP core: the central directory
-// parser, name decoding, extraction paths and the entry decoder (inflate,
-// traditional and AES decryption, size bounds, CRC checks), all on a file held
-// in memory.
+// parser, name decoding, extraction paths and the entry reader (the decoders
+// of every method, traditional and AES decryption, size bounds, CRC checks),
+// all on a file held in memory.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zl::ZipDirectory dir;
     std::string why;
     if (!zl::ReadDirectory(file, dir, why)) return 0;
-    static std::vector<uint8_t> sink(64 * 1024);
+    static zl::ReadBuffers buffers;
     const std::string password = "pw";
     size_t budget = 8 * 1024 * 1024;  // output decoded per input, so each run stays short
     for (size_t i = 0; i < dir.entries.size() && i < 64; ++i) {
@@ -57,14 +57,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         zl::CEntryReader reader(file, dir, i, &zl::PlatformCrypto());
         if (reader.Open(&password) != zl::kZipOk) continue;
         uint64_t produced = 0;
-        for (;;) {
-            size_t got = 0;
-            if (reader.Read(sink.data(), sink.size(), got) != zl::kZipOk || got == 0) break;
-            produced += got;
-            if (produced > e.size) __builtin_trap();  // more than the declared size
-            if (got >= budget) return 0;
-            budget -= got;
-        }
+        const zl::ZipResult r = reader.Pump(
+            [&](const uint8_t*, size_t got) {
+                produced += got;
+                if (produced > e.size) __builtin_trap();  // more than the declared size
+                if (got >= budget) return zl::kZipAborted;
+                budget -= got;
+                return zl::kZipOk;
+            },
+            buffers);
+        if (r == zl::kZipAborted) return 0;
     }
     return 0;
 }

@@ -62,3 +62,30 @@ counted = bytearray(archive([stored(b'one.txt', b'1')]))
 struct.pack_into('<HH', counted, len(counted) - 22 + 8, 32, 32)
 open(out + '/bad_count.zip', 'wb').write(bytes(counted))
 PY
+# The other methods 7-Zip writes (bzip2, LZMA with and without its end marker,
+# Deflate64 with a distance beyond deflate's window), and each one damaged.
+mkdir -p m
+python3 - <<'PY'
+import random
+random.seed(5)
+words = [b'tally ', b'box ', b'ledger ', b'zip\n']
+open('m/text.txt', 'wb').write(b''.join(random.choice(words) for _ in range(1500)))
+block = random.randbytes(20000)
+open('m/far.bin', 'wb').write(block * 2)
+PY
+7z a -tzip -mm=BZip2 "$out/bzip2.zip" m/text.txt >/dev/null
+7z a -tzip -mm=LZMA "$out/lzma.zip" m/text.txt >/dev/null
+7z a -tzip -mm=LZMA:eos=off "$out/lzma_no_marker.zip" m/text.txt >/dev/null
+7z a -tzip -mm=Deflate64 "$out/deflate64.zip" m/text.txt m/far.bin >/dev/null
+python3 - "$out" <<'PY'
+import struct, sys
+out = sys.argv[1]
+for name in ('bzip2', 'lzma', 'deflate64'):
+    data = bytearray(open('%s/%s.zip' % (out, name), 'rb').read())
+    name_len, extra_len = struct.unpack('<HH', data[26:30])
+    packed = struct.unpack('<I', data[18:22])[0]
+    start = 30 + name_len + extra_len
+    for i in range(3):
+        data[start + packed // 2 + i] ^= 0x55
+    open('%s/%s_damaged.zip' % (out, name), 'wb').write(data)
+PY

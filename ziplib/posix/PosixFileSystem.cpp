@@ -162,10 +162,13 @@ public:
 
     bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
 
-    bool MakeDirectory(const std::string& path) override {
-        if (::mkdir(path.c_str(), 0755) == 0) return true;
+    bool MakeDirectory(const std::string& path) override { return MakeFolder(path) != FolderMade::kFailed; }
+
+    FolderMade MakeFolder(const std::string& path) override {
+        if (::mkdir(path.c_str(), 0755) == 0) return FolderMade::kMade;
         struct stat st;
-        return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? FolderMade::kExisted
+                                                                                         : FolderMade::kFailed;
     }
 
     bool CanHold(const std::string& path) override {

@@ -3,7 +3,10 @@
 // name the volume can hold works whatever the process's code page.
 #include <windows.h>
 
+#include <cstring>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/Io.h"
 #include "core/Names.h"
@@ -43,6 +46,20 @@ std::wstring PathW(const std::string& path) {
     return L"\\\\?\\" + full;
 }
 
+// The NT form of a path ("\??\C:\...", "\??\UNC\server\..."), for the
+// rename of an open file.
+std::wstring NtPath(const std::string& path) {
+    std::wstring w = PathW(path);
+    if (w.compare(0, 4, L"\\\\?\\") == 0) return L"\\??\\" + w.substr(4);
+    DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return std::wstring();
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(w.c_str(), n, &full[0], nullptr);
+    full.resize(n);
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\??\\UNC\\" + full.substr(2);
+    return L"\\??\\" + full;
+}
+
 class CHandle {
 public:
     explicit CHandle(HANDLE h = INVALID_HANDLE_VALUE) : m_h(h) {}
@@ -62,22 +79,22 @@ private:
     HANDLE m_h;
 };
 
+// Reads at any position from several threads: a seek and a read under a lock.
+// (A read with an OVERLAPPED position would be queued to a completion port,
+// which under Wine is a round trip to its server on every read.)
 class CWinReadFile : public IReadFile {
 public:
     CWinReadFile(HANDLE h, uint64_t size) : m_h(h), m_size(size) {}
     uint64_t Size() const override { return m_size; }
     int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        LARGE_INTEGER at;
+        at.QuadPart = LONGLONG(offset);
+        if (!SetFilePointerEx(m_h.Get(), at, nullptr, FILE_BEGIN)) return -1;
         size_t done = 0;
         while (done < count) {
-            OVERLAPPED ov{};
-            uint64_t at = offset + done;
-            ov.Offset = DWORD(at);
-            ov.OffsetHigh = DWORD(at >> 32);
             DWORD want = DWORD(std::min<size_t>(count - done, 1u << 30)), got = 0;
-            if (!ReadFile(m_h.Get(), static_cast<char*>(buffer) + done, want, &got, &ov)) {
-                if (GetLastError() == ERROR_HANDLE_EOF) break;
-                return -1;
-            }
+            if (!ReadFile(m_h.Get(), static_cast<char*>(buffer) + done, want, &got, nullptr)) return -1;
             if (got == 0) break;
             done += got;
         }
@@ -87,6 +104,7 @@ public:
 private:
     CHandle m_h;
     uint64_t m_size;
+    std::mutex m_lock;
 };
 
 bool FileTimeOf(uint32_t dosTime, int64_t unixTime, bool haveUnixTime, FILETIME& ft) {
@@ -127,6 +145,21 @@ public:
         if (durable && !FlushFileBuffers(m_h.Get())) return false;
         return m_h.Close();
     }
+    // Renamed through its own handle, then closed: opening it again by name
+    // to move it costs three more round trips to the Wine server per file.
+    bool CommitAs(IFileSystem& fs, const std::string& from, const std::string& to) override {
+        const std::wstring target = NtPath(to);
+        if (!target.empty()) {
+            std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+            auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+            info->ReplaceIfExists = TRUE;
+            info->RootDirectory = nullptr;
+            info->FileNameLength = DWORD(target.size() * sizeof(wchar_t));
+            std::memcpy(info->FileName, target.data(), info->FileNameLength);
+            if (SetFileInformationByHandle(m_h.Get(), FileRenameInfo, info, DWORD(buffer.size()))) return m_h.Close();
+        }
+        return IWriteFile::CommitAs(fs, from, to);
+    }
 
 private:
     CHandle m_h;
@@ -162,7 +195,8 @@ public:
     }
 
     std::unique_ptr<IWriteFile> CreateNew(const std::string& path) override {
-        HANDLE h = CreateFileW(PathW(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // Delete access lets the file be renamed through this handle.
+        HANDLE h = CreateFileW(PathW(path).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) return nullptr;
         return std::unique_ptr<IWriteFile>(new CWinWriteFile(h));
     }
@@ -195,11 +229,14 @@ public:
     // A file another job has open was created without sharing: Windows refuses to delete it.
     bool RemoveIfUnused(const std::string& path) override { return Remove(path); }
 
-    bool MakeDirectory(const std::string& path) override {
+    bool MakeDirectory(const std::string& path) override { return MakeFolder(path) != FolderMade::kFailed; }
+
+    FolderMade MakeFolder(const std::string& path) override {
         std::wstring w = PathW(path);
-        if (CreateDirectoryW(w.c_str(), nullptr)) return true;
+        if (CreateDirectoryW(w.c_str(), nullptr)) return FolderMade::kMade;
         DWORD attributes = GetFileAttributesW(w.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderMade::kExisted
+                                                                                                : FolderMade::kFailed;
     }
 
     // The longest path Windows takes (with the "\\?\" prefix) is 32,767 UTF-16

@@ -279,3 +279,42 @@ TEST_CASE("the icon source is used when it exists and skipped when it does not")
     REQUIRE(x.Build().code == 0);
     CHECK(FirstIcon(x.values.output).second == ico.substr(22));
 }
+
+TEST_CASE("every call leaves the whole script on disk, and a script someone else changed between calls is read again") {
+    zt::CTempFolder temp;
+    CAdfactryLibrary library{st::DistFile(kAdfactryDll)};
+    REQUIRE(library.Loaded());
+    const std::string script = temp / "~s2.tmp";
+    REQUIRE(library.NewScript(script) == kSfxOk);
+    REQUIRE(library.SetText(script, 5, "five") == kSfxOk);
+    CHECK(zt::ReadBytes(script) == "TBSCRIPT 1\r\nT 5 five\r\n");
+    REQUIRE(library.SetNumber(script, 6, 66) == kSfxOk);
+    CHECK(zt::ReadBytes(script) == "TBSCRIPT 1\r\nT 5 five\r\nN 6 66\r\n");
+
+    // Rewritten with another size: the next call works on what is on disk.
+    REQUIRE(zt::WriteBytes(script, "TBSCRIPT 1\r\nT 7 seven\r\n"));
+    REQUIRE(library.SetNumber(script, 8, 1) == kSfxOk);
+    const std::string mixed = "TBSCRIPT 1\r\nT 7 seven\r\nN 8 1\r\n";
+    CHECK(zt::ReadBytes(script) == mixed);
+
+    // Rewritten with the same size and an older write time: seen too.
+    std::string same = mixed;
+    same.replace(same.find("seven"), 5, "SEVEN");
+    REQUIRE(zt::WriteBytes(script, same));
+    {
+        tb::UniqueFile file(CreateFileW(zt::Wide(script).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+        REQUIRE(file);
+        FILETIME old{};
+        SYSTEMTIME april{2001, 4, 0, 1, 12, 0, 0, 0};
+        REQUIRE(SystemTimeToFileTime(&april, &old));
+        REQUIRE(SetFileTime(file.Get(), nullptr, nullptr, &old));
+    }
+    REQUIRE(library.SetNumber(script, 9, 2) == kSfxOk);
+    CHECK(zt::ReadBytes(script) == same + "N 9 2\r\n");
+
+    // Gone: refused, not served from memory.
+    REQUIRE(DeleteFileW(zt::Wide(script).c_str()));
+    CHECK(library.SetNumber(script, 10, 3) == kSfxScriptUnreadable);
+    CHECK(library.Build(script) == kSfxScriptUnreadable);
+}

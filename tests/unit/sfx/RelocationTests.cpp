@@ -37,7 +37,7 @@ void CheckEntriesFound(const std::string& program, const std::vector<std::string
         std::string why;
         CHECK_MESSAGE(zl::ReadLocalSpan(file, dir, i, span, why), why);
         const uint64_t at = dir.entries[i].localOffset;
-        CHECK(program.substr(size_t(at) + 30, dir.entries[i].rawName.size()) == dir.entries[i].rawName);
+        CHECK(program.substr(size_t(at) + 30, dir.entries[i].RawName().size()) == dir.entries[i].RawName());
     }
 }
 

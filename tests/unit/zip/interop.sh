@@ -75,6 +75,11 @@ zip -qr -fz z_zip64.zip in
 zip -qr - in | cat > z_stream.zip
 7z a -tzip -mem=AES256 -ppw z_7zaes.zip in >/dev/null
 7z a -tzip z_7z.zip in >/dev/null
+# The other methods 7-Zip writes (WinZip too): bzip2, LZMA, Deflate64.
+7z a -tzip -mm=BZip2 z_bzip2.zip in >/dev/null
+7z a -tzip -mm=LZMA z_lzma.zip in >/dev/null
+7z a -tzip -mm=Deflate64 z_deflate64.zip in >/dev/null
+7z a -tzip -mm=Deflate64 -mem=AES256 -ppw z_d64aes.zip in >/dev/null
 python3 - <<'PY'
 import os, zipfile
 with zipfile.ZipFile('z_python.zip', 'w', zipfile.ZIP_DEFLATED) as z:
@@ -83,9 +88,9 @@ with zipfile.ZipFile('z_python.zip', 'w', zipfile.ZIP_DEFLATED) as z:
         for n in f:
             z.write(os.path.join(r, n))
 PY
-for archive in z_deflate z_stored z_trad z_zip64 z_stream z_7zaes z_7z z_python; do
+for archive in z_deflate z_stored z_trad z_zip64 z_stream z_7zaes z_7z z_python z_bzip2 z_lzma z_deflate64 z_d64aes; do
     password=-
-    case $archive in z_trad|z_7zaes) password=pw ;; esac
+    case $archive in z_trad|z_7zaes|z_d64aes) password=pw ;; esac
     check "dunzip extracts $archive" helper_run extract "$(win "$work/$archive.zip")" "$(win "$work/out_$archive")" "$password"
     check "$archive extracted unchanged" same_tree in "out_$archive/in"
 done
@@ -95,6 +100,21 @@ import zipfile
 print('\n'.join(sorted(zipfile.ZipFile('z_7zaes.zip').namelist())))\")"
 check "dunzip marks 7-Zip's AES entries encrypted" bash -c "helper_run list '$(win "$work/z_7zaes.zip")' | grep -q 'text.txt.*32768'"
 check "a wrong password fails" bash -c "! helper_run extract '$(win "$work/z_7zaes.zip")' '$(win "$work/wrong")' nope && [ -z \"\$(find wrong -type f 2>/dev/null)\" ]"
+
+# Damaged data of each method: refused, and nothing left under the entry's name.
+for archive in z_bzip2 z_lzma z_deflate64; do
+    python3 - "$archive.zip" "bad_$archive.zip" <<'PY'
+import struct, sys, zipfile
+data = bytearray(open(sys.argv[1], 'rb').read())
+info = zipfile.ZipFile(sys.argv[1]).getinfo('in/big.txt')
+name_len, extra_len = struct.unpack('<HH', data[info.header_offset + 26:info.header_offset + 30])
+start = info.header_offset + 30 + name_len + extra_len
+for i in range(4):
+    data[start + info.compress_size // 2 + i] ^= 0x55
+open(sys.argv[2], 'wb').write(data)
+PY
+    check "dunzip refuses damaged $archive data" bash -c "! helper_run extract '$(win "$work/bad_$archive.zip")' '$(win "$work/bad_$archive")' - && [ ! -e bad_$archive/in/big.txt ] && [ -z \"\$(find bad_$archive -name '*~')\" ]"
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
