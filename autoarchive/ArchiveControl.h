@@ -9,6 +9,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "autoarchive/KnownArchiveSink.h"
 
@@ -59,6 +60,9 @@ public:
     // The pending archive dialog's "Custom Archive": the archive editor,
     // starting with the pending files.
     virtual void OpenEditorWithPending() = 0;
+    // Old day archives were folded into month archives: the removed ones leave
+    // the known-archive list, and the month archives take their place there.
+    virtual void ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) = 0;
 };
 
 }  // namespace tb

@@ -19,6 +19,7 @@ constexpr UINT kMonitorRestartMs = 10000;
 // The program (or the machine) settles first; a wake reported twice is one.
 constexpr UINT kCatchUpDelayMs = 2000;
 constexpr UINT kCatchUpRetryMs = 60000;
+constexpr UINT kFoldingCheckMs = 1000;
 }  // namespace
 
 CAutoArchiveController::CAutoArchiveController(SettingsRecord& settings, IArchiveViewHost& view)
@@ -39,11 +40,13 @@ void CAutoArchiveController::Start(HWND viewWindow, HWND owner) {
 }
 
 void CAutoArchiveController::Stop() {
+    m_consolidation.Stop();
     m_worker->Request(kJobNone);
     m_monitor->Pause();
     if (m_viewWindow) {
         ::KillTimer(m_viewWindow, IDT_VIEW_SCHEDULE);
         ::KillTimer(m_viewWindow, IDT_VIEW_CATCH_UP);
+        ::KillTimer(m_viewWindow, IDT_VIEW_FOLDING);
     }
     m_worker->Shutdown();
     m_monitor->Shutdown();
@@ -61,9 +64,27 @@ void CAutoArchiveController::RequestRebuildAndRestart() {
 }
 
 int CAutoArchiveController::RunArchive(ArchiveTrigger trigger) {
-    CProgramArchiveHost host(*this);
-    CAutoArchiveRun run(host);
-    return run.Run(trigger, m_settings);
+    int result = 0;
+    {
+        CProgramArchiveHost host(*this);
+        CAutoArchiveRun run(host);
+        result = run.Run(trigger, m_settings);
+    }
+    // Old days are folded after a run, beside the program; not as Windows ends.
+    if (trigger != ArchiveTrigger::Shutdown) ConsolidateIfDue();
+    return result;
+}
+
+void CAutoArchiveController::ConsolidateIfDue() {
+    if (m_consolidation.StartIfDue(m_settings, CurrentTime()) && m_viewWindow)
+        ::SetTimer(m_viewWindow, IDT_VIEW_FOLDING, kFoldingCheckMs, nullptr);
+}
+
+void CAutoArchiveController::OnFoldingTimer() {
+    if (m_consolidation.Running()) return;
+    if (m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_FOLDING);
+    const ConsolidationResult done = m_consolidation.LastResult();
+    if (!done.removed.empty()) m_view.ArchivesFolded(done.removed, done.written);
 }
 
 void CAutoArchiveController::OpenSettings() { OpenSettingsOver(Owner()); }
@@ -89,7 +110,10 @@ void CAutoArchiveController::CatchUpIfMissed() {
         return;
     }
     const CatchUp missed = DecideCatchUp(m_settings, CatchUpFactsAt(CurrentTime(), ReadLastArchiveTimeText()));
-    if (missed == CatchUp::None) return;
+    if (missed == CatchUp::None) {
+        ConsolidateIfDue();
+        return;
+    }
     // The run made now stands for the one missed: the set hour's ticks do not
     // run it again, and the next interval counts from now.
     if (missed == CatchUp::SetTime) m_schedule.timeLatch = 1;
@@ -98,6 +122,10 @@ void CAutoArchiveController::CatchUpIfMissed() {
 }
 
 void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
+    if (id == IDT_VIEW_FOLDING) {
+        OnFoldingTimer();
+        return;
+    }
     if (id == IDT_VIEW_CATCH_UP) {
         if (m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_CATCH_UP);
         CatchUpIfMissed();
@@ -115,6 +143,7 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
     const ScheduleDecision due = ScheduleTick(m_schedule, m_settings, m_editorOpen != 0, local.tm_hour, local.tm_min);
     if (due.specificTime) RunArchive(ArchiveTrigger::Schedule);
     if (due.interval) RunArchive(ArchiveTrigger::Schedule);
+    if (id == IDT_VIEW_SCHEDULE) ConsolidateIfDue();  // a new day while the program runs
 }
 
 int CAutoArchiveController::SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) {

@@ -8,8 +8,9 @@
 // The main frame and the view reach it through IArchiveControl; it reaches the
 // view through IArchiveViewHost. Its timers (27, the schedule tick every five
 // minutes; 28, the monitor restart 10 s after a rebuild; 30, the look for a
-// missed archive after start-up and after a wake) belong to the view's window,
-// which hands every timer message on to OnViewTimer.
+// missed archive after start-up and after a wake; 31, the watch over a pass
+// of folding old day archives) belong to the view's window, which hands every
+// timer message on to OnViewTimer.
 
 #include <windows.h>
 
@@ -18,6 +19,7 @@
 
 #include "autoarchive/ArchiveControl.h"
 #include "autoarchive/ChangeListBuilder.h"
+#include "autoarchive/ConsolidationWorker.h"
 #include "autoarchive/Schedule.h"
 #include "common/Settings.h"
 
@@ -64,12 +66,20 @@ public:
     void RequestRebuildAndRestart();
 
     bool MonitorRestartPending() const { return m_monitorRestart != 0; }
+    // The folding of old day archives, which runs beside the program.
+    CConsolidationWorker& Consolidation() { return m_consolidation; }
 
 private:
     // Shortly after start-up or a wake (timer 30, from the message loop, not
     // inside the message that told of it).
     void LookForMissedArchive();
     void CatchUpIfMissed();
+    // A pass of folding old day archives, when the settings ask for one and
+    // none completed today.
+    void ConsolidateIfDue();
+    // Timer 31 while a pass runs: once it has ended, the view's known list
+    // loses the day archives it removed.
+    void OnFoldingTimer();
 
     SettingsRecord& m_settings;
     IArchiveViewHost& m_view;
@@ -77,6 +87,7 @@ private:
     std::unique_ptr<CChangeMonitor> m_monitor;
     CChangeListBuilder m_changeList;
     ScheduleState m_schedule;
+    CConsolidationWorker m_consolidation;
     HWND m_viewWindow = nullptr;
     HWND m_owner = nullptr;
     int m_cancelShutdown = 0;

@@ -7,6 +7,7 @@
 #include "editor/EditorOperations.h"
 #include "framework/FrameWindow.h"
 #include "framework/Shell.h"
+#include "framework/Text.h"
 #include "res/resource.h"
 
 namespace tb {
@@ -106,6 +107,20 @@ int CTallyboxView::RefreshArchiveList() {
     m_archives.m_listChanged = 0;
     m_pane.m_lastSelected = -1;
     return lines;
+}
+
+void CTallyboxView::ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) {
+    bool known = false;
+    for (const std::string& path : removed) {
+        for (int i = m_archives.Count() - 1; i >= 0; --i) {
+            if (ToLower(m_archives.At(i).path) != ToLower(path)) continue;
+            m_archives.RemoveAt(i);
+            known = true;
+        }
+    }
+    if (!known) return;
+    for (const std::string& path : written) m_archives.AddArchive(path);
+    RefreshArchiveList();
 }
 
 int CTallyboxView::SelectArchive(const std::string& path) {

@@ -57,6 +57,7 @@
 #define IDT_VIEW_SCHEDULE               27
 #define IDT_VIEW_MONITOR_RESTART        28
 #define IDT_VIEW_CATCH_UP               30      // one-shot: after start-up or a wake, a missed archive is caught up
+#define IDT_VIEW_FOLDING                31      // while old day archives are folded: has the pass ended?
 #define IDT_PANE_LISTING                12
 #define IDT_EDITOR_START                5
 #define IDT_PROGRESS_TEXT               99

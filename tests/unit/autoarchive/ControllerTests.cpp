@@ -12,6 +12,7 @@
 #include "common/Profile.h"
 #include "doctest/doctest.h"
 #include "res/resource.h"
+#include "tests/unit/TestArchive.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/TestIni.h"
 #include "tests/unit/TestTime.h"
@@ -27,8 +28,13 @@ public:
     int RefreshArchiveList() override { return 0; }
     void ShowArchive(const std::string& archive) override { shown.push_back(archive); }
     void OpenEditorWithPending() override { ++editors; }
+    void ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) override {
+        folded.insert(folded.end(), removed.begin(), removed.end());
+        months.insert(months.end(), written.begin(), written.end());
+    }
 
     std::vector<std::string> shown;
+    std::vector<std::string> folded, months;
     int editors = 0;
 };
 
@@ -150,4 +156,46 @@ TEST_CASE("after start-up a missed set-time archive runs once, and the set hour'
     started.live.CatchUpMissed = 0;
     controller.OnViewTimer(IDT_VIEW_CATCH_UP);
     CHECK(view.shown.size() == 1);
+}
+
+TEST_CASE("after a run old day archives are folded beside the program, once a day, and the view's list follows") {
+    StartedController started("controller-folding");
+    CAutoArchiveController& controller = started.controller;
+    const FakeView& view = started.view;
+    started.live.ConsolidateArchives = 1;
+    started.live.ConsolidateDays = 30;
+    started.folder.Folder("archives");
+    const std::string day2 = MakeTestArchive(started.folder, "archives\\November 02 2026.zip", {{"a.txt", "one"}});
+    const std::string day3 =
+        MakeTestArchive(started.folder, "archives\\November 03 2026.zip", {{"a.txt", "two"}, {"b.txt", "b"}});
+    ClockAt clock(LocalTime(2026, 12, 7, 12, 0, 0));
+    const auto waitForPass = [&] {
+        for (int i = 0; i < 1000 && controller.Consolidation().Running(); ++i) ::Sleep(10);
+        REQUIRE_FALSE(controller.Consolidation().Running());
+    };
+
+    // Not as Windows ends.
+    controller.RunArchive(ArchiveTrigger::Shutdown);
+    waitForPass();
+    CHECK(started.ini.Value("Settings", "ConsolidatedOn").empty());
+
+    controller.RunArchive(ArchiveTrigger::Command);
+    waitForPass();
+    controller.OnViewTimer(IDT_VIEW_FOLDING);
+    CHECK(view.folded == std::vector<std::string>{day2, day3});
+    CHECK(view.months == std::vector<std::string>{started.folder.Path("archives\\November 2026.zip")});
+    CHECK(started.ini.Value("Settings", "ConsolidatedOn") == "07,12,2026");
+    CHECK(::GetFileAttributesA(day2.c_str()) == INVALID_FILE_ATTRIBUTES);
+
+    // The same day again: no second pass, even with a new old day.
+    MakeTestArchive(started.folder, "archives\\November 04 2026.zip", {{"c.txt", "c"}});
+    controller.RunArchive(ArchiveTrigger::Command);
+    CHECK_FALSE(controller.Consolidation().Running());
+    // The next day's first tick makes one.
+    gNow = LocalTime(2026, 12, 8, 9, 0, 0);
+    controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    waitForPass();
+    controller.OnViewTimer(IDT_VIEW_FOLDING);
+    CHECK(view.folded.size() == 3);
+    CHECK(started.ini.Value("Settings", "ConsolidatedOn") == "08,12,2026");
 }
