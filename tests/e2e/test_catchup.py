@@ -63,6 +63,11 @@ class CatchUp(tb.ScenarioTest):
         with open(self.s.ini_path, "w", encoding="utf-8", newline="") as f:
             f.write(text)
 
+    def wait_last_archive_moved(self, before):
+        """The run has ended when it wrote its "LastArchiveTime"."""
+        return self.s.wait_until(lambda: (lambda v: v if v and v != before else None)(
+            self.s.ini_value("Settings", "LastArchiveTime")), what="the run's end")
+
     def write(self, name, text):
         with open(os.path.join(DRIVE, "DOCS", name), "w") as f:
             f.write(text)
@@ -86,12 +91,13 @@ class CatchUp(tb.ScenarioTest):
         self.s.sync(frame)
 
     def test_a_missed_set_time_runs_once_at_start_and_not_again(self):
+        missed = stamp(CLOCK - datetime.timedelta(days=2, minutes=9))
         self.write_settings(CLOCK - datetime.timedelta(days=2, minutes=9))
         self.write("report.txt", "changed while the program was not running")
         frame, view = self.start()
         self.s.wait_until(lambda: self.names(), timeout=60, what="the archive caught up")
         self.assertEqual(self.names(), ["DOCS/report.txt"])
-        last = self.s.wait_until(lambda: self.s.ini_value("Settings", "LastArchiveTime"), what="the run's end")
+        last = self.wait_last_archive_moved(missed)
         self.assertTrue(last.startswith(CLOCK.strftime("%d,%m,%Y,10,")), last)
         self.s.screenshot("catch-up-after-start")
 
@@ -130,8 +136,7 @@ class CatchUp(tb.ScenarioTest):
         self.s.post(frame, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND)
         self.s.wait_until(lambda: self.names(), timeout=60, what="the archive caught up after the wake")
         self.assertEqual(self.names(), ["DOCS/new.txt", "DOCS/old.txt"])
-        last = self.s.wait_until(lambda: (lambda v: v if v and v != stamp(slept) else None)(
-            self.s.ini_value("Settings", "LastArchiveTime")), what="the run's end")
+        last = self.wait_last_archive_moved(stamp(slept))
         self.write("later.txt", "after the catch-up")
         self.s.post(frame, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC)
         self.settle(frame)
