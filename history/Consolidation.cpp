@@ -1,5 +1,6 @@
 #include "history/Consolidation.h"
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -29,9 +30,8 @@ bool SameFile(const zl::FileInfo& a, const zl::FileInfo& b) {
     return a.size == b.size && a.writeTime == b.writeTime && a.fileId == b.fileId;
 }
 
-// An archive whose directory and every entry's record can be read; its
-// entries as the plan needs them.
-bool ReadWhole(zl::IFileSystem& fs, const std::string& path, std::vector<FoldEntry>& entries, std::string& why) {
+// The names of an archive's entries, from its central directory.
+bool ReadNames(zl::IFileSystem& fs, const std::string& path, std::vector<std::string>& names, std::string& why) {
     std::unique_ptr<zl::IReadFile> file = fs.OpenRead(path);
     if (!file) {
         why = "it cannot be opened";
@@ -39,16 +39,8 @@ bool ReadWhole(zl::IFileSystem& fs, const std::string& path, std::vector<FoldEnt
     }
     zl::ZipDirectory dir;
     if (!zl::ReadDirectory(*file, dir, why)) return false;
-    entries.clear();
-    for (size_t i = 0; i < dir.entries.size(); ++i) {
-        zl::LocalSpan span;
-        if (!zl::ReadLocalSpan(*file, dir, i, span, why)) {
-            why = dir.entries[i].name + ": " + why;
-            return false;
-        }
-        const zl::ZipEntry& e = dir.entries[i];
-        entries.push_back({e.name, e.dosTime, e.haveUnixTime, e.unixTime});
-    }
+    names.clear();
+    for (const zl::ZipEntry& e : dir.entries) names.push_back(e.name);
     return true;
 }
 
@@ -68,23 +60,33 @@ public:
         for (const DatedArchive& day : m_month.days) AddSource(day.path, day.date);
         if (m_days == 0) return;
 
-        zl::MergeOptions options;
-        options.target = m_target;
-        for (const Source& source : m_sources) options.sources.push_back(source.path);
-        options.choose = [this](const std::vector<zl::ZipDirectory>& dirs) { return Choose(dirs); };
-        CStopEvents events(m_stop);
-        zl::CMergeJob job(m_fs, events);
-        const zl::ZipResult r = job.Run(options);
-        if (r == zl::kZipNothingToDo) return;
+        // A day whose chosen record turns out damaged is left out and the
+        // month written again from the others.
+        zl::ZipResult r = zl::kZipNothingToDo;
+        std::string problem;
+        while (m_days > 0) {
+            zl::MergeOptions options;
+            options.target = m_target;
+            for (const Source& source : m_sources) options.sources.push_back(source.path);
+            options.choose = [this](const std::vector<zl::ZipDirectory>& dirs) { return Choose(dirs); };
+            CStopEvents events(m_stop);
+            zl::CMergeJob job(m_fs, events);
+            r = job.Run(options);
+            problem = job.FirstProblem().text;
+            if (r == zl::kZipOk) {
+                for (const zl::ZipEntry& e : job.Written().entries) m_kept.insert(FoldKey(e.name));
+                break;
+            }
+            if (r != zl::kZipBadArchive || !LeaveOut(job.FirstProblem().file, problem)) break;
+        }
+        if (r == zl::kZipNothingToDo || m_days == 0) return;
         if (r != zl::kZipOk) {
-            if (r != zl::kZipAborted) Note(m_target + ": not written (" + job.FirstProblem().text + "); the day archives stay");
+            if (r != zl::kZipAborted) Note(m_target + ": not written (" + problem + "); the day archives stay");
             return;
         }
         m_result.written.push_back(m_target);
-        std::set<std::string> kept;
-        for (const zl::ZipEntry& e : job.Written().entries) kept.insert(FoldKey(e.name));
         for (const Source& source : m_sources)
-            if (source.isDay) RemoveIfFolded(source, kept);
+            if (source.isDay) RemoveIfFolded(source);
     }
 
 private:
@@ -100,15 +102,28 @@ private:
         source.path = path;
         source.date = date;
         source.isDay = date.IsDay();
-        std::vector<FoldEntry> entries;
+        std::vector<std::string> names;
         std::string why;
-        if (!m_fs.Stat(path, source.seen) || !ReadWhole(m_fs, path, entries, why)) {
+        if (!m_fs.Stat(path, source.seen) || !ReadNames(m_fs, path, names, why)) {
             Note(path + ": left alone (" + (why.empty() ? "it cannot be read" : why) + ")");
             return false;
         }
         m_sources.push_back(source);
         if (source.isDay) ++m_days;
         return true;
+    }
+
+    // Leaves out the day archive the failed job named; false when it named
+    // none (or the month archive, which is never written over then).
+    bool LeaveOut(const std::string& path, const std::string& problem) {
+        for (size_t i = 0; i < m_sources.size(); ++i) {
+            if (m_sources[i].path != path || !m_sources[i].isDay) continue;
+            Note(path + ": left alone (" + problem + ")");
+            m_sources.erase(m_sources.begin() + long(i));
+            --m_days;
+            return true;
+        }
+        return false;
     }
 
     std::vector<zl::MergePick> Choose(const std::vector<zl::ZipDirectory>& dirs) {
@@ -122,22 +137,27 @@ private:
         }
         std::vector<zl::MergePick> picks;
         for (const FoldPick& pick : PlanMonthFold(sources)) picks.push_back({pick.source, pick.entry});
+        // In the order the records lie in the sources: each is read forward once.
+        std::sort(picks.begin(), picks.end(), [&](const zl::MergePick& a, const zl::MergePick& b) {
+            if (a.source != b.source) return a.source < b.source;
+            return dirs[a.source].entries[a.entry].localOffset < dirs[b.source].entries[b.entry].localOffset;
+        });
         return picks;
     }
 
     // A day archive goes only when it is the file that was folded and each of
     // its names is in the month archive.
-    void RemoveIfFolded(const Source& source, const std::set<std::string>& kept) {
+    void RemoveIfFolded(const Source& source) {
         zl::FileInfo now;
-        std::vector<FoldEntry> entries;
+        std::vector<std::string> names;
         std::string why;
-        if (!m_fs.Stat(source.path, now) || !SameFile(now, source.seen) || !ReadWhole(m_fs, source.path, entries, why)) {
+        if (!m_fs.Stat(source.path, now) || !SameFile(now, source.seen) || !ReadNames(m_fs, source.path, names, why)) {
             Note(source.path + ": kept (it changed while it was folded)");
             return;
         }
-        for (const FoldEntry& e : entries) {
-            if (!kept.count(FoldKey(e.name))) {
-                Note(source.path + ": kept (" + e.name + " is not in the month archive)");
+        for (const std::string& name : names) {
+            if (!m_kept.count(FoldKey(name))) {
+                Note(source.path + ": kept (" + name + " is not in the month archive)");
                 return;
             }
         }
@@ -158,6 +178,7 @@ private:
     std::string m_target;
     std::vector<Source> m_sources;
     int m_days = 0;
+    std::set<std::string> m_kept;  // the month archive's names, as FoldKey gives them
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "TestUtil.h"
 #include "core/ExtractJob.h"
 #include "core/MergeJob.h"
+#include "core/ReadWindow.h"
 #include "core/UpdateJob.h"
 
 using namespace zl;
@@ -275,4 +276,56 @@ TEST_CASE("nothing chosen writes nothing") {
     CMergeJob job(PlatformFileSystem(), ev);
     CHECK(job.Run(o) == kZipNothingToDo);
     CHECK_FALSE(Exists(o.target));
+}
+
+namespace {
+
+// A file in memory that counts the reads made of it.
+class CCountingFile : public CMemoryFile {
+public:
+    using CMemoryFile::CMemoryFile;
+    int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+        ++reads;
+        return CMemoryFile::ReadAt(offset, buffer, count);
+    }
+    int reads = 0;
+};
+
+}  // namespace
+
+TEST_CASE("a read window gives the file's own bytes wherever a read falls, and reads forward in whole windows") {
+    const std::string bytes = RandomBytes(1000, 7);
+    CCountingFile file(bytes);
+    CWindowedFile window(file, 64);
+    CHECK(window.Size() == 1000);
+
+    // Reads inside the window, across its end, behind it, as large as it,
+    // ending at the file's end and past it: each the file's bytes, short only
+    // at the end.
+    const struct {
+        uint64_t offset;
+        size_t count;
+    } reads[] = {{0, 10}, {10, 54}, {60, 10}, {5, 3}, {500, 64}, {500, 200}, {990, 30}, {1000, 4}, {2000, 4}, {63, 1}};
+    for (const auto& r : reads) {
+        CAPTURE(r.offset);
+        CAPTURE(r.count);
+        std::string got(r.count, '\0');
+        const int64_t n = window.ReadAt(r.offset, &got[0], r.count);
+        const size_t expected = r.offset >= bytes.size() ? 0 : std::min<size_t>(r.count, bytes.size() - size_t(r.offset));
+        REQUIRE(n == int64_t(expected));
+        CHECK(got.substr(0, expected) == bytes.substr(size_t(std::min<uint64_t>(r.offset, bytes.size())), expected));
+    }
+
+    // Small reads walking the file forward: one read of the file per window.
+    file.reads = 0;
+    CWindowedFile forward(file, 100);
+    std::string walked;
+    for (uint64_t at = 0; at < bytes.size(); at += 7) {
+        char part[7];
+        const int64_t n = forward.ReadAt(at, part, sizeof part);
+        REQUIRE(n > 0);
+        walked.append(part, size_t(n));
+    }
+    CHECK(walked == bytes);
+    CHECK(file.reads <= 11);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ArchiveWriter.h"
+#include "ReadWindow.h"
 
 namespace zl {
 
@@ -41,7 +42,7 @@ public:
         if (r != kZipOk) return r;
         m_picks = m_options.choose ? m_options.choose(m_dirs) : std::vector<MergePick>();
         if (m_picks.empty()) return kZipNothingToDo;
-        if ((r = FindRecords()) != kZipOk) return r;
+        if ((r = CheckPicks()) != kZipOk) return r;
         ZipError problem;
         if (!m_writer.Open(problem)) return m_job.Fail(problem);
         for (size_t i = 0; i < m_picks.size(); ++i)
@@ -49,6 +50,7 @@ public:
         if (!m_writer.Finish(m_options.comment, problem)) return m_job.Fail(problem);
         if ((r = CheckWritten()) != kZipOk) return r;
         // Windows replaces no file that is open, and the target may be a source.
+        m_windows.clear();
         m_files.clear();
         if (!m_writer.Publish(problem)) return m_job.Fail(problem);
         return kZipOk;
@@ -64,45 +66,45 @@ private:
             std::string why;
             if (!ReadDirectory(*file, dir, why))
                 return m_job.Fail(Problem(kZipBadArchive, kMsgBadArchive, source + ": " + why, source));
+            m_windows.push_back(std::make_unique<CWindowedFile>(*file, m_options.bufferSize));
             m_files.push_back(std::move(file));
             m_dirs.push_back(std::move(dir));
         }
         return kZipOk;
     }
 
-    // Where each chosen record lies in its source; a chosen entry that cannot
-    // be copied stops the job before anything is written.
-    ZipResult FindRecords() {
+    ZipResult CheckPicks() {
         for (const MergePick& pick : m_picks) {
             if (pick.source >= m_dirs.size() || pick.entry >= m_dirs[pick.source].entries.size())
                 return m_job.Fail(Problem(kZipInternal, kMsgBadArchive, "An entry was chosen that no source holds", m_options.target));
-            LocalSpan span;
-            std::string why;
-            const ZipEntry& e = m_dirs[pick.source].entries[pick.entry];
-            if (!ReadLocalSpan(*m_files[pick.source], m_dirs[pick.source], pick.entry, span, why))
-                return m_job.Fail(Problem(kZipBadArchive, kMsgBadArchive,
-                                          m_options.sources[pick.source] + ": " + e.name + ": " + why,
-                                          m_options.sources[pick.source]));
-            m_lengths.push_back(span.end - e.localOffset);
-            m_total += m_lengths.back();
+            m_total += m_dirs[pick.source].entries[pick.entry].compressedSize;
         }
         m_total *= 2;  // written, then read back
         return kZipOk;
     }
 
+    // The entry's record (local header, data, descriptor) byte for byte. The
+    // sources are read forward through their windows, so records taken in the
+    // order they lie in a source cost no read of their own.
     ZipResult CopyRecord(size_t i) {
         const MergePick& pick = m_picks[i];
         const ZipEntry& e = m_dirs[pick.source].entries[pick.entry];
+        const std::string& source = m_options.sources[pick.source];
         if (!m_job.m_events.ItemStatus(e.name, 0)) return kZipAborted;
+        LocalSpan span;
+        std::string why;
+        IReadFile& file = *m_windows[pick.source];
+        if (!ReadLocalSpan(file, m_dirs[pick.source], pick.entry, span, why))
+            return m_job.Fail(Problem(kZipBadArchive, kMsgBadArchive, source + ": " + e.name + ": " + why, source));
+        m_lengths.push_back(span.end - e.localOffset);
         m_offsets.push_back(m_writer.Position());
         m_writer.AddEntry(e, m_offsets.back());
         if (m_buffer.empty()) m_buffer.resize(m_options.bufferSize);
-        uint64_t from = e.localOffset, length = m_lengths[i];
+        uint64_t from = e.localOffset, length = m_lengths.back();
         while (length > 0) {
             const size_t n = size_t(std::min<uint64_t>(length, m_buffer.size()));
-            if (m_files[pick.source]->ReadAt(from, m_buffer.data(), n) != int64_t(n))
-                return m_job.Fail(Problem(kZipBadArchive, kMsgBadArchive, m_options.sources[pick.source] + ": the archive cannot be read",
-                                          m_options.sources[pick.source]));
+            if (file.ReadAt(from, m_buffer.data(), n) != int64_t(n))
+                return m_job.Fail(Problem(kZipBadArchive, kMsgBadArchive, source + ": the archive cannot be read", source));
             if (!m_writer.Write(m_buffer.data(), n)) return m_job.Fail(m_writer.WriteProblem());
             from += n;
             length -= n;
@@ -115,11 +117,12 @@ private:
     // bytes as its source's.
     ZipResult CheckWritten() {
         const std::string& temp = m_writer.TempPath();
-        std::unique_ptr<IReadFile> file = m_job.m_fs.OpenRead(temp);
+        std::unique_ptr<IReadFile> opened = m_job.m_fs.OpenRead(temp);
         ZipDirectory& written = m_job.m_written;
         written = ZipDirectory();
         std::string why;
-        if (!file || !ReadDirectory(*file, written, why)) return Unverified(why.empty() ? "it cannot be read" : why);
+        if (!opened || !ReadDirectory(*opened, written, why)) return Unverified(why.empty() ? "it cannot be read" : why);
+        std::unique_ptr<CWindowedFile> file = std::make_unique<CWindowedFile>(*opened, m_options.bufferSize);
         if (written.entries.size() != m_picks.size()) return Unverified("it does not hold every chosen entry");
         if (written.comment != m_options.comment) return Unverified("its comment differs");
         if (m_other.empty()) m_other.resize(m_buffer.size());
@@ -134,7 +137,7 @@ private:
             uint64_t at = 0;
             while (at < m_lengths[i]) {
                 const size_t n = size_t(std::min<uint64_t>(m_lengths[i] - at, m_buffer.size()));
-                if (m_files[pick.source]->ReadAt(source.localOffset + at, m_buffer.data(), n) != int64_t(n) ||
+                if (m_windows[pick.source]->ReadAt(source.localOffset + at, m_buffer.data(), n) != int64_t(n) ||
                     file->ReadAt(copy.localOffset + at, m_other.data(), n) != int64_t(n) ||
                     std::memcmp(m_buffer.data(), m_other.data(), n) != 0)
                     return Unverified(source.name + " did not read back as written");
@@ -161,6 +164,7 @@ private:
     const MergeOptions& m_options;
     CArchiveWriter m_writer;
     std::vector<std::unique_ptr<IReadFile>> m_files;
+    std::vector<std::unique_ptr<CWindowedFile>> m_windows;  // over m_files
     std::vector<ZipDirectory> m_dirs;
     std::vector<MergePick> m_picks;
     std::vector<uint64_t> m_lengths, m_offsets;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <fstream>
 #include <map>
 
 #include "doctest/doctest.h"
@@ -226,6 +227,21 @@ TEST_CASE("a damaged or locked day archive stays, and the others fold; a stop le
         REQUIRE(result.problems.size() == 1);
         CHECK(result.problems[0].find(damaged) == 0);
         CHECK(TestFolder::Read(damaged) == "PK\x03\x04 cut short");
+    }
+    SUBCASE("a record damaged behind a sound directory") {
+        std::string bytes = TestFolder::Read(t.day3);
+        bytes[0] = 'X';  // c.txt's local header
+        {
+            std::ofstream out(t.day3, std::ios::binary);
+            out << bytes;
+        }
+        ConsolidateFolder(t.archives, Day(2026, 12, 7), 30, stop, result);
+        CHECK(result.written.size() == 1);
+        CHECK(result.removed == std::vector<std::string>{t.day2, t.day4});
+        REQUIRE(result.problems.size() == 1);
+        CHECK(result.problems[0].find(t.day3) == 0);
+        CHECK(TestFolder::Read(t.day3) == bytes);
+        CHECK(Unpacked(t.folder, t.archives + "\\November 2026.zip", "pw").count("c.txt") == 0);
     }
     SUBCASE("locked by another program") {
         // Open without sharing deletion, as a program that holds it would:
