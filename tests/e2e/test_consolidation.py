@@ -91,9 +91,10 @@ class Consolidation(tb.ScenarioTest):
 
         _, pane = self.start_folding(tb.windows_path(ARCHIVES), days + [foreign])
         month = os.path.join(ARCHIVES, MONTH_NAME)
-        # The list of known archives: the month archive in place of the days.
+        # The list of known archives: the month archive in place of the days
+        # (read whole: a list read while it is filled again has empty lines).
         listed = self.s.wait_until(
-            lambda: (lambda lines: lines if any(MONTH_NAME in line for line in lines) else None)(
+            lambda: (lambda lines: lines if any(MONTH_NAME in line for line in lines) and all(lines) else None)(
                 self.s.lines(pane, 1047)), what="the month archive in the list")
         self.assertEqual(len(listed), 2, listed)
         self.assertTrue(any("Notes.zip" in line for line in listed), listed)
