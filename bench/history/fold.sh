@@ -73,7 +73,7 @@ total=$(cat "$pristine"/*.zip | wc -c)
 entries=$(for f in "$pristine"/*.zip; do unzip -Z1 "$f"; done | wc -l)
 echo "== 30 day archives, $entries entries, $(( total / 1000000 )) MB; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 
-best_cp=""; best_fold=""; best_inside=""
+best_cp=""; best_cps=""; best_fold=""; best_inside=""
 better() { [ -z "$1" ] || awk -v a="$2" -v b="$1" 'BEGIN { exit !(a < b) }'; }
 for round in $(seq 1 "$rounds"); do
     rm -rf "$scratch/cp" "$scratch/fold"
@@ -84,20 +84,30 @@ for round in $(seq 1 "$rounds"); do
     cp -r "$pristine" "$scratch/cp"
     end=$(date +%s.%N)
     t_cp=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+    # The fold puts the month archive on the disk before any day goes; cp
+    # alone leaves its copies in memory. cp and then sync of the copies is
+    # the like-for-like figure.
+    rm -rf "$scratch/cp"
+    start=$(date +%s.%N)
+    cp -r "$pristine" "$scratch/cp"
+    sync -f "$scratch/cp"
+    end=$(date +%s.%N)
+    t_cps=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
     start=$(date +%s.%N)
     out=$("$root/scripts/wine-run.sh" "$bench" "$(win "$scratch/fold")" 2026-12-31 30)
     end=$(date +%s.%N)
     t_fold=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
     t_inside=$(printf '%s' "$out" | sed -n 's/^inside \([0-9]*\) ms.*/\1/p' | awk '{ printf "%.3f", $1 / 1000 }')
-    echo "round $round: cp ${t_cp} s, fold ${t_fold} s (inside ${t_inside} s): $out"
+    echo "round $round: cp ${t_cp} s, cp+sync ${t_cps} s, fold ${t_fold} s (inside ${t_inside} s): $out"
     if better "$best_cp" "$t_cp"; then best_cp=$t_cp; fi
+    if better "$best_cps" "$t_cps"; then best_cps=$t_cps; fi
     if better "$best_fold" "$t_fold"; then best_fold=$t_fold; fi
     if better "$best_inside" "$t_inside"; then best_inside=$t_inside; fi
 done
 month="$scratch/fold/November 2026.zip"
 unzip -tq "$month" >/dev/null && echo "unzip -t: the month archive is sound ($(unzip -Z1 "$month" | wc -l) entries, $(( $(stat -c %s "$month") / 1000000 )) MB)"
 [ "$(ls "$scratch/fold" | wc -l)" = 1 ] || { echo "the day archives were not all folded"; exit 1; }
-echo "best: cp ${best_cp} s, fold ${best_fold} s as a process, ${best_inside} s inside"
-awk -v f="$best_fold" -v i="$best_inside" -v c="$best_cp" \
-    'BEGIN { printf "fold / cp = %.2f as a process, %.2f inside (target at most 1.5)\n", f / c, i / c }'
+echo "best: cp ${best_cp} s, cp+sync ${best_cps} s, fold ${best_fold} s as a process, ${best_inside} s inside"
+awk -v f="$best_fold" -v i="$best_inside" -v c="$best_cp" -v cs="$best_cps" \
+    'BEGIN { printf "fold / cp = %.2f as a process, %.2f inside (target at most 1.5); fold / (cp+sync) = %.2f, %.2f inside\n", f / c, i / c, f / cs, i / cs }'
 rm -rf "$scratch/cp"
