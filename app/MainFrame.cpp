@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/EndRequest.h"
 #include "app/Globals.h"
 #include "app/OpenNamedArchive.h"
 #include "app/SessionEnd.h"
@@ -33,6 +34,7 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         return m_shutdown.QueryEnd(gSettings);
     });
     Map().OnMessage(WM_ENDSESSION, [this](WPARAM w, LPARAM) -> LRESULT {
+        m_shutdown.OnEndSession(w != FALSE);
         if (w) EndSessionProcessing(m_view);
         return 0;
     });
@@ -56,6 +58,8 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         OnHandOver(ATOM(w));
         return 0;
     });
+    // Setup and the uninstaller end the program this way.
+    Map().OnMessage(WM_TB_END_PROGRAM, [this](WPARAM, LPARAM) -> LRESULT { return HandleEndRequest(Handle()); });
     Map().OnMessage(WM_TB_TRAY, [this](WPARAM, LPARAM l) -> LRESULT {
         OnTrayNotify(l);
         return 0;
@@ -193,7 +197,13 @@ bool CMainFrame::CanArchive() const { return m_archiving != nullptr; }
 
 int CMainFrame::RunShutdownArchive() { return m_archiving ? m_archiving->RunArchive(ArchiveTrigger::Shutdown) : 1; }
 
+bool CMainFrame::ArchivingBusy() const { return m_archiving && m_archiving->Busy(); }
+
 bool CMainFrame::CancelShutdownRequested() const { return m_archiving && m_archiving->CancelShutdownRequested(); }
+
+void CMainFrame::ClearCancelShutdown() {
+    if (m_archiving) m_archiving->ClearCancelShutdown();
+}
 
 void CMainFrame::StartShutdownTimer() { StartTimer(IDT_FRAME_SHUTDOWN, 250); }
 void CMainFrame::StopShutdownTimer() { StopTimer(IDT_FRAME_SHUTDOWN); }

@@ -40,7 +40,9 @@ private:
     // IShutdownHost
     bool CanArchive() const override;
     int RunShutdownArchive() override;
+    bool ArchivingBusy() const override;
     bool CancelShutdownRequested() const override;
+    void ClearCancelShutdown() override;
     void StartShutdownTimer() override;
     void StopShutdownTimer() override;
     void BlockShutdown(bool block) override;

@@ -12,17 +12,22 @@ bool Prompting(const SettingsRecord& s) {
 }  // namespace
 
 void CShutdownInterceptor::NoteQuery(LPARAM lParam) {
-    if (DWORD(lParam) == ENDSESSION_LOGOFF) m_logoffRequested = 1;
+    m_lastQueryLogoff = DWORD(lParam) == ENDSESSION_LOGOFF;
+    if (m_lastQueryLogoff) m_logoffRequested = 1;
 }
 
 BOOL CShutdownInterceptor::QueryEnd(const SettingsRecord& settings) {
     if (m_shutdownHandled == 1) return TRUE;
     m_shutdownHandled = 1;
+    // A new shut-down: what the last one asked for no longer counts. (A run
+    // that is open keeps its dialog's "Cancel Shutdown" as the user left it.)
+    m_logoffRequested = m_lastQueryLogoff ? 1 : 0;
+    if (!m_host.ArchivingBusy()) m_host.ClearCancelShutdown();
     if (!Intercepts(settings)) {
         m_shutdownHandled = 0;
         return TRUE;
     }
-    if (!Prompting(settings) && m_host.CanArchive()) {
+    if (!Prompting(settings) && m_host.CanArchive() && !m_host.ArchivingBusy()) {
         m_host.BlockShutdown(true);
         m_host.RunShutdownArchive();
         m_host.BlockShutdown(false);
@@ -34,12 +39,17 @@ BOOL CShutdownInterceptor::QueryEnd(const SettingsRecord& settings) {
 
 void CShutdownInterceptor::OnShutdownTimer(const SettingsRecord& settings) {
     if (!Intercepts(settings)) return;  // the timer stays, doing nothing
+    if (m_host.CanArchive() && m_host.ArchivingBusy()) return;  // again in 250 ms
     m_host.StopShutdownTimer();
     if (m_host.CanArchive()) {
         m_host.BlockShutdown(true);
         int ran = m_host.RunShutdownArchive();
         m_host.BlockShutdown(false);
-        if (ran == 0) return;
+        if (ran == 0) {
+            // Postponed or diverted: no shut-down happens, the next is intercepted.
+            m_shutdownHandled = 0;
+            return;
+        }
     }
     m_shutdownHandled = 1;
     if (m_host.CancelShutdownRequested()) {
@@ -52,6 +62,10 @@ void CShutdownInterceptor::OnShutdownTimer(const SettingsRecord& settings) {
         return;
     }
     m_host.EndSession(EWX_SHUTDOWN | EWX_POWEROFF);
+}
+
+void CShutdownInterceptor::OnEndSession(bool ending) {
+    if (!ending) m_shutdownHandled = 0;
 }
 
 }  // namespace tb

@@ -10,6 +10,7 @@
 #include "app/OpenNamedArchive.h"
 #include "app/ProgramEditorHost.h"
 #include "autoarchive/AutoArchiveController.h"
+#include "browser/OpenedCopies.h"
 #include "browser/TallyboxView.h"
 #include "common/Clock.h"
 #include "framework/Handles.h"
@@ -80,6 +81,9 @@ BOOL CTallyboxApp::InitInstance() {
     m_classRegistered = 1;
     // A test of the whole program may start its clock on a day of its choice.
     SetClockFromEnvironment();
+    // This is the one running copy: what an earlier session opened from its
+    // archives (and could not remove as it ended) goes now.
+    RemoveOpenedCopies();
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
@@ -117,6 +121,9 @@ BOOL CTallyboxApp::InitInstance() {
 
 int CTallyboxApp::ExitInstance() {
     if (m_classRegistered) {
+        // The copies of entries opened in this session (a copy of a protected
+        // entry is its plaintext). A second start never gets here.
+        RemoveOpenedCopies();
         ::UnregisterClassA(CMainFrame::kWindowClass, ::GetModuleHandleA(nullptr));
         m_classRegistered = 0;
     }

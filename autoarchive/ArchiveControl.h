@@ -31,10 +31,17 @@ public:
     // As the view's window goes: change tracking stops and the schedule ends.
     virtual void Stop() = 0;
     // 1 when the run finished, had nothing to do, or the user chose "Shutdown
-    // Without Archiving"; 0 when the user postponed or diverted it.
+    // Without Archiving"; 0 when the user postponed or diverted it. One run at
+    // a time: while Busy(), nothing runs and 0 comes back (a run the schedule
+    // asks for then waits, and comes once the busy state is over).
     virtual int RunArchive(ArchiveTrigger trigger) = 0;
+    // A run, the settings sheet or the archive editor is open: their modal
+    // loops let timers and Windows' messages through, and a run must not
+    // start inside them.
+    virtual bool Busy() const = 0;
     // The settings sheet; after OK the settings are written and the directory
-    // list rebuilt, and the monitor restarts 10 s later.
+    // list rebuilt, and the monitor restarts 10 s later. Not while a run or
+    // the sheet itself is open.
     virtual void OpenSettings() = 0;
     // Every timer message of the view (27, the schedule tick; 28, the restart;
     // 30, the look for a missed archive).
@@ -43,7 +50,10 @@ public:
     virtual void OnWake() = 0;
     // The "Cancel Shutdown" box of the pending archive dialog was ticked.
     virtual bool CancelShutdownRequested() const = 0;
-    // While the archive editor is open the archive at the set time waits.
+    // A new shut-down begins: an earlier "Cancel Shutdown" no longer counts.
+    virtual void ClearCancelShutdown() = 0;
+    // While the archive editor is open no run starts; one the schedule asks
+    // for waits until it closes.
     virtual void SetEditorOpen(bool open) = 0;
     // The folder search of change list building, with its progress dialog:
     // entries of `folder` (and its subfolders when asked) newer than `since`;
@@ -63,6 +73,8 @@ public:
     // Old day archives were folded into month archives: the removed ones leave
     // the known-archive list, and the month archives take their place there.
     virtual void ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) = 0;
+    // The settings sheet was confirmed: what the view shows of them may change.
+    virtual void SettingsChanged() = 0;
 };
 
 }  // namespace tb

@@ -63,12 +63,12 @@ std::string QuotedFileList(const std::vector<std::string>& paths) {
 
 std::vector<std::string> ReadChangeRecordList() { return ReadDirList(kChangesSection, kMaxChangeRecords); }
 
-void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long long sinceTicks,
+void PruneChangeRecords(const std::vector<std::string>& done, unsigned long long sinceTicks,
                         const std::vector<std::string>& retry) {
     std::vector<std::string> keep;
     for (const std::string& directory : ReadChangeRecordList()) {
         bool wasScanned = false;
-        for (const std::string& s : scanned) wasScanned = wasScanned || s == directory;
+        for (const std::string& s : done) wasScanned = wasScanned || s == directory;
         // A second-level directory stands for its whole subtree.
         const bool subtree = std::count(directory.begin(), directory.end(), '\\') >= 2 && directory.back() != '\\';
         std::string prefix = directory;
@@ -88,6 +88,26 @@ void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long l
     CIniSection(kChangesSection).Write(assignments);
 }
 
+CAutoArchiveRun::ListCoverage CAutoArchiveRun::Coverage(const std::vector<std::string>& recorded,
+                                                       const BuiltChangeList& built, time_t listTaken) const {
+    ListCoverage coverage;
+    for (const std::string& directory : recorded)
+        if (std::find(built.covered.begin(), built.covered.end(), directory) != built.covered.end())
+            coverage.done.push_back(directory);
+    // A recorded directory the build did not scan in full (aborted, or cut at
+    // its entry limit) still holds changes since the time the list started
+    // from: the last archive time stays there, so they are listed next time.
+    coverage.upTo = coverage.done.size() == recorded.size() ? listTaken : TimeFromTicks(built.since);
+    return coverage;
+}
+
+void CAutoArchiveRun::PruneWhilePaused(const std::vector<std::string>& done, FileTicks sinceTicks,
+                                       const std::vector<std::string>& retry) {
+    // A monitor that did not stop may be writing the records: they stay as they are.
+    if (m_host.PauseMonitor()) PruneChangeRecords(done, sinceTicks, retry);
+    m_host.ResumeMonitor();
+}
+
 int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     m_writtenArchive.clear();
     m_failed = false;
@@ -102,9 +122,11 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     m_host.PauseMonitor();
     const time_t listTaken = m_host.Now();
     const unsigned long long listTakenTicks = m_host.NowTicks();
-    const std::vector<std::string> scanned = ReadChangeRecordList();
+    const std::vector<std::string> recorded = ReadChangeRecordList();
     m_host.ResumeMonitor();
-    const std::vector<std::string> pending = m_host.BuildChangeList();
+    const BuiltChangeList built = m_host.BuildChangeList();
+    const std::vector<std::string>& pending = built.pending;
+    const ListCoverage coverage = Coverage(recorded, built, listTaken);
 
     m_pass.StartRun();
     const auto sizeOf = [this](const std::string& path) { return m_host.FileSize(path); };
@@ -138,8 +160,10 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
         if (answer == kPendingLater) return 0;
         if (answer == kPendingShutdownWithoutArchiving) return 1;
         if (answer == kPendingExitAndReset) {
-            // The files listed are not offered again; the dialog emptied the records.
-            WriteLastArchiveTime(listTaken);
+            // The files listed are not offered again; what changed since the
+            // list was taken, and what the list did not cover, still is.
+            PruneWhilePaused(coverage.done, listTakenTicks, {});
+            WriteLastArchiveTime(coverage.upTo);
             return 0;
         }
         break;  // "Archive Now"
@@ -158,16 +182,22 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     if (!(settings.Prompts & kPromptPending)) options |= kZipOptQuiet;
     options |= kZipOpAdd;
 
+    // The location is made when it is missing; only when that fails, or the
+    // archive cannot be written there, does the alternate take the files.
+    const auto zipInto = [&](const std::string& folder, const std::string& archive) {
+        if (!folder.empty() && !m_host.MakeFolder(folder)) return ZipOutcome{};
+        return m_host.ZipFiles(archive, fileList, options);
+    };
     bool written = true;  // nothing to write counts as done
     std::string shown = primary;
     ZipOutcome outcome;
     if (!fileList.empty()) {
-        outcome = m_host.ZipFiles(primary, fileList, options);
+        outcome = zipInto(settings.LocationDir, primary);
         written = outcome.written;
         if (!written) {
             m_failed = true;
             if (!settings.LocationDirAlt.empty()) {
-                outcome = m_host.ZipFiles(alternate, fileList, options);
+                outcome = zipInto(settings.LocationDirAlt, alternate);
                 written = outcome.written;
                 if (written) shown = alternate;
             }
@@ -182,12 +212,8 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     // location could be written, the files stay due for the next run. A file
     // that could not be read (locked by its program) stays due too: the time
     // goes no later than just before it was last written.
-    if (written) WriteLastArchiveTime(EarliestRetry(outcome.notArchived, listTaken));
-    if (!m_failed) {
-        m_host.PauseMonitor();
-        PruneChangeRecords(scanned, listTakenTicks, outcome.notArchived);
-        m_host.ResumeMonitor();
-    }
+    if (written) WriteLastArchiveTime(EarliestRetry(outcome.notArchived, coverage.upTo));
+    if (!m_failed) PruneWhilePaused(coverage.done, listTakenTicks, outcome.notArchived);
     WriteSettings(settings);
     if (m_host.DirectoryChanged() || !atShutdown) {
         m_host.ClearDirectoryChanged();

@@ -14,6 +14,7 @@
 #include "autoarchive/ArchiveControl.h"
 #include "autoarchive/Classification.h"
 #include "autoarchive/PendingArchiveDlg.h"
+#include "common/Clock.h"
 #include "common/Settings.h"
 #include "history/DatedArchives.h"
 
@@ -25,17 +26,25 @@ struct ZipOutcome {
     std::vector<std::string> notArchived;  // files that could not be read (locked, vanished)
 };
 
+// What a build of the change list came to.
+struct BuiltChangeList {
+    std::vector<std::string> pending;  // the changed files and directories
+    std::vector<std::string> covered;  // the recorded directories scanned in full
+    FileTicks since = 0;               // the last archive time it listed changes since
+};
+
 class IArchiveRunHost {
 public:
     virtual ~IArchiveRunHost() = default;
     virtual time_t Now() = 0;
     // The same moment to the file system's precision (100-ns units since 1601).
     virtual unsigned long long NowTicks() = 0;
-    // Change tracking.
-    virtual void PauseMonitor() = 0;
+    // Change tracking. PauseMonitor is false when the monitor did not stop in
+    // time: it may still be writing the change records.
+    virtual bool PauseMonitor() = 0;
     virtual void ResumeMonitor() = 0;
     // The pending list built from the change records.
-    virtual std::vector<std::string> BuildChangeList() = 0;
+    virtual BuiltChangeList BuildChangeList() = 0;
     virtual bool DirectoryChanged() = 0;
     virtual void ClearDirectoryChanged() = 0;
     // Request(1) to the directory-list worker, timer 28 and the restart flag.
@@ -52,6 +61,9 @@ public:
     virtual void ShowError(const std::string& text) = 0;
     // The archive.
     virtual unsigned long long FileSize(const std::string& path) = 0;
+    // Makes the folder an archive goes into, with its parents; false when it
+    // cannot be made.
+    virtual bool MakeFolder(const std::string& folder) = 0;
     virtual ZipOutcome ZipFiles(const std::string& archive, const std::string& fileList, int operation) = 0;
     // Adds the archive to the known list and shows it in the view.
     virtual void ShowArchive(const std::string& archive) = 0;
@@ -62,10 +74,10 @@ std::string QuotedFileList(const std::vector<std::string>& paths);
 
 // The "Changes" list as it stands.
 std::vector<std::string> ReadChangeRecordList();
-// After an archive: removes from "Changes" the directories of `scanned` in
+// After an archive: removes from "Changes" the directories of `done` in
 // which nothing is newer than `since`; directories recorded since, those
 // changed again and those holding a file of `retry` stay for the next run.
-void PruneChangeRecords(const std::vector<std::string>& scanned, unsigned long long sinceTicks,
+void PruneChangeRecords(const std::vector<std::string>& done, unsigned long long sinceTicks,
                         const std::vector<std::string>& retry = {});
 
 class CAutoArchiveRun {
@@ -83,6 +95,19 @@ public:
     bool m_failed = false;
 
 private:
+    // The recorded directories whose changes the list holds in full, and the
+    // moment up to which every change is in the list.
+    struct ListCoverage {
+        std::vector<std::string> done;
+        time_t upTo = 0;
+    };
+    ListCoverage Coverage(const std::vector<std::string>& recorded, const BuiltChangeList& built,
+                          time_t listTaken) const;
+    // Takes the directories of `done` out of the change records, as far as
+    // nothing changed in them since; only while the monitor is stopped.
+    void PruneWhilePaused(const std::vector<std::string>& done, FileTicks sinceTicks,
+                          const std::vector<std::string>& retry);
+
     IArchiveRunHost& m_host;
     CClassificationPass m_pass;
 };

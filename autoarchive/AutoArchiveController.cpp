@@ -16,10 +16,23 @@ namespace tb {
 namespace {
 constexpr UINT kScheduleTickMs = 300000;
 constexpr UINT kMonitorRestartMs = 10000;
+constexpr UINT kWaitingRunMs = 100;
 // The program (or the machine) settles first; a wake reported twice is one.
 constexpr UINT kCatchUpDelayMs = 2000;
 constexpr UINT kCatchUpRetryMs = 60000;
 constexpr UINT kFoldingCheckMs = 1000;
+
+// Sets a flag for as long as it lives.
+class FlagWhile {
+public:
+    explicit FlagWhile(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagWhile() { m_flag = false; }
+    FlagWhile(const FlagWhile&) = delete;
+    FlagWhile& operator=(const FlagWhile&) = delete;
+
+private:
+    bool& m_flag;
+};
 }  // namespace
 
 CAutoArchiveController::CAutoArchiveController(SettingsRecord& settings, IArchiveViewHost& view)
@@ -45,6 +58,7 @@ void CAutoArchiveController::Stop() {
     m_monitor->Pause();
     if (m_viewWindow) {
         ::KillTimer(m_viewWindow, IDT_VIEW_SCHEDULE);
+        ::KillTimer(m_viewWindow, IDT_VIEW_WAITING_RUN);
         ::KillTimer(m_viewWindow, IDT_VIEW_CATCH_UP);
         ::KillTimer(m_viewWindow, IDT_VIEW_FOLDING);
     }
@@ -54,7 +68,7 @@ void CAutoArchiveController::Stop() {
 
 HWND CAutoArchiveController::Owner() const { return m_owner ? m_owner : m_viewWindow; }
 
-void CAutoArchiveController::PauseMonitor() { m_monitor->Pause(); }
+bool CAutoArchiveController::PauseMonitor() { return m_monitor->Pause(); }
 void CAutoArchiveController::ResumeMonitor() { m_monitor->Resume(); }
 
 void CAutoArchiveController::RequestRebuildAndRestart() {
@@ -64,14 +78,22 @@ void CAutoArchiveController::RequestRebuildAndRestart() {
 }
 
 int CAutoArchiveController::RunArchive(ArchiveTrigger trigger) {
+    if (Busy()) {
+        // The modal loop of a run, the settings sheet or the editor let this
+        // through. The schedule's run waits; the others are not made.
+        if (trigger == ArchiveTrigger::Schedule) m_scheduleWaiting = true;
+        return 0;
+    }
     int result = 0;
     {
+        FlagWhile running(m_running);
         CProgramArchiveHost host(*this);
         CAutoArchiveRun run(host);
         result = run.Run(trigger, m_settings);
     }
     // Old days are folded after a run, beside the program; not as Windows ends.
     if (trigger != ArchiveTrigger::Shutdown) ConsolidateIfDue();
+    LetWaitingRunCome();
     return result;
 }
 
@@ -87,14 +109,47 @@ void CAutoArchiveController::OnFoldingTimer() {
     if (!done.removed.empty()) m_view.ArchivesFolded(done.removed, done.written);
 }
 
-void CAutoArchiveController::OpenSettings() { OpenSettingsOver(Owner()); }
-
-void CAutoArchiveController::OpenSettingsOver(HWND owner) {
+void CAutoArchiveController::EditSettings(HWND owner) {
+    FlagWhile open(m_sheetOpen);
     SettingsRecord working = m_settings;
     if (!ShowSettingsSheet(owner, working)) return;
     m_settings = working;
     WriteSettings(m_settings);
     RequestRebuildAndRestart();
+    m_view.SettingsChanged();
+}
+
+void CAutoArchiveController::OpenSettings() {
+    // A second sheet would copy its record over the first one's; a sheet
+    // opened beside a run would copy over what the run learned.
+    if (m_running || m_sheetOpen) return;
+    EditSettings(Owner());
+    LetWaitingRunCome();
+}
+
+void CAutoArchiveController::OpenSettingsOver(HWND owner) {
+    // From the archive editor, which a run may have opened ("Custom Archive").
+    if (m_sheetOpen) return;
+    EditSettings(owner);
+    LetWaitingRunCome();
+}
+
+void CAutoArchiveController::OpenSettingsInRun() { EditSettings(Owner()); }
+
+void CAutoArchiveController::SetEditorOpen(bool open) {
+    m_editorOpen = open ? 1 : 0;
+    if (!open) LetWaitingRunCome();
+}
+
+void CAutoArchiveController::LetWaitingRunCome() {
+    if (m_scheduleWaiting && !Busy() && m_viewWindow)
+        ::SetTimer(m_viewWindow, IDT_VIEW_WAITING_RUN, kWaitingRunMs, nullptr);
+}
+
+void CAutoArchiveController::RunWaiting() {
+    if (!m_scheduleWaiting || Busy()) return;
+    m_scheduleWaiting = false;
+    RunArchive(ArchiveTrigger::Schedule);
 }
 
 void CAutoArchiveController::OnWake() { LookForMissedArchive(); }
@@ -104,8 +159,9 @@ void CAutoArchiveController::LookForMissedArchive() {
 }
 
 void CAutoArchiveController::CatchUpIfMissed() {
-    if (m_editorOpen) {
-        // The archive waits while the editor is open, as at the set time.
+    if (Busy()) {
+        // Not inside a run, the settings sheet or the editor: the question
+        // is asked again once they are likely closed.
         if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_CATCH_UP, kCatchUpRetryMs, nullptr);
         return;
     }
@@ -131,6 +187,12 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
         CatchUpIfMissed();
         return;
     }
+    if (id == IDT_VIEW_WAITING_RUN) {
+        // Not a tick of the schedule: the run it held back.
+        if (m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_WAITING_RUN);
+        RunWaiting();
+        return;
+    }
     if (m_monitorRestart) {
         m_monitorRestart = 0;
         m_monitor->Pause();
@@ -140,9 +202,12 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
     const time_t now = CurrentTime();
     std::tm local{};
     if (const std::tm* converted = std::localtime(&now)) local = *converted;
-    const ScheduleDecision due = ScheduleTick(m_schedule, m_settings, m_editorOpen != 0, local.tm_hour, local.tm_min);
+    // A due archive that comes while the program is busy waits (RunArchive
+    // notes it) and is made once; so is one whose own timer was lost.
+    const ScheduleDecision due = ScheduleTick(m_schedule, m_settings, local.tm_hour, local.tm_min);
     if (due.specificTime) RunArchive(ArchiveTrigger::Schedule);
     if (due.interval) RunArchive(ArchiveTrigger::Schedule);
+    if (!due.specificTime && !due.interval) RunWaiting();
     if (id == IDT_VIEW_SCHEDULE) ConsolidateIfDue();  // a new day while the program runs
 }
 

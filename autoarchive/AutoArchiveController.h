@@ -43,14 +43,22 @@ public:
     void Start(HWND viewWindow, HWND owner) override;
     void Stop() override;
     int RunArchive(ArchiveTrigger trigger) override;
+    bool Busy() const override { return m_running || m_sheetOpen || m_editorOpen; }
     void OpenSettings() override;
     // The same over another window than the main one (the archive editor).
     void OpenSettingsOver(HWND owner);
     void OnViewTimer(UINT_PTR id) override;
     void OnWake() override;
     bool CancelShutdownRequested() const override { return m_cancelShutdown != 0; }
-    void SetEditorOpen(bool open) override { m_editorOpen = open ? 1 : 0; }
+    void ClearCancelShutdown() override { m_cancelShutdown = 0; }
+    void SetEditorOpen(bool open) override;
     int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
+
+    // The settings sheet from inside a run ("Edit Settings"): the run stays
+    // the one that is open.
+    void OpenSettingsInRun();
+    // A run the schedule asked for while the program was busy, not yet made.
+    bool ScheduledRunWaiting() const { return m_scheduleWaiting; }
 
     // What the archive run works with.
     SettingsRecord& Settings() { return m_settings; }
@@ -60,7 +68,8 @@ public:
     HWND Owner() const;
     // The flag the pending archive dialog's "Cancel Shutdown" box sets.
     int* CancelShutdownFlag() { return &m_cancelShutdown; }
-    void PauseMonitor();
+    // False when the monitor did not stop in time.
+    bool PauseMonitor();
     void ResumeMonitor();
     // Has the directory list rebuilt and the monitor restarted 10 s later.
     void RequestRebuildAndRestart();
@@ -69,7 +78,16 @@ public:
     // The folding of old day archives, which runs beside the program.
     CConsolidationWorker& Consolidation() { return m_consolidation; }
 
+    // The user has been told this session that a type list is full.
+    bool TypeListFullTold() const { return m_typeListFullTold; }
+    void NoteTypeListFullTold() { m_typeListFullTold = true; }
+
 private:
+    void EditSettings(HWND owner);
+    // Once nothing is busy, a waiting scheduled run comes from the message
+    // loop (timer 29), not from inside the call that ended the busy state.
+    void LetWaitingRunCome();
+    void RunWaiting();
     // Shortly after start-up or a wake (timer 30, from the message loop, not
     // inside the message that told of it).
     void LookForMissedArchive();
@@ -92,7 +110,11 @@ private:
     HWND m_owner = nullptr;
     int m_cancelShutdown = 0;
     int m_editorOpen = 0;
+    bool m_running = false;
+    bool m_sheetOpen = false;
+    bool m_scheduleWaiting = false;
     int m_monitorRestart = 0;
+    bool m_typeListFullTold = false;
 };
 
 }  // namespace tb

@@ -139,6 +139,7 @@ int CChangeListBuilder::BuildChangeList() {
 
     m_pending.clear();
     m_pending.reserve(kPendingReserve);
+    m_covered.clear();
     ScanChangedDirectory("");
     m_found = 0;
     // The last archive time does not change while the list is built: it is read
@@ -151,6 +152,7 @@ int CChangeListBuilder::BuildChangeList() {
     for (int step = 0; step < kBuildStepLimit; ++step) {
         if (!silent && !ShowProgress(kBuildingDirectoryText + directory, BuildProgressPosition(step))) break;
         ScanChangedDirectory(directory);
+        if (!directory.empty() && m_lastScanWhole) m_covered.push_back(directory);
         directory = ReadChangeRecord(0);
         if (directory.empty()) {
             if (!silent) ShowProgress(kBuildingText, 100);
@@ -176,9 +178,11 @@ int CChangeListBuilder::ScanChangedDirectory(const std::string& directory) {
     if (!m_buildingSince) m_lastArchive = ReadLastArchiveTime();
     if (directory.empty()) {
         m_lastScanned.clear();
+        m_lastScanWhole = true;
         return 0;
     }
     if (directory == m_lastScanned) return m_found;  // met twice in a row: already scanned
+    m_lastScanWhole = true;  // a directory that cannot be listed has nothing to find
 
     // The monitor records the first two levels by themselves; from the third
     // level down, a directory is part of its recorded ancestor, so a recorded
@@ -195,6 +199,7 @@ int CChangeListBuilder::ScanChangedDirectory(const std::string& directory) {
         if (entry.IsDirectory()) m_directoryChanged = 1;
         AddChangedFile(entry.path);
     }
+    m_lastScanWhole = !walk.Cut();
     return m_found;
 }
 

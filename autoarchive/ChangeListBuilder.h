@@ -61,6 +61,11 @@ public:
     int BuildChangeList();
     // Full paths of the files changed since the last automatic archive.
     const std::vector<std::string>& PendingList() const { return m_pending; }
+    // The recorded directories the last build scanned in full: not those it
+    // never reached (after "Abort Operation"), nor those whose walk was cut.
+    const std::vector<std::string>& CoveredDirectories() const { return m_covered; }
+    // The last archive time the last build listed changes since.
+    FileTicks ListedSince() const { return m_lastArchive; }
 
     // Flag bit 1 starts again from key Dir0. Reads key "Dir" + counter of
     // "Changes" (5000-character buffer) and moves the counter on; "" when the
@@ -107,12 +112,14 @@ private:
     const SettingsRecord& m_settings;
     HWND m_progressParent;
     std::vector<std::string> m_pending;
+    std::vector<std::string> m_covered;
     std::vector<std::string> m_searchResults;
     std::unique_ptr<CProgressDlg> m_progress;
     int m_found = 0;
     int m_directoryChanged = 0;
     int m_readCounter = 0;
     std::string m_lastScanned;
+    bool m_lastScanWhole = true;  // the last directory scanned was listed in full
     FileTicks m_lastArchive = 0;
     bool m_buildingSince = false;  // a build has read the last archive time for all its scans
 };

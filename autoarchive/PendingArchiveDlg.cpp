@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "autoarchive/ChangeListBuilder.h"
 #include "common/Profile.h"
 #include "res/resource.h"
 
@@ -13,14 +12,11 @@ constexpr char kArchiveAndShutdown[] = "Archive Now \nand Shutdown";
 }
 
 CPendingArchiveDlg::CPendingArchiveDlg() : CDialog(IDD_PENDING_ARCHIVE) {
-    for (PendingAnswer answer :
-         {kPendingRunArchiver, kPendingCustomArchive, kPendingEditSettings, kPendingShutdownWithoutArchiving})
+    // The run carries out the decision ("Exit and Reset Pending List" too:
+    // it knows which change records the list covered).
+    for (PendingAnswer answer : {kPendingRunArchiver, kPendingCustomArchive, kPendingEditSettings,
+                                 kPendingShutdownWithoutArchiving, kPendingExitAndReset})
         Map().OnCommand(UINT(answer), [this, answer] { Close(answer); });
-    Map().OnCommand(IDC_PA_RESET_PENDING, [this] {
-        // The paths shown are not offered again.
-        ResetChangeRecords();
-        Close(kPendingExitAndReset);
-    });
     Map().OnCommand(IDC_PA_CANCEL_SHUTDOWN, [this] { OnCancelShutdownClicked(); });
     Map().OnMessage(WM_TB_ZIP_PROGRESS, [this](WPARAM percent, LPARAM) -> LRESULT {
         SendItem(IDC_PA_PROGRESS, PBM_SETPOS, percent);

@@ -7,6 +7,7 @@
 #include "autoarchive/PendingArchiveDlg.h"
 #include "common/Clock.h"
 #include "framework/Application.h"
+#include "framework/Path.h"
 #include "framework/Window.h"
 #include "monitor/FileTypes.h"
 #include "zip/ZipEngine.h"
@@ -24,21 +25,29 @@ unsigned long long CProgramArchiveHost::NowTicks() {
     return precise > clock && precise - clock < 10000000ULL ? precise : clock;
 }
 
-void CProgramArchiveHost::PauseMonitor() { m_controller.PauseMonitor(); }
+bool CProgramArchiveHost::PauseMonitor() { return m_controller.PauseMonitor(); }
 void CProgramArchiveHost::ResumeMonitor() { m_controller.ResumeMonitor(); }
 
-std::vector<std::string> CProgramArchiveHost::BuildChangeList() {
-    m_controller.ChangeList().BuildChangeList();
-    return m_controller.ChangeList().PendingList();
+BuiltChangeList CProgramArchiveHost::BuildChangeList() {
+    CChangeListBuilder& builder = m_controller.ChangeList();
+    builder.BuildChangeList();
+    return BuiltChangeList{builder.PendingList(), builder.CoveredDirectories(), builder.ListedSince()};
 }
 
 bool CProgramArchiveHost::DirectoryChanged() { return m_controller.ChangeList().DirectoryChanged() != 0; }
 void CProgramArchiveHost::ClearDirectoryChanged() { m_controller.ChangeList().ClearDirectoryChanged(); }
 void CProgramArchiveHost::RequestRebuildAndRestart() { m_controller.RequestRebuildAndRestart(); }
-void CProgramArchiveHost::OpenSettings() { m_controller.OpenSettings(); }
+void CProgramArchiveHost::OpenSettings() { m_controller.OpenSettingsInRun(); }
 
 int CProgramArchiveHost::LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings) {
-    return tb::LearnNewFileTypes(newTypes, settings);
+    // A full type list is told once in a session, in a run that shows dialogs
+    // (never in one that runs silently, at shut-down inside Windows' question).
+    const bool prompting = (settings.Prompts & (kPromptPending | kPromptNewTypes | kPromptSizeLimit)) != 0;
+    return tb::LearnNewFileTypes(newTypes, settings, AskWithNewFileTypeDialog, [this, prompting](const std::string& text) {
+        if (!prompting || m_controller.TypeListFullTold()) return;
+        m_controller.NoteTypeListFullTold();
+        ShowMessage(m_controller.Owner(), text);
+    });
 }
 
 OversizeAnswer CProgramArchiveHost::AskOversize(const std::string& path, unsigned long long size) {
@@ -74,6 +83,8 @@ unsigned long long CProgramArchiveHost::FileSize(const std::string& path) {
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
     return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
+
+bool CProgramArchiveHost::MakeFolder(const std::string& folder) { return MakeFolderTree(folder); }
 
 ZipOutcome CProgramArchiveHost::ZipFiles(const std::string& archive, const std::string& fileList, int operation) {
     CZipEngine engine(m_controller.ViewWindow());

@@ -15,9 +15,9 @@ public:
 
     time_t Now() override;
     unsigned long long NowTicks() override;
-    void PauseMonitor() override;
+    bool PauseMonitor() override;
     void ResumeMonitor() override;
-    std::vector<std::string> BuildChangeList() override;
+    BuiltChangeList BuildChangeList() override;
     bool DirectoryChanged() override;
     void ClearDirectoryChanged() override;
     void RequestRebuildAndRestart() override;
@@ -30,6 +30,7 @@ public:
     void ShowMainWindow() override;
     void ShowError(const std::string& text) override;
     unsigned long long FileSize(const std::string& path) override;
+    bool MakeFolder(const std::string& folder) override;
     ZipOutcome ZipFiles(const std::string& archive, const std::string& fileList, int operation) override;
     void ShowArchive(const std::string& archive) override;
 

@@ -10,12 +10,11 @@ void ParseArchiveTime(const std::string& text, int& hour, int& minute) {
     if (text.size() > 6 && (text[6] == 'P' || text[6] == 'p') && hour != 12) hour += 12;
 }
 
-ScheduleDecision ScheduleTick(ScheduleState& state, const SettingsRecord& settings, bool editorOpen, int hour,
-                              int minute) {
+ScheduleDecision ScheduleTick(ScheduleState& state, const SettingsRecord& settings, int hour, int minute) {
     ScheduleDecision decision;
     state.intervalMinutes += 5;
     const bool timed = (settings.General & kGeneralTimed) != 0;
-    if (!editorOpen && timed && (settings.General & kGeneralSpecificTime)) {
+    if (timed && (settings.General & kGeneralSpecificTime)) {
         int setHour = 0, setMinute = 0;
         ParseArchiveTime(settings.Time, setHour, setMinute);
         // Any later minute of the set hour matches, so a tick that comes a few
@@ -28,7 +27,9 @@ ScheduleDecision ScheduleTick(ScheduleState& state, const SettingsRecord& settin
             state.timeLatch = 0;
         }
     }
-    if (timed && (settings.General & kGeneralEveryHours) && state.intervalMinutes > settings.Interval * 60) {
+    // In 64 bits: the General page takes any count of hours up to 2147483647.
+    const long long intervalMinutes = static_cast<long long>(settings.Interval) * 60;
+    if (timed && (settings.General & kGeneralEveryHours) && state.intervalMinutes > intervalMinutes) {
         decision.interval = true;
         state.intervalMinutes = 0;
     }

@@ -22,9 +22,8 @@ struct ScheduleDecision {
     bool interval = false;
 };
 
-// One tick at local time hour:minute. `editorOpen` holds the specific-time
-// archive back while the archive editor is open.
-ScheduleDecision ScheduleTick(ScheduleState& state, const SettingsRecord& settings, bool editorOpen, int hour,
-                              int minute);
+// One tick at local time hour:minute. (A due archive that cannot run now,
+// while the archive editor is open for one, is held back by the caller.)
+ScheduleDecision ScheduleTick(ScheduleState& state, const SettingsRecord& settings, int hour, int minute);
 
 }  // namespace tb

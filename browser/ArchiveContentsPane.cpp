@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "browser/EmptyListHint.h"
 #include "browser/FileIcons.h"
+#include "browser/OpenedCopies.h"
 #include "editor/PasswordDlg.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
@@ -32,16 +34,6 @@ const int kFileColumns[] = {kColumnName, kColumnExt, kColumnDate, kColumnSize, k
 
 bool Near(int a, int b) { return a - b < kEdgeReach && b - a < kEdgeReach; }
 
-// A fresh folder under the temporary folder for one opened entry.
-std::string FreshOpenFolder() {
-    std::string base = TempFolder(500) + "Tallybox";
-    ::CreateDirectoryA(base.c_str(), nullptr);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::string folder = base + Format("\\%08lX", static_cast<unsigned long>(::GetTickCount() + attempt));
-        if (::CreateDirectoryA(folder.c_str(), nullptr)) return folder + "\\";
-    }
-    return {};
-}
 
 }  // namespace
 
@@ -129,6 +121,10 @@ void CArchiveContentsPane::ShowLines(HWND list, const char* line) {
     CListBox box(list);
     box.Reset();
     box.Add(line);
+}
+
+void CArchiveContentsPane::RefreshEmptyListHint() {
+    if (CListBox(FileList()).Count() == 0) ::InvalidateRect(FileList(), nullptr, TRUE);
 }
 
 void CArchiveContentsPane::SetStatus(const std::string& text) { m_host.SetStatusText(text); }
@@ -258,15 +254,8 @@ void CArchiveContentsPane::OpenSelectedFile() {
 
     // Each open gets a folder of its own, so the file opened is always the
     // entry chosen, never an older file of the same name.
-    const std::string folder = FreshOpenFolder();
-    if (folder.empty()) {
-        MessageBox("Unable to open file.");
-        return;
-    }
-    CZipEngine engine(Handle());
-    engine.m_password = password;
-    engine.ExtractFiles(archive, record.fullPath, folder, -1, kUnzipOptNoFolderNames | kUnzipOptOverwrite);
-    if (ShellOpen(Handle(), folder + record.name) <= 32) MessageBox("Unable to open file.");
+    const std::string copy = ExtractCopyToOpen(archive, record.fullPath, password, Handle());
+    if (copy.empty() || ShellOpen(Handle(), copy) <= 32) MessageBox("Unable to open file.");
 }
 
 // ---- drawing --------------------------------------------------------------------------
@@ -438,6 +427,10 @@ LRESULT CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wP
 }
 
 LRESULT CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && CListBox(hwnd).Count() == 0) {
+        PaintEmptyList(hwnd, EmptyFileListHint(m_host.AutomaticArchivingOn()));
+        return 0;
+    }
     if (!ForwardListInput(hwnd, message, wParam, lParam) && message == WM_RBUTTONUP)
         OnContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), Menu::Files);
     return CallOriginal(hwnd, message, wParam, lParam);

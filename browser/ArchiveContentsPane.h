@@ -29,6 +29,9 @@ public:
     // The selection handler's timer step; the view calls it with -1 after the
     // archive editor closed.
     void OnListingTimer(int id);
+    // The empty file list shows whether automatic archiving is on: after the
+    // settings changed it paints again.
+    void RefreshEmptyListHint();
 
     HWND ArchiveList() const { return Item(IDC_ARCHIVE_LIST); }
     HWND FileList() const { return Item(IDC_FILE_LIST); }

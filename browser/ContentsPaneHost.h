@@ -25,6 +25,8 @@ public:
     virtual const TabStops& FileTabStops() const = 0;
     // The second pane of the frame's status bar.
     virtual void SetStatusText(const std::string& text) = 0;
+    // Whether automatic archiving is on: the empty file list says when it is not.
+    virtual bool AutomaticArchivingOn() const = 0;
 };
 
 }  // namespace tb

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "browser/IconCache.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
 #include "res/resource.h"
@@ -12,13 +13,13 @@ namespace tb {
 
 namespace {
 
-constexpr size_t kCacheSearchLimit = 302;
+// Types drawn: at most this many icons are kept for the life of the program.
+constexpr size_t kIconCacheSize = 302;
 
-struct CachedIcon {
-    std::string key;
-    UniqueIcon icon;
-};
-std::vector<CachedIcon> g_iconCache;
+CIconCache& IconCache() {
+    static CIconCache cache(kIconCacheSize);
+    return cache;
+}
 UniqueIcon g_defaultIcon;
 UniqueIcon g_archiveIcon;
 
@@ -97,15 +98,16 @@ IconSource FindIconSource(const std::string& key) {
 
 HICON LookupFileIcon(const std::string& requested) {
     const std::string key = requested.empty() ? ".noneext" : requested;
-    for (size_t i = 0; i < g_iconCache.size() && i < kCacheSearchLimit; ++i)
-        if (g_iconCache[i].key == key) return g_iconCache[i].icon.Get() ? g_iconCache[i].icon.Get() : DefaultIcon();
+    HICON icon = nullptr;
+    if (IconCache().Find(key, icon)) return icon ? icon : DefaultIcon();
 
     IconSource source = FindIconSource(key);
     if (!source.cacheable) return DefaultIcon();
-    HICON icon = source.file.empty() ? nullptr : SmallIconOf(source.file, source.index);
-    g_iconCache.push_back(CachedIcon{key, UniqueIcon(icon)});
+    icon = IconCache().Put(key, UniqueIcon(source.file.empty() ? nullptr : SmallIconOf(source.file, source.index)));
     return icon ? icon : DefaultIcon();
 }
+
+size_t CachedFileIcons() { return IconCache().Size(); }
 
 HICON ArchiveIcon() {
     if (!g_archiveIcon)

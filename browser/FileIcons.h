@@ -9,7 +9,10 @@
 namespace tb {
 
 // The 16x16 icon for an icon key (".txt", ".dirfolder", "" for no extension).
+// The icons of the types drawn most recently are kept (a bounded number).
 HICON LookupFileIcon(const std::string& key);
+// How many types the cache of LookupFileIcon holds now.
+size_t CachedFileIcons();
 // The icon of archives in the archive list (the program's icon, small).
 HICON ArchiveIcon();
 

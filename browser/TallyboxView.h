@@ -56,6 +56,7 @@ public:
     void ShowArchive(const std::string& archive) override;
     void OpenEditorWithPending() override;
     void ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) override;
+    void SettingsChanged() override { m_pane.RefreshEmptyListHint(); }
 
     // Geometry.
     void LayoutPanes(int cx, int cy);
@@ -76,6 +77,7 @@ private:
     std::string KnownArchiveAt(int line) const override;
     void LayoutPanes() override { LayoutPanes(-1, -1); }
     void SetStatusText(const std::string& text) override;
+    bool AutomaticArchivingOn() const override { return (m_settings.General & kGeneralMonitor) != 0; }
 
     // IArchiveFinder: the find-archives dialog's way to the list and the search.
     void ClearKnownArchives() override;

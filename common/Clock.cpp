@@ -21,6 +21,8 @@ FileTicks TicksOf(const FILETIME& time) { return (FileTicks(time.dwHighDateTime)
 
 FileTicks TicksFromTime(time_t time) { return (FileTicks(time) + kEpochDifference) * kTicksPerSecond; }
 
+time_t TimeFromTicks(FileTicks ticks) { return time_t(ticks / kTicksPerSecond) - time_t(kEpochDifference); }
+
 void SetClockSeam(ClockFunction clock) { gClock = clock; }
 
 time_t CurrentTime() { return gClock ? gClock() : std::time(nullptr); }

@@ -15,6 +15,8 @@ using FileTicks = unsigned long long;
 constexpr FileTicks kTicksPerSecond = 10000000ULL;
 FileTicks TicksOf(const FILETIME& time);
 FileTicks TicksFromTime(time_t time);
+// The whole second at or before `ticks`.
+time_t TimeFromTicks(FileTicks ticks);
 
 // The current time. Tests may replace the clock; null restores the system's.
 using ClockFunction = time_t (*)();

@@ -12,6 +12,7 @@ bool IsDotEntry(const char* name) {
 }  // namespace
 
 CDirectoryWalker::CDirectoryWalker(const std::string& folder, Options options) : m_options(std::move(options)) {
+    m_wholeTree = m_options.maxDepth >= kDepthCap;
     m_options.maxDepth = std::min(std::max(m_options.maxDepth, 0), kDepthCap);
     m_opened = Open(folder, 0, nullptr);
 }
@@ -33,7 +34,14 @@ bool CDirectoryWalker::Open(const std::string& folder, int depth, WalkEntry* own
 
 bool CDirectoryWalker::Read(Level& level, WIN32_FIND_DATAA& data) {
     for (;;) {
-        if (m_options.entriesPerFolder != 0 && level.taken >= m_options.entriesPerFolder) return false;
+        if (m_options.entriesPerFolder != 0 && level.taken >= m_options.entriesPerFolder) {
+            // The folder is left here; is anything being left out?
+            while (!m_cut && (level.hasPending || ::FindNextFileA(level.find.Get(), &data))) {
+                level.hasPending = false;
+                m_cut = !IsDotEntry(data.cFileName);
+            }
+            return false;
+        }
         if (level.hasPending) {
             data = level.pending;
             level.hasPending = false;
@@ -70,6 +78,7 @@ bool CDirectoryWalker::Next(WalkEntry& entry) {
 
         const bool enter = found.IsDirectory() && !found.IsLink() && found.depth < m_options.maxDepth &&
                            (!m_options.enter || m_options.enter(found));
+        if (found.IsDirectory() && !found.IsLink() && m_wholeTree && found.depth >= m_options.maxDepth) m_cut = true;
         if (enter && m_options.order == Order::ContentsFirst) {
             // The directory waits for its contents; one that cannot be listed
             // is handed out at once.

@@ -73,6 +73,11 @@ public:
     // The next entry; false when the walk is over.
     bool Next(WalkEntry& entry);
 
+    // True once the walk has left out entries it was asked for: a folder held
+    // more than `entriesPerFolder` entries, or a tree wanted whole went deeper
+    // than kDepthCap. Such a walk did not see everything below its folder.
+    bool Cut() const { return m_cut; }
+
 private:
     // One folder being listed: its search handle and, for a directory listed
     // contents first, the directory's own entry to hand out when it is done.
@@ -90,8 +95,10 @@ private:
     bool Read(Level& level, WIN32_FIND_DATAA& data);
 
     Options m_options;
+    bool m_wholeTree = false;  // asked for as deep as the cap allows
     std::vector<Level> m_levels;
     bool m_opened = false;
+    bool m_cut = false;
 };
 
 }  // namespace tb

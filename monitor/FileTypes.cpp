@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/Profile.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
 #include "monitor/NewFileTypeFoundDlg.h"
@@ -87,9 +88,14 @@ bool TypeListHas(const std::string& list, const std::string& entry) {
     return list.find(entry + ";") != std::string::npos;
 }
 
-void RemoveFromTypeList(std::string& list, const std::string& entry) {
-    size_t at = list.find(entry + ";");
-    if (at != std::string::npos) list.erase(at, entry.size() + 1);
+bool RemoveFromTypeList(std::string& list, const std::string& entry) {
+    const std::string wanted = entry + ";";
+    for (size_t at = list.find(wanted); at != std::string::npos; at = list.find(wanted, at + 1)) {
+        if (at != 0 && list[at - 1] != ';') continue;  // the end of a longer entry
+        list.erase(at, wanted.size());
+        return true;
+    }
+    return false;
 }
 
 NewTypeDecision AskWithNewFileTypeDialog(const std::string& descriptionLine, int recommendation) {
@@ -101,37 +107,66 @@ NewTypeDecision AskWithNewFileTypeDialog(const std::string& descriptionLine, int
     return decision;
 }
 
-int LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings, const NewTypeAsker& ask) {
+namespace {
+
+// Whether the list with `type` appended still reads back whole.
+bool Fits(const std::string& list, const std::string& type) { return list.size() + type.size() + 1 <= kStringBuffer - 1; }
+
+bool AppendType(std::string& list, const std::string& type) {
+    if (!Fits(list, type)) return false;
+    list += type + ";";
+    return true;
+}
+
+std::string ListFullMessage(const char* which) {
+    return Format("The list of %s is full: the settings file cannot keep more than %u characters of it, so new "
+                  "file types are no longer added to it.\n\nRemove the types you do not need on the File Types "
+                  "page of the settings.",
+                  which, unsigned(kStringBuffer - 1));
+}
+
+}  // namespace
+
+int LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings, const NewTypeAsker& ask,
+                      const TypeListFullTeller& tellFull) {
     const bool ignoring = (settings.General & kGeneralIgnoreNewTypes) && !(settings.General & kGeneralLearnMode);
     const bool asking = (settings.Prompts & kPromptNewTypes) || (settings.General & kGeneralLetMeChoose);
     if (ignoring || newTypes.empty() || !asking) return 0;
 
     const int automatic = kGeneralAddAll | kGeneralAddRecommended;
     int changed = 0;
+    std::string fullMessage;  // the first list found full
+    const auto add = [&](std::string& list, const std::string& type, const char* which) {
+        if (AppendType(list, type)) {
+            changed = 1;
+        } else if (fullMessage.empty()) {
+            fullMessage = ListFullMessage(which);
+        }
+    };
     for (const std::string& type : newTypes) {
+        if (!Fits(settings.FileTypes, type) && !Fits(settings.ExcludeTypes, type)) {
+            if (fullMessage.empty()) fullMessage = ListFullMessage("file types to archive");
+            continue;  // nothing the user could answer would be kept
+        }
         const std::string line = DescribeFileType(type);
         const int recommendation = RecommendFileType(line);
 
         NewTypeDecision decision{0, false};
         if ((settings.Prompts & kPromptNewTypes) && !(settings.General & automatic)) decision = ask(line, recommendation);
 
-        if ((settings.General & automatic) || decision.answer == kNewTypeAdd) {
-            settings.FileTypes += type + ";";
-            changed = 1;
-        }
-        if (decision.answer == kNewTypeExclude) {
-            settings.ExcludeTypes += type + ";";
-            changed = 1;
-        }
+        if ((settings.General & automatic) || decision.answer == kNewTypeAdd)
+            add(settings.FileTypes, type, "file types to archive");
+        if (decision.answer == kNewTypeExclude) add(settings.ExcludeTypes, type, "file types not to archive");
         if (decision.doNotAskAgain) {
             settings.Prompts &= ~kPromptNewTypes;
             settings.General &= ~(kGeneralAddAll | kGeneralLetMeChoose);
             settings.General |= kGeneralAddRecommended;
-            // Handled once more under the new policy, which adds it (once).
-            if (!TypeListHas(settings.FileTypes, type)) settings.FileTypes += type + ";";
             changed = 1;
+            // Handled once more under the new policy, which adds it (once).
+            if (!TypeListHas(settings.FileTypes, type)) add(settings.FileTypes, type, "file types to archive");
         }
     }
+    if (!fullMessage.empty() && tellFull) tellFull(fullMessage);
     return changed;
 }
 

@@ -39,8 +39,10 @@ int RecommendFileType(const std::string& descriptionLine);
 std::vector<std::string> TypeListEntries(const std::string& list, size_t limit = 2000);
 // True when the list text holds `entry` followed by ";".
 bool TypeListHas(const std::string& list, const std::string& entry);
-// Removes the first occurrence of `entry` followed by ";" from the list text.
-void RemoveFromTypeList(std::string& list, const std::string& entry);
+// Removes the first whole entry `entry` (with its ";") from the list text:
+// ".GZ" takes ".GZ;" out of ".TAR.GZ;.GZ;", never the end of ".TAR.GZ;".
+// False when the list holds no such entry.
+bool RemoveFromTypeList(std::string& list, const std::string& entry);
 
 // Answers of the "New File Type Found !" dialog.
 enum NewTypeAnswer : int { kNewTypeAdd = IDC_NFT_ADD, kNewTypeIgnore = IDC_NFT_IGNORE, kNewTypeExclude = IDC_NFT_EXCLUDE };
@@ -55,12 +57,20 @@ struct NewTypeDecision {
 using NewTypeAsker = std::function<NewTypeDecision(const std::string& descriptionLine, int recommendation)>;
 NewTypeDecision AskWithNewFileTypeDialog(const std::string& descriptionLine, int recommendation);
 
+// Told, at most once per learning step, that a type list is full: a type was
+// not added because the list would no longer be read back whole.
+using TypeListFullTeller = std::function<void(const std::string& message)>;
+
 // The learning step of the archive run: offers, adds or excludes each of the
 // new types (dotted, upper-case extensions in order of first appearance) as
 // the General and Prompts bits of `settings` say, appending accepted types to
 // FileTypes or ExcludeTypes. May also change General and Prompts ("Do not ask
 // again"). Returns 1 when a type list changed, 0 otherwise.
+//
+// A type list never grows past what the settings file reads back whole
+// (kStringBuffer - 1 characters): a type that does not fit is not added, and
+// `tellFull` hears of it; a type that fits in neither list is not asked about.
 int LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings,
-                      const NewTypeAsker& ask = AskWithNewFileTypeDialog);
+                      const NewTypeAsker& ask = AskWithNewFileTypeDialog, const TypeListFullTeller& tellFull = nullptr);
 
 }  // namespace tb

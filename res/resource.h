@@ -49,6 +49,7 @@
 #define WM_TB_OPEN_NAMED                0x8001  // wParam = lParam = global atom of a file name
 #define WM_TB_ZIP_PROGRESS              0x8002  // WM_APP + 2: wParam percent, lParam text
 #define WM_TB_ZIP_ITEM                  0x8003  // WM_APP + 3: lParam text
+#define WM_TB_END_PROGRAM               0x8004  // WM_APP + 4: end as Terminate does, without its question; answers 1, or 0 when busy
 #define WM_TB_TRAY                      101     // tray icon callback
 #define IDT_FRAME_LAYOUT                12
 #define IDT_FRAME_FIRST_SHOW            32
@@ -56,6 +57,7 @@
 #define IDT_FRAME_SHUTDOWN              5
 #define IDT_VIEW_SCHEDULE               27
 #define IDT_VIEW_MONITOR_RESTART        28
+#define IDT_VIEW_WAITING_RUN            29      // one-shot: a scheduled run held back by another comes now
 #define IDT_VIEW_CATCH_UP               30      // one-shot: after start-up or a wake, a missed archive is caught up
 #define IDT_VIEW_FOLDING                31      // while old day archives are folded: has the pass ended?
 #define IDT_PANE_LISTING                12

@@ -10,6 +10,7 @@ packages=(
     doctest-dev cmake ninja-build g++ zlib1g-dev libssl-dev
     clang libclang-rt-14-dev
     zip unzip p7zip-full python3
+    nsis
     time hyperfine locales
     dpkg-dev libbz2-dev liblzma-dev libdeflate-dev
 )

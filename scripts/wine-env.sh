@@ -1,11 +1,12 @@
 # Sourced by every script that runs a Windows program: one Wine prefix per build
-# tree, quiet, and never asking to install Wine's .NET or HTML add-ons.
+# tree, quiet, never asking to install Wine's .NET or HTML add-ons, and never
+# putting menu entries for Windows shortcuts on the Linux desktop.
 TB_ROOT="${TB_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 TB_BUILD="${TB_BUILD:-$TB_ROOT/build}"
 export WINEPREFIX="${WINEPREFIX:-$TB_BUILD/wineprefix}"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 
 # Creates the prefix once (about 15 s); later calls return at once.
 tb_wine_prefix() {

@@ -20,7 +20,9 @@ void SetTypeList(std::string& list, std::string& other, const std::string& edite
     list = ToUpper(edited);
     other = ToUpper(other);
     for (const std::string& entry : TypeListEntries(list))
-        if (!entry.empty()) RemoveFromTypeList(other, entry);
+        if (!entry.empty())
+            while (RemoveFromTypeList(other, entry)) {
+            }
 }
 
 }  // namespace

@@ -14,17 +14,49 @@ constexpr BitControl kUnZipBits[] = {
     {IDC_UZ_NO_PROMPTING, kUnZipNoPrompting},
 };
 
+// The two groups of radio buttons, in the page's order.
+constexpr int kWhereGroup[] = {IDC_UZ_USE_DEFAULT, IDC_UZ_USE_LAST, IDC_UZ_USE_TEMP, IDC_UZ_MY_DOCUMENTS};
+constexpr int kExistingGroup[] = {IDC_UZ_OVERWRITE, IDC_UZ_PROMPT, IDC_UZ_RENAME};
+
+// One button of a group selected: the first ticked one in the page's order.
+template <size_t N>
+void OneOfGroup(CheckStates& boxes, const int (&group)[N]) {
+    bool taken = false;
+    for (int id : group) {
+        bool& ticked = boxes[id];
+        if (ticked && taken) ticked = false;
+        taken = taken || ticked;
+    }
+}
+
+// Selects `id` of its group, deselecting the others.
+template <size_t N>
+void Select(CheckStates& boxes, const int (&group)[N], int id) {
+    for (int other : group) boxes[other] = other == id;
+}
+
 }  // namespace
 
-CheckStates UnZipBoxesFromBits(int flags) { return ChecksFromBits(kUnZipBits, flags); }
+CheckStates UnZipBoxesFromBits(int flags) {
+    CheckStates boxes = ChecksFromBits(kUnZipBits, flags);
+    OneOfGroup(boxes, kWhereGroup);
+    OneOfGroup(boxes, kExistingGroup);
+    return boxes;
+}
 
-void UnZipBitsFromBoxes(const CheckStates& boxes, int& flags) { BitsFromChecks(kUnZipBits, boxes, flags); }
+void UnZipBitsFromBoxes(const CheckStates& shown, int& flags) {
+    CheckStates boxes = shown;
+    OneOfGroup(boxes, kWhereGroup);
+    OneOfGroup(boxes, kExistingGroup);
+    BitsFromChecks(kUnZipBits, boxes, flags);
+}
 
 CheckStates UnZipOverwriteClicked(CheckStates boxes, int& flags) {
     if (boxes[IDC_UZ_OVERWRITE]) {
         flags |= kUnZipOverwrite;
         flags &= ~kUnZipNoPrompting;
         boxes[IDC_UZ_NO_PROMPTING] = false;
+        Select(boxes, kExistingGroup, IDC_UZ_OVERWRITE);
     } else {
         flags &= ~kUnZipOverwrite;
     }
@@ -36,8 +68,8 @@ CheckStates UnZipNoPromptingClicked(CheckStates boxes, int& flags) {
     if (boxes[IDC_UZ_NO_PROMPTING]) {
         flags &= ~kUnZipOverwrite;
         flags |= kUnZipNoPrompting | kUnZipPrompt;
-        boxes[IDC_UZ_OVERWRITE] = false;
-        boxes[IDC_UZ_PROMPT] = true;
+        boxes[IDC_UZ_NO_PROMPTING] = true;
+        Select(boxes, kExistingGroup, IDC_UZ_PROMPT);
     } else {
         flags &= ~kUnZipNoPrompting;
     }

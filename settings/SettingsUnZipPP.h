@@ -6,7 +6,10 @@
 
 namespace tb {
 
-// The boxes of the page for the bits of UnZipFlags, and back.
+// The boxes of the page for the bits of UnZipFlags, and back. Each group of
+// radio buttons (where to extract; what to do with a file that exists) has
+// one button selected and one bit stored: of bits set together, the first
+// button's in the page's order.
 CheckStates UnZipBoxesFromBits(int flags);
 void UnZipBitsFromBoxes(const CheckStates& boxes, int& flags);
 

@@ -1,6 +1,8 @@
-// adfactry.dll: the four functions, exported by ordinal only (adfactry.def).
-// Each reads the script file, changes it and writes it back; the build reads it
-// and writes the program. The extractor program lies beside the library.
+// The four functions of adfactry.dll. They live in DUNZIP32.dll, beside the ZIP
+// fronts, where they share one copy of the ZIP core and the runtime; adfactry.dll
+// forwards its ordinals to them (adfactry.def). Each reads the script file,
+// changes it and writes it back; the build reads it and writes the program. The
+// extractor program lies beside the library.
 
 #include <windows.h>
 
@@ -16,13 +18,19 @@ using namespace tb::sfx;
 
 namespace {
 
-HMODULE gModule = nullptr;
-
 constexpr wchar_t kStubName[] = L"tbsfx.exe";
 
+// The folder of adfactry.dll, which the caller loaded: the extractor lies
+// beside it. (The loader finds DUNZIP32.dll, where this code is, by its own
+// search order, which may be another folder.) Without it, this code's own DLL.
 std::string LibraryFolder() {
+    HMODULE module = ::GetModuleHandleA(kAdfactryDll);
+    if (!module &&
+        !::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<LPCWSTR>(&LibraryFolder), &module))
+        return std::string();
     wchar_t path[MAX_PATH * 4];
-    DWORD n = ::GetModuleFileNameW(gModule, path, DWORD(std::size(path)));
+    DWORD n = ::GetModuleFileNameW(module, path, DWORD(std::size(path)));
     if (n == 0 || n >= std::size(path)) return std::string();
     std::wstring folder(path, n);
     folder.resize(folder.find_last_of(L"\\/") + 1);
@@ -45,34 +53,26 @@ int Guard(Body&& body) noexcept {
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        gModule = instance;
-        ::DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
-}
-
-int WINAPI SfxNewScript(const char* script) {
+__declspec(dllexport) int WINAPI SfxNewScript(const char* script) {
     if (!script || !*script) return kSfxBadArgument;
     return Guard([&] { return SaveScript(AnsiToUtf8(script), CScript()) ? kSfxOk : kSfxScriptUnwritable; });
 }
 
-int WINAPI SfxSetNumber(const char* script, int id, int number) {
+__declspec(dllexport) int WINAPI SfxSetNumber(const char* script, int id, int number) {
     if (!script || !*script || id < 0) return kSfxBadArgument;
     return Guard([&] {
         return UpdateScript(AnsiToUtf8(script), [&](CScript& s) { s.SetNumber(uint32_t(id), number); });
     });
 }
 
-int WINAPI SfxSetText(const char* script, int id, const char* text) {
+__declspec(dllexport) int WINAPI SfxSetText(const char* script, int id, const char* text) {
     if (!script || !*script || id < 0 || !text) return kSfxBadArgument;
     return Guard([&] {
         return UpdateScript(AnsiToUtf8(script), [&](CScript& s) { s.SetText(uint32_t(id), AnsiToUtf8(text)); });
     });
 }
 
-int WINAPI SfxBuild(const char* script, int) {
+__declspec(dllexport) int WINAPI SfxBuild(const char* script, int) {
     if (!script || !*script) return kSfxBadArgument;
     return Guard([&] {
         CScript loaded;

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the program's pictures: the toolbar strip (toolbar.bmp, eight 24x24
 images with alpha), the program icon (tallybox.ico, 16/32/48), the picture
-of the self-extracting programs (tb.bmp) and the archive editor's six picture
-buttons, up and pressed (editor/*.bmp). Run it after changing a drawing:
+of the self-extracting programs (tb.bmp), the archive editor's six picture
+buttons, up and pressed (editor/*.bmp), and the installer's picture
+(installer/wizard.bmp). Run it after changing a drawing:
 
     python3 res/tools/draw_art.py
 
@@ -408,6 +409,21 @@ def flatten(rows, background):
     return out
 
 
+def icon_picture(width, height, icon_size, x0, y0):
+    """The program icon at (x0, y0) on the blue of the pictures, as opaque rows."""
+    c = Canvas(width, height)
+    c.rect(0, 0, width, height, vgrad(rgb("1f3c66"), rgb("4a7fc1"), 0, height))
+    rows = flatten(c.pixels(), (255, 255, 255))
+    icon = Canvas(icon_size, icon_size)
+    program_icon(icon, icon_size)
+    for y, icon_row in enumerate(icon.pixels()):
+        for x, (r, g, b, a) in enumerate(icon_row):
+            br, bg, bb, _ = rows[y + y0][x + x0]
+            rows[y + y0][x + x0] = (int((r * a + br * (255 - a)) / 255), int((g * a + bg * (255 - a)) / 255),
+                                    int((b * a + bb * (255 - a)) / 255), 255)
+    return rows
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     res = os.path.dirname(here)
@@ -431,20 +447,11 @@ def main():
         f.write(ico(icons))
 
     # The picture beside the self-extracting programs' messages.
-    c = Canvas(96, 128)
-    c.rect(0, 0, 96, 128, vgrad(rgb("1f3c66"), rgb("4a7fc1"), 0, 128))
-    program_icon_canvas = Canvas(64, 64)
-    program_icon(program_icon_canvas, 64)
-    rows = flatten(c.pixels(), (255, 255, 255))
-    icon_rows = program_icon_canvas.pixels()
-    for y in range(64):
-        for x in range(64):
-            r, g, b, a = icon_rows[y][x]
-            br, bg, bb, _ = rows[y + 32][x + 16]
-            rows[y + 32][x + 16] = (int((r * a + br * (255 - a)) / 255), int((g * a + bg * (255 - a)) / 255),
-                                    int((b * a + bb * (255 - a)) / 255), 255)
     with open(os.path.join(res, "tb.bmp"), "wb") as f:
-        f.write(bmp24(rows))
+        f.write(bmp24(icon_picture(96, 128, 64, 16, 32)))
+    # The picture on the left of the installer's welcome and finish pages.
+    with open(os.path.join(os.path.dirname(res), "installer", "wizard.bmp"), "wb") as f:
+        f.write(bmp24(icon_picture(164, 314, 96, 34, 48)))
 
     # The archive editor's picture buttons: <caption>_u.bmp up, _d.bmp pressed.
     os.makedirs(os.path.join(res, "editor"), exist_ok=True)

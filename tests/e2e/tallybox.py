@@ -21,8 +21,12 @@ MAIN_PREFIX = os.path.join(BUILD, "wineprefix")
 WINDOW_CLASS = "TallyboxArchiveClass"
 # Set by the program while its change monitor has every watch armed.
 MONITOR_ARMED_EVENT = "TallyboxMonArmed"
+# Wakes the change monitor from its five-minute wait, as the end of that wait would.
+MONITOR_WAKE_EVENT = "TallyboxMonBugOut"
 WM_NULL = 0x0000
 WM_COMMAND = 0x0111
+WM_TIMER = 0x0113
+SCHEDULE_TICK = 27
 WM_CLOSE = 0x0010
 WM_QUERYENDSESSION = 0x0011
 WM_LBUTTONUP = 0x0202
@@ -40,9 +44,20 @@ def wine_env(prefix):
     env["WINEPREFIX"] = prefix
     env["WINEARCH"] = "win32"
     env["WINEDEBUG"] = "-all"
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    # No .NET or HTML add-on questions; no menu entries on the Linux desktop
+    # for shortcuts that installers make.
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemenubuilder.exe=d"
     env["TB_DIST_WIN"] = windows_path(DIST)
     return env
+
+
+def version():
+    """The version the build gives every binary and package (its generated Version.h)."""
+    with open(os.path.join(BUILD, "generated", "Version.h")) as f:
+        for line in f:
+            if line.startswith("#define TB_VERSION_TEXT "):
+                return line.split('"')[1]
+    raise AssertionError("no TB_VERSION_TEXT in the build's Version.h")
 
 
 def ensure_prefix(prefix):
@@ -217,6 +232,13 @@ class Session:
         self.pids.append(pid)
         return pid
 
+    def exec(self, command_line, plain_user=False):
+        """Starts any program by its command line, as Windows starts a shortcut or a
+        Run entry; plain_user: without administrator rights. Returns the process id."""
+        pid = int(self.driver.call("exec-user" if plain_user else "exec", command_line))
+        self.pids.append(pid)
+        return pid
+
     def run(self, *arguments):
         """Starts the program and waits for it to end; returns its exit code."""
         command = " ".join('"{}"'.format(a) if (" " in a and not a.startswith('"')) else a for a in arguments)
@@ -305,6 +327,30 @@ class Session:
         change made from then on is recorded."""
         self.driver.call("wait-event", MONITOR_ARMED_EVENT, int(timeout * 1000))
 
+    def monitor_pass(self):
+        """The change monitor makes the polling pass it makes every five
+        minutes: each watch that fired since is recorded in "Changes"."""
+        self.driver.call("set-event", MONITOR_WAKE_EVENT)
+
+    def view(self, frame):
+        """The main view: the window the schedule's timers belong to."""
+        return self.driver.call("parent", self.pane(frame))
+
+    def schedule_tick(self, frame):
+        """A tick of the schedule's five-minute timer, sent to the view: it
+        returns once the view has handled it (and a run without dialogs that
+        it started has ended)."""
+        self.send(self.view(frame), WM_TIMER, SCHEDULE_TICK)
+
+    def dialogs(self, title):
+        """The visible top-level dialogs with this title."""
+        found = []
+        for entry in self.driver.call("windows").split("\x1f"):
+            fields = entry.split("|")
+            if len(fields) == 4 and fields[1] == "#32770" and unescape(fields[2]) == title and fields[3] == "1":
+                found.append(fields[0])
+        return found
+
     def click(self, hwnd, control):
         self.driver.call("click", hwnd, control)
 
@@ -337,6 +383,11 @@ class Session:
 
     def no_message_box(self):
         return self.driver.try_call("msgbox") is None
+
+    def message_box_gone(self, hwnd):
+        """True once the box hwnd has closed, even when another box took its place at once."""
+        found = self.driver.try_call("msgbox")
+        return found is None or found.partition(" ")[0] != hwnd
 
     def rect(self, hwnd):
         return tuple(int(v) for v in self.driver.call("rect", hwnd).split(","))
@@ -374,6 +425,22 @@ class Session:
             previous = picture
             time.sleep(0.1)
         return path
+
+    def distinct_colors(self, hwnd, inset=4, right_inset=None, height=None):
+        """How many colours the screen shows inside a window: its edges left out,
+        on the right what right_inset says (a scroll bar), and only the top
+        `height` pixels when given. 1 for an empty area, more where something is
+        drawn."""
+        left, top, right, bottom = self.rect(hwnd)
+        right_inset = inset if right_inset is None else right_inset
+        rows = bottom - top - 2 * inset if height is None else height
+        shot = os.path.join(BUILD, "e2e-colours.png")
+        subprocess.run(["import", "-window", "root", shot], check=True, env=self.env)
+        crop = "{}x{}+{}+{}".format(right - left - inset - right_inset, rows, left + inset, top + inset)
+        out = subprocess.run(["convert", shot, "-crop", crop, "+repage", "-format", "%k", "info:"],
+                             check=True, capture_output=True, text=True).stdout
+        os.remove(shot)
+        return int(out.strip())
 
     def close(self):
         self.driver.close()

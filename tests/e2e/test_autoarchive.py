@@ -13,14 +13,23 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tallybox as tb  # noqa: E402
 
 ID_ARCHIVE_NOW = 32772
+ID_SETTINGS = 32774
 WM_TIMER = 0x0113
+WM_CLOSE = 0x0010
 DATA = os.path.join(tb.BUILD, "e2e-data", "autoarchive")
 DRIVE = os.path.join(DATA, "drive-t")
 ARCHIVES = os.path.join(DATA, "archives")
 LETTER = "t"
 
 PENDING_DIALOG = "Files that have changed since your last automatic archive."
+SETTINGS_SHEET = "Archive Settings"
+EDITOR = "Edit/Create Archive/Zip"
 IDC_PA_LIST, IDC_PA_LATER, IDC_PA_INCLUDE_FOLDERS = 1062, 2, 1164
+IDC_PA_ARCHIVE_NOW, IDC_PA_RUN_ARCHIVER, IDC_PA_CUSTOM_ARCHIVE = 1, 3, 4
+IDC_PA_EDIT_SETTINGS, IDC_PA_RESET_PENDING = 1054, 1138
+IDCANCEL = 2
+AE_LIST, AE_PENDING = 1048, 1066
+IDOK = 1
 
 
 def prepare_drive(session, folders):
@@ -80,6 +89,28 @@ class AutoArchive(tb.ScenarioTest):
         """The run is over when LastArchiveTime has been written and the program answers."""
         self.s.wait_until(lambda: self.s.ini_value("Settings", "LastArchiveTime"), timeout=60,
                           what="the run to finish")
+
+    def wait_past_written(self, path):
+        """Waits until the clock has left the second in which `path` was
+        written: a list taken from then on is later than the file."""
+        written = datetime.datetime.fromtimestamp(int(os.path.getmtime(path)))
+        self.s.wait_until(lambda: datetime.datetime.now() >= written + datetime.timedelta(seconds=1),
+                          what="the clock to pass the file's time")
+
+    def pending_dialog(self, other_than=None):
+        """The one pending archive dialog once it is up (a new one, when the
+        handle of an earlier one is given)."""
+        def one():
+            shown = self.s.dialogs(PENDING_DIALOG)
+            return shown[0] if len(shown) == 1 and shown[0] != other_than else None
+        return self.s.wait_until(one, what="the pending archive dialog")
+
+    def answer(self, dialog, button):
+        """Presses a button of the pending dialog; returns when the command
+        that showed it has gone on (nothing after the dialog lets messages
+        through)."""
+        self.s.click(dialog, button)
+        self.s.driver.call("wait-gone", dialog, 20000)
 
     def wait_past_last_archive(self):
         """Waits until the clock has left the second of "LastArchiveTime", so a
@@ -185,6 +216,147 @@ class AutoArchive(tb.ScenarioTest):
             self.assertEqual(z.read("DOCS/locked.doc"), b"held open by its program")
         self.assertTrue(os.path.exists(locked))
 
+    def test_a_missing_archive_folder_is_made(self):
+        # The Location page's default, missing in a fresh prefix.
+        made = os.path.join(self.s.prefix, "drive_c", "Auto Archives")
+        shutil.rmtree(made, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, made, True)
+        frame = self.start_watching(LocationDir="C:\\Auto Archives", LocationDirAlt="")
+        self.write("root.txt", "archived into a folder the run made")
+        self.s.run_command(frame, ID_ARCHIVE_NOW)
+        with zipfile.ZipFile(os.path.join(made, dated_name())) as z:
+            self.assertEqual(z.namelist(), ["root.txt"])
+        self.assertTrue(self.s.ini_value("Settings", "LastArchiveTime"))
+
+    def test_the_schedule_runs_the_archive_every_n_hours(self):
+        # Every 0 hours: the first tick is due. The tick is sent, so the
+        # silent run has ended when the call returns.
+        frame = self.start_watching(General=0x01 | 0x04 | 0x10, Interval=0)
+        self.write("timed.txt", "archived by the schedule")
+        self.s.schedule_tick(frame)
+        self.assertEqual(self.zip_names(), ["timed.txt"])
+        self.assertTrue(self.s.ini_value("Settings", "LastArchiveTime"))
+
+    def test_the_schedule_runs_the_archive_at_the_set_time(self):
+        now = datetime.datetime.now()
+        if now.minute == 59 and now.second > 50:  # the hour would turn before the tick
+            self.s.wait_until(lambda: datetime.datetime.now().minute == 0, timeout=15, what="the next hour")
+            now = datetime.datetime.now()
+        # Any minute of the set hour from the set minute on matches.
+        hour12 = now.hour % 12 if now.hour % 12 else (0 if now.hour == 0 else 12)
+        when = "{:02d}:00:{}".format(hour12, "PM" if now.hour >= 12 else "AM")
+        frame = self.start_watching(General=0x01 | 0x04 | 0x08, Time=when)
+        self.write(os.path.join("DOCS", "at-the-time.doc"), "archived at the set time")
+        self.s.schedule_tick(frame)
+        self.assertEqual(self.zip_names(), ["DOCS/at-the-time.doc"])
+        # Once in that hour: the next tick archives nothing more.
+        self.s.wait_watching()
+        self.wait_past_last_archive()
+        self.write("later.txt", "not before tomorrow")
+        self.s.schedule_tick(frame)
+        self.assertEqual(self.zip_names(), ["DOCS/at-the-time.doc"])
+
+    def test_exit_and_reset_keeps_what_was_saved_while_the_dialog_was_open(self):
+        frame = self.start_watching(Prompts=0x01)
+        self.wait_past_written(self.write("listed.txt", "offered, then reset"))
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        dialog = self.pending_dialog()
+        self.assertEqual(self.s.lines(dialog, IDC_PA_LIST), ["  -YES-\tT:\\listed.txt"])
+        # While the dialog is open a file is saved, and the monitor's
+        # five-minute pass records its folder.
+        self.s.wait_watching()
+        self.write(os.path.join("DOCS", "saved-meanwhile.txt"), "must not be lost")
+        self.s.monitor_pass()
+        self.s.wait_until(lambda: "T:\\DOCS" in self.s.read_ini().get("Changes", {}).values(),
+                          what="the monitor to record DOCS")
+        self.answer(dialog, IDC_PA_RESET_PENDING)
+        self.s.sync(frame)
+        self.assertFalse(os.path.exists(self.archive_path()))
+        self.assertTrue(self.s.ini_value("Settings", "LastArchiveTime"))
+        self.assertIn("T:\\DOCS", self.s.read_ini()["Changes"].values())
+        # The next run offers what was saved meanwhile, and not what was reset.
+        self.s.wait_watching()
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        dialog = self.pending_dialog(other_than=dialog)
+        self.assertEqual(self.s.lines(dialog, IDC_PA_LIST), ["  -YES-\tT:\\DOCS\\saved-meanwhile.txt"])
+        self.answer(dialog, IDC_PA_LATER)
+
+    def test_a_run_never_starts_inside_another(self):
+        # Every tick of the schedule is due (every 0 hours).
+        frame = self.start_watching(Prompts=0x01, General=0x01 | 0x04 | 0x10, Interval=0)
+        self.write("one.txt", "offered once at a time")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        first = self.pending_dialog()
+        # The dialog's modal loop lets the schedule's ticks and the settings
+        # command through; each is handled at once (a nested run or sheet
+        # would keep these calls waiting).
+        self.s.schedule_tick(frame)
+        self.s.schedule_tick(frame)
+        self.s.run_command(frame, ID_SETTINGS, 10000)
+        self.assertEqual(self.s.dialogs(PENDING_DIALOG), [first])
+        self.assertEqual(self.s.dialogs(SETTINGS_SHEET), [])
+        self.s.screenshot("pending-archive-one-at-a-time", first)
+        # "Later": the run the schedule asked for comes now, once.
+        self.s.click(first, IDC_PA_LATER)
+        second = self.pending_dialog(other_than=first)
+        self.assertEqual(self.s.lines(second, IDC_PA_LIST), ["  -YES-\tT:\\one.txt"])
+        self.answer(second, IDC_PA_LATER)
+        self.assertFalse(os.path.exists(self.archive_path()))
+
+    def test_edit_settings_in_the_pending_dialog_shows_the_sheet_then_asks_again(self):
+        frame = self.start_watching(Prompts=0x01)
+        self.write("edited.txt", "archived after the settings")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        dialog = self.pending_dialog()
+        self.s.click(dialog, IDC_PA_EDIT_SETTINGS)
+        sheet = self.s.wait_dialog(SETTINGS_SHEET)
+        self.assertEqual(self.s.dialogs(PENDING_DIALOG), [])
+        self.s.click(sheet, IDCANCEL)
+        again = self.pending_dialog(other_than=dialog)
+        self.assertEqual(self.s.lines(again, IDC_PA_LIST), ["  -YES-\tT:\\edited.txt"])
+        self.s.click(again, IDC_PA_ARCHIVE_NOW)
+        self.wait_run_finished()
+        self.assertEqual(self.zip_names(), ["edited.txt"])
+
+    def test_run_archiver_shows_the_main_window_and_archives_nothing(self):
+        self.s.write_ini(self.settings(Prompts=0x01))
+        self.s.start("/hide")
+        frame = self.s.main_window()
+        self.s.wait_watching()
+        self.s.sync(frame)
+        self.assertFalse(self.s.visible(frame))
+        self.write("shown.txt", "not archived")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        dialog = self.pending_dialog()
+        self.answer(dialog, IDC_PA_RUN_ARCHIVER)
+        self.s.wait_until(lambda: self.s.visible(frame), what="the main window")
+        self.s.sync(frame)
+        self.assertFalse(os.path.exists(self.archive_path()))
+        self.assertNotIn("LastArchiveTime", self.s.read_ini()["Settings"])
+
+    def test_custom_archive_opens_the_editor_with_the_pending_files(self):
+        frame = self.start_watching(Prompts=0x01)
+        self.write("custom.txt", "for the editor")
+        self.s.command(frame, ID_ARCHIVE_NOW)
+        dialog = self.pending_dialog()
+        self.s.click(dialog, IDC_PA_CUSTOM_ARCHIVE)
+        editor = self.s.wait_dialog(EDITOR)
+        self.s.wait_until(lambda: self.s.driver.call("checked", editor, AE_PENDING) == "1",
+                          what="Pending Archive Files ticked")
+        self.s.wait_until(lambda: self.s.lines(editor, AE_LIST), what="the pending file listed")
+        self.assertEqual(self.s.lines(editor, AE_LIST)[0].split("\t")[1], "custom")
+        self.s.screenshot("custom-archive-editor", editor)
+        # Closed without archiving: the editor makes sure first.
+        self.s.post(editor, WM_CLOSE)
+        box, text = self.s.message_box()
+        self.assertIn("exit without archiving", text)
+        self.s.click(box, IDOK)
+        self.s.driver.call("wait-gone", editor, 20000)
+        self.s.sync(frame)
+        # The run archived nothing itself.
+        self.assertFalse(os.path.exists(self.archive_path()))
+        self.assertNotIn("LastArchiveTime", self.s.read_ini()["Settings"])
+
     def test_neither_location_writable_keeps_the_files_due(self):
         frame = self.start_watching(LocationDir="Q:\\nowhere", LocationDirAlt="Q:\\nowhere either")
         self.write("root.txt", "must not be lost")
@@ -279,6 +451,23 @@ class ShutdownWithPrompts(tb.ScenarioTest):
         self.assertIsNone(witness.poll())
         self.assertIsNone(self.s.driver.try_call("wait-exit", pid, 100))
         witness.kill()
+
+    def test_a_postponed_shutdown_leaves_the_next_one_archived(self):
+        pid, frame, witness = self.start_and_change_a_file()
+        self.assertEqual(subprocess.run(["wineboot", "--end-session"], env=self.s.env, timeout=120).returncode, 1)
+        dialog = self.s.wait_dialog(PENDING_DIALOG)
+        self.s.click(dialog, 2)  # "Cancel Shutdown" (the dialog's Later)
+        self.s.driver.call("wait-gone", dialog, 20000)
+        self.s.sync(frame)
+        self.assertIsNone(witness.poll())
+        # The next shut-down is intercepted again: refused, and the file offered.
+        self.assertEqual(subprocess.run(["wineboot", "--end-session"], env=self.s.env, timeout=120).returncode, 1)
+        dialog = self.s.wait_dialog(PENDING_DIALOG)
+        self.assertEqual(self.s.lines(dialog, IDC_PA_LIST), ["  -YES-\tT:\\DOCS\\late.txt"])
+        self.s.click(dialog, 1)
+        self.assertEqual(witness.wait(timeout=60), 0)
+        with zipfile.ZipFile(os.path.join(ARCHIVES, dated_name())) as z:
+            self.assertEqual(z.namelist(), ["DOCS/late.txt"])
 
     def test_a_log_off_is_refused_then_ends_as_a_log_off(self):
         pid, frame, witness = self.start_and_change_a_file()

@@ -89,7 +89,9 @@ class Backup(tb.ScenarioTest):
         self.assertEqual(self.s.ini_value("Settings", "BackupLocation"), "W:\\backup")
 
     def test_a_backup_onto_a_full_small_file_system_leaves_the_old_backup_intact(self):
-        os.makedirs(SMALL)
+        # A run that was killed may have left its small file system mounted.
+        subprocess.run(["umount", "-l", SMALL], stderr=subprocess.DEVNULL, check=False)
+        os.makedirs(SMALL, exist_ok=True)
         mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=192k", "tmpfs", SMALL],
                                  stderr=subprocess.PIPE, text=True)
         if mounted.returncode != 0:

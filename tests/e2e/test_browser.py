@@ -187,6 +187,41 @@ class Browser(tb.ScenarioTest):
             self.s.wait_until(lambda: self.s.window_exists("*", "readme"), what="the entry to open")
             self.assertTrue(self.s.no_message_box())
 
+    def test_opened_copies_are_removed_when_the_program_ends_and_when_it_starts(self):
+        self.s.reg_add("HKEY_CLASSES_ROOT\\.txt", None, "txtfile")
+        self.addCleanup(self.s.reg_delete, "HKEY_CLASSES_ROOT\\.txt")
+        temp_roots = [root for root in
+                      glob.glob(os.path.join(self.s.prefix, "drive_c", "users", "*", "Temp")) +
+                      glob.glob(os.path.join(self.s.prefix, "drive_c", "users", "*", "AppData", "Local", "Temp"))
+                      if os.path.isdir(root)]
+        self.assertTrue(temp_roots)
+        # What an earlier session left: it was ended before it could clean up.
+        left = []
+        for root in temp_roots:
+            folder = os.path.join(root, "Tallybox", "0000BEEF")
+            os.makedirs(folder, exist_ok=True)
+            left.append(os.path.join(folder, "secret.txt"))
+            with open(left[-1], "w") as f:
+                f.write("plaintext of a protected entry")
+        frame, pane = self.start()
+        for path in left:
+            self.assertFalse(os.path.exists(path))
+
+        lines = self.select_archive(pane, 2)
+        readme = [i for i, line in enumerate(lines) if line.startswith("\treadme\t")][0]
+        self.s.send(self.s.driver.call("descendant", frame, FILES), LB_SETSEL, 1, readme)
+        self.s.command(frame, ID_OPEN_SELECTED)
+        copies = lambda: [p for root in temp_roots  # noqa: E731
+                          for p in glob.glob(os.path.join(root, "Tallybox", "*", "readme.txt"))]
+        opened = self.s.wait_until(copies, what="the entry to be extracted")
+        self.s.wait_until(lambda: self.s.window_exists("*", "readme"), what="the entry to open")
+        self.s.terminate(frame)
+        self.assertEqual(self.s.wait_exit(self.s.pids[-1]), 0)
+        for path in opened:
+            self.assertFalse(os.path.exists(path))
+        for root in temp_roots:
+            self.assertFalse(os.path.exists(os.path.join(root, "Tallybox")))
+
 
 if __name__ == "__main__":
     tb.main()

@@ -89,7 +89,7 @@ class SelfExtract(tb.ScenarioTest):
         box, shown = self.s.message_box()
         self.assertEqual(shown, expected_text)
         self.s.click(box, button)
-        self.s.wait_until(lambda: self.s.no_message_box(), what="the message to close")
+        self.s.wait_until(lambda: self.s.message_box_gone(box), what="the message to close")
 
     # ---- dialog 175 ----------------------------------------------------------------------
     def test_dialog_175_builds_the_program_and_asks_before_replacing_it(self):

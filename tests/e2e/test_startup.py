@@ -11,9 +11,13 @@ import tallybox as tb  # noqa: E402
 ID_APP_ABOUT = 57664
 ID_APP_EXIT = 57665
 ID_HIDE = 32793
+ID_SETTINGS = 32774
 IDOK, IDYES, IDNO = 1, 6, 7
 WM_TIMER = 0x0113
 IDT_FRAME_RAISE = 66
+WM_TB_END_PROGRAM = 0x8004
+IDC_GEN_MONITOR = 1019
+PSM_GETCURRENTPAGEHWND = 0x0476
 
 
 class StartUp(tb.ScenarioTest):
@@ -108,11 +112,69 @@ class StartUp(tb.ScenarioTest):
         about = self.s.wait_dialog("File Archiver by Corvane.")
         texts = self.s.driver.call("children", about)
         self.assertIn("A File Tracking and Archiving Utility.", texts)
-        self.assertIn("Version 1.33", texts)
+        self.assertIn("Version " + tb.version(), texts)
         self.s.screenshot("about-box", about)
         self.s.click(about, IDOK)
         self.s.wait_until(lambda: not self.s.window_exists("#32770", "File Archiver by Corvane."),
                           what="the About box to close")
+
+
+class EndRequest(tb.ScenarioTest):
+    """The installer and the uninstaller end a running copy with WM_TB_END_PROGRAM."""
+
+    def test_refused_while_a_window_is_open_then_ends_as_terminate_does(self):
+        placement = {"FrameLeft": 30, "FrameTop": 40, "FrameRight": 630, "FrameBottom": 440}
+        self.s.write_ini({"Settings": dict(placement)})
+        pid = self.s.start("/hide")
+        frame = self.s.main_window()
+        self.s.command(frame, ID_APP_ABOUT)
+        about = self.s.wait_dialog("File Archiver by Corvane.")
+        self.assertEqual(self.s.send(frame, WM_TB_END_PROGRAM), 0)
+        self.s.sync(frame)
+        self.assertIsNone(self.s.driver.try_call("wait-exit", pid, 100))
+        self.s.click(about, IDOK)
+        self.s.wait_until(lambda: not self.s.window_exists("#32770", "File Archiver by Corvane."),
+                          what="the About box to close")
+        # The frame writes its placement only when it is destroyed: take the
+        # keys away, so that finding them again shows the Terminate path ran.
+        self.s.write_ini({"Settings": {}})
+        self.assertEqual(self.s.send(frame, WM_TB_END_PROGRAM), 1)
+        self.assertEqual(self.s.wait_exit(pid), 0)
+        self.assertIsNone(self.s.driver.try_call("msgbox"))  # no question was asked
+        settings = self.s.read_ini()["Settings"]
+        self.assertEqual({key: int(settings[key]) for key in placement}, placement)
+
+
+class FirstStart(tb.ScenarioTest):
+    def hint_colours(self, files):
+        # The top of the file list, without its scroll bar: where the hint is.
+        return self.s.distinct_colors(files, right_inset=30, height=100)
+
+    def test_the_empty_list_says_that_automatic_archiving_is_off_until_it_is_turned_on(self):
+        # A settings file as a first start leaves it (monitoring off), with a
+        # time the settings sheet accepts and a drive list that watches nothing.
+        self.s.write_ini({"Settings": {"Time": "09:30:PM", "Drives": 4, "CustomDriveList": "q",
+                                       "FrameLeft": 20, "FrameTop": 20, "FrameRight": 720, "FrameBottom": 520}})
+        self.s.start()
+        frame = self.s.main_window()
+        self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show")
+        files = self.s.driver.call("descendant", frame, 1048)
+        self.s.wait_until(lambda: self.hint_colours(files) > 1, what="the hint in the empty file list")
+        self.s.screenshot("first-start-hint", frame)
+
+        self.s.command(frame, ID_SETTINGS)
+        sheet = self.s.wait_dialog("Archive Settings")
+        page = self.s.wait_until(lambda: self.s.send(sheet, PSM_GETCURRENTPAGEHWND), what="the first page")
+        self.s.driver.call("press", hex(page), IDC_GEN_MONITOR)
+        self.s.wait_until(lambda: self.s.driver.call("checked", hex(page), IDC_GEN_MONITOR) == "1",
+                          what="Monitor File Changes to be ticked")
+        self.s.click(sheet, IDOK)
+        self.s.driver.call("wait-gone", sheet, 20000)
+        self.s.sync(frame)  # the command that showed the sheet has returned
+        self.assertEqual(int(self.s.ini_value("Settings", "General")) & 0x01, 0x01)
+        # The list the sheet covered is painted again, without the hint.
+        self.s.wait_until(lambda: self.hint_colours(files) == 1, what="the hint to go")
+        self.s.terminate(frame)
 
 
 class SecondStart(tb.ScenarioTest):

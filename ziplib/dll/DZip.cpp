@@ -1,4 +1,5 @@
-// DZIP32.dll: `dzip`, the writing side of the ZIP library.
+// `dzip`, the writing side of the ZIP library: exported by DUNZIP32.dll and, through a
+// forwarder, by DZIP32.dll.
 #include <windows.h>
 
 #include <cstring>

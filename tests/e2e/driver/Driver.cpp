@@ -4,7 +4,12 @@
 // "ok <value>" or "err <reason>".
 //
 //   start <args...>                  start Tallybox.exe (beside this program) -> process id
+//   exec-user <command line>         the same, as a user who is not an administrator (this
+//                                    program's token with the Administrators group disabled)
 //   run <args...>                    start it and wait for it to end -> exit code
+//   exec <command line>              start any program as Windows starts a shortcut or a Run
+//                                    entry: the program named first (in quotes when it has
+//                                    blanks), in its own folder -> process id
 //   wait-exit <pid> <ms>             wait for a started process to end -> exit code
 //   find <class|*> <title|*>         first visible-or-hidden top-level window -> hwnd
 //   wait <class|*> <title|*> <ms>    the same, waiting for it to appear
@@ -198,19 +203,57 @@ std::string ProgramPath() {
     return Narrow(folder) + "Tallybox.exe";
 }
 
-std::string Start(const std::string& arguments, HANDLE* process) {
-    std::string program = ProgramPath();
-    std::wstring commandLine = L"\"" + Widen(program) + L"\" " + Widen(arguments);
+// The program a command line names first: the quoted text, or the text up to
+// the first blank.
+std::string ProgramOf(const std::string& commandLine) {
+    if (!commandLine.empty() && commandLine[0] == '"') return commandLine.substr(1, commandLine.find('"', 1) - 1);
+    return commandLine.substr(0, commandLine.find(' '));
+}
+
+// This program's token with the Administrators group disabled (deny-only):
+// what a user who is not an administrator runs with. Null on failure.
+HANDLE PlainUserToken() {
+    HANDLE own = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY, &own))
+        return nullptr;
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    HANDLE limited = nullptr;
+    if (::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
+        SID_AND_ATTRIBUTES disable{administrators, 0};
+        if (!::CreateRestrictedToken(own, 0, 1, &disable, 0, nullptr, 0, nullptr, &limited)) limited = nullptr;
+    }
+    ::CloseHandle(own);
+    return limited;
+}
+
+std::string StartCommandLine(const std::string& line, HANDLE* process, bool plainUser = false) {
+    const std::string program = ProgramOf(line);
+    std::wstring commandLine = Widen(line);
     std::wstring folder = Widen(program.substr(0, program.find_last_of('\\')));
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+    if (plainUser) {
+        HANDLE token = PlainUserToken();
+        if (!token) return "err no restricted token " + std::to_string(::GetLastError());
+        const BOOL started = ::CreateProcessAsUserW(token, nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                                    nullptr, folder.c_str(), &si, &pi);
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(token);
+        if (!started) return "err CreateProcessAsUser failed " + std::to_string(error);
+    } else if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                                 &si, &pi)) {
         return "err CreateProcess failed " + std::to_string(::GetLastError());
+    }
     ::CloseHandle(pi.hThread);
     g_processes.push_back(pi.hProcess);
     *process = pi.hProcess;
     return "ok " + std::to_string(pi.dwProcessId);
+}
+
+std::string Start(const std::string& arguments, HANDLE* process) {
+    return StartCommandLine("\"" + ProgramPath() + "\" " + arguments, process);
 }
 
 std::string Handle(const std::string& line) {
@@ -222,6 +265,10 @@ std::string Handle(const std::string& line) {
     if (c == "start") {
         HANDLE process = nullptr;
         return Start(need(2) ? w[1] : std::string(), &process);
+    }
+    if ((c == "exec" || c == "exec-user") && need(2)) {
+        HANDLE process = nullptr;
+        return StartCommandLine(w[1], &process, c == "exec-user");
     }
     if (c == "run") {
         HANDLE process = nullptr;
@@ -287,6 +334,13 @@ std::string Handle(const std::string& line) {
         const DWORD waited = ::WaitForSingleObject(event, spent < limit ? limit - spent : 0);
         ::CloseHandle(event);
         return waited == WAIT_OBJECT_0 ? "ok" : "err timeout";
+    }
+    if (c == "set-event" && need(2)) {
+        HANDLE event = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, w[1].c_str());
+        if (!event) return "err no such event";
+        const BOOL set = ::SetEvent(event);
+        ::CloseHandle(event);
+        return set ? "ok" : "err set";
     }
     if (c == "paint" && need(2)) {
         const UINT flags = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW;

@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "common/Profile.h"
 #include "doctest/doctest.h"
 #include "framework/Text.h"
+#include "monitor/ChangeMonitor.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/TestIni.h"
 #include "tests/unit/TestTime.h"
@@ -40,13 +43,26 @@ public:
     std::vector<std::string> shown;
     int modeSeen = -1;
 
+    // Per pause, whether the monitor stopped in time; missing = it did.
+    std::vector<bool> pauseResults;
+    // The recorded directories the build scanned in full; unset = all of them.
+    std::optional<std::vector<std::string>> covered;
+    time_t listedSince = 0;
+    // What the monitor records while the list is built.
+    std::vector<std::string> recordedDuringBuild;
+
     time_t Now() override { return now; }
     unsigned long long NowTicks() override { return TicksFromTime(now) + 5000000ULL; }
-    void PauseMonitor() override { ++pauses; }
+    bool PauseMonitor() override {
+        const size_t index = size_t(pauses++);
+        return index < pauseResults.size() ? bool(pauseResults[index]) : true;
+    }
     void ResumeMonitor() override { ++resumes; }
-    std::vector<std::string> BuildChangeList() override {
+    BuiltChangeList BuildChangeList() override {
+        BuiltChangeList built{pending, covered ? *covered : ReadChangeRecordList(), TicksFromTime(listedSince)};
+        for (const std::string& directory : recordedDuringBuild) RecordChangedDirectory(directory);
         now += 5;  // listing takes a while
-        return pending;
+        return built;
     }
     bool DirectoryChanged() override { return directoryChanged; }
     void ClearDirectoryChanged() override { directoryChanged = false; }
@@ -71,7 +87,21 @@ public:
     void ShowMainWindow() override { ++mainShown; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
     unsigned long long FileSize(const std::string&) override { return 10; }
+    // Folders that cannot be made; every other is made (and noted).
+    std::vector<std::string> unmakeable;
+    std::vector<std::string> foldersMade;
+    bool MakeFolder(const std::string& folder) override {
+        if (std::find(unmakeable.begin(), unmakeable.end(), folder) != unmakeable.end()) return false;
+        foldersMade.push_back(folder);
+        return true;
+    }
     ZipOutcome ZipFiles(const std::string& archive, const std::string& list, int operation) override {
+        // The archive's folder was made first.
+        const size_t cut = archive.find_last_of('\\');
+        const std::string folder = cut == std::string::npos ? std::string() : archive.substr(0, cut);
+        CHECK_MESSAGE((folder.empty() || std::find(foldersMade.begin(), foldersMade.end(), folder) != foldersMade.end() ||
+                       std::find(foldersMade.begin(), foldersMade.end(), folder + "\\") != foldersMade.end()),
+                      archive);
         ZipOutcome outcome;
         outcome.written = (zips.size() < zipResults.size() ? zipResults[zips.size()] : 1) != 0;
         outcome.notArchived = notArchived;
@@ -193,6 +223,37 @@ TEST_CASE("a failed primary location falls back to the alternate") {
     CHECK(host.shown == std::vector<std::string>{"D:\\Alt\\January 02 2026.zip"});
 }
 
+TEST_CASE("a missing location is made first; the alternate only when that fails") {
+    TestIni ini;
+    FakeHost host;
+    host.now = LocalTime(2026, 1, 2, 3, 4, 5);
+    host.pending = {"C:\\a.txt"};
+    SettingsRecord s = Monitoring();
+    s.Prompts = kPromptPending;
+    CAutoArchiveRun run(host);
+    SUBCASE("made") {
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+        CHECK(host.foldersMade == std::vector<std::string>{"C:\\Auto Archives"});
+        REQUIRE(host.zips.size() == 1);
+        CHECK(host.zips[0].archive == "C:\\Auto Archives\\January 02 2026.zip");
+        CHECK(host.errors.empty());
+    }
+    SUBCASE("cannot be made") {
+        host.unmakeable = {"C:\\Auto Archives"};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+        REQUIRE(host.zips.size() == 1);
+        CHECK(host.zips[0].archive == "D:\\Alt\\January 02 2026.zip");
+        CHECK(host.errors == std::vector<std::string>{"An error occured during this operation."});
+    }
+    SUBCASE("an empty location is the current folder: nothing to make") {
+        s.LocationDir.clear();
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+        CHECK(host.foldersMade.empty());
+        REQUIRE(host.zips.size() == 1);
+        CHECK(host.zips[0].archive == "January 02 2026.zip");
+    }
+}
+
 TEST_CASE("with neither location written the files stay due") {
     TestIni ini;
     WriteIniString(kSettingsSection, "LastArchiveTime", "01,01,2026,00,00,00");
@@ -276,6 +337,90 @@ TEST_CASE("the pending dialog's answers") {
         CHECK(host.zips.empty());
         CHECK(ini.Value("Settings", "LastArchiveTime") == "06,05,2026,07,08,09");
     }
+}
+
+TEST_CASE("Exit and Reset Pending List drops the records the list covered, and only those") {
+    TestIni ini;
+    TestFolder folder("reset");
+    const std::string quiet = folder.Folder("quiet");
+    const std::string busy = folder.Folder("busy");
+    const std::string later = folder.Folder("later");
+    WriteIniString("Changes", "Dir1", quiet);
+    WriteIniString("Changes", "Dir2", busy);
+    FakeHost host;
+    host.now = LocalTime(2026, 5, 6, 7, 8, 9);
+    host.pending = {quiet + "\\a.txt", busy + "\\b.txt"};
+    host.pendingAnswers = {kPendingExitAndReset};
+    // Recorded by the monitor while the list was built, and a file saved in
+    // "busy" while the dialog was open.
+    host.recordedDuringBuild = {later};
+    TestFolder::SetTime(folder.File("busy\\saved-meanwhile.txt", "x"), 2030);
+    SettingsRecord s = Monitoring();
+    s.Prompts = kPromptPending;
+    CAutoArchiveRun run(host);
+    SUBCASE("the monitor stopped: the records are pruned while it is") {
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 0);
+        CHECK(host.pauses == 2);
+        CHECK(host.resumes == 2);
+        CHECK(ReadChangeRecordList() == std::vector<std::string>{busy, later});
+    }
+    SUBCASE("the monitor did not stop in time: the records stay as they are") {
+        host.pauseResults = {true, false};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 0);
+        CHECK(host.resumes == 2);  // it is let go all the same
+        CHECK(ReadChangeRecordList() == std::vector<std::string>{quiet, busy, later});
+    }
+    CHECK(host.zips.empty());
+    CHECK(ini.Value("Settings", "LastArchiveTime") == "06,05,2026,07,08,09");
+}
+
+TEST_CASE("a list that did not cover every record keeps the others and the last archive time") {
+    TestIni ini;
+    TestFolder folder("partial");
+    const std::string done = folder.Folder("done");
+    const std::string aborted = folder.Folder("aborted");
+    const std::string cut = folder.Folder("cut");
+    WriteIniString("Changes", "Dir1", done);
+    WriteIniString("Changes", "Dir2", aborted);
+    WriteIniString("Changes", "Dir3", cut);
+    FakeHost host;
+    host.now = LocalTime(2026, 8, 9, 10, 11, 12);
+    host.listedSince = LocalTime(2026, 8, 1, 18, 0, 0);
+    host.pending = {done + "\\a.txt"};
+    host.covered = std::vector<std::string>{done};
+    SettingsRecord s = Monitoring();
+    CAutoArchiveRun run(host);
+    SUBCASE("archived") {
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+        CHECK(host.zips.size() == 1);
+    }
+    SUBCASE("Exit and Reset Pending List") {
+        s.Prompts = kPromptPending;
+        host.pendingAnswers = {kPendingExitAndReset};
+        CHECK(run.Run(ArchiveTrigger::Command, s) == 0);
+        CHECK(host.zips.empty());
+    }
+    // The directories it never finished are listed again, from the same time.
+    CHECK(ReadChangeRecordList() == std::vector<std::string>{aborted, cut});
+    CHECK(ini.Value("Settings", "LastArchiveTime") == "01,08,2026,18,00,00");
+}
+
+TEST_CASE("after an archive, a monitor that did not stop in time leaves the records as they are") {
+    TestIni ini;
+    TestFolder folder("no-pause");
+    const std::string quiet = folder.Folder("quiet");
+    WriteIniString("Changes", "Dir1", quiet);
+    FakeHost host;
+    host.now = LocalTime(2026, 2, 3, 4, 5, 6);
+    host.pending = {quiet + "\\a.txt"};
+    host.pauseResults = {true, false};
+    SettingsRecord s = Monitoring();
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+    CHECK(host.zips.size() == 1);
+    CHECK(ReadChangeRecordList() == std::vector<std::string>{quiet});
+    CHECK(host.resumes == 2);
+    CHECK(ini.Value("Settings", "LastArchiveTime") == "03,02,2026,04,05,06");
 }
 
 TEST_CASE("a learned type sorts the pending files again") {

@@ -11,6 +11,7 @@
 #include "tests/unit/autoarchive/ChangeListFixture.h"
 #include "tests/unit/ListReader.h"
 #include "tests/unit/TestLink.h"
+#include "tests/unit/TestTime.h"
 
 using namespace tb;
 
@@ -102,15 +103,23 @@ TEST_CASE("a directory link back into a recorded tree is listed, never entered")
     StampedTree tree;
     tree.Folder("DOCS\\REPORT\\2026", false);
     tree.NewFile("DOCS\\REPORT\\2026\\A.DOC");
+    tree.Folder("OTHER\\TREE", false);
+    tree.NewFile("OTHER\\TREE\\far.doc");
     tree.Stamp();
     TestDirectoryLink loop(TestDrive::Path("DOCS\\REPORT\\2026\\back"), TestDrive::Path("DOCS"));
+    // A link to a tree outside (as a link to a whole drive would be).
+    TestDirectoryLink away(TestDrive::Path("DOCS\\REPORT\\away"), TestDrive::Path("OTHER"));
 
     FakeArchives archives;
     CChangeListBuilder builder(archives, settings);
     builder.BuildChangeList();
     const std::vector<std::string>& pending = builder.PendingList();
     CHECK(std::count(pending.begin(), pending.end(), "X:\\DOCS\\REPORT\\2026\\A.DOC") == 1);
-    for (const std::string& path : pending) CHECK_MESSAGE(path.find("\\back\\") == std::string::npos, path);
+    for (const std::string& path : pending) {
+        CHECK_MESSAGE(path.find("\\back\\") == std::string::npos, path);
+        CHECK_MESSAGE(path.find("\\away\\") == std::string::npos, path);
+    }
+    CHECK(builder.CoveredDirectories() == std::vector<std::string>{"X:\\DOCS\\REPORT"});
 }
 
 TEST_CASE("a directory met twice in a row is scanned once") {
@@ -154,6 +163,9 @@ TEST_CASE("a changed data.ZIP is listed and offered to the known-archive list") 
     CHECK(archives.offered == std::vector<std::string>{"X:\\Z\\data.ZIP"});
     CHECK(archives.refreshes == 1);
     CHECK(builder.ProgressWindow() == nullptr);  // closed at the end
+    // Both records were dealt with in full (one no longer exists), since the last archive time.
+    CHECK(builder.CoveredDirectories() == std::vector<std::string>{"X:\\NOT THERE", "X:\\Z"});
+    CHECK(TimeFromTicks(builder.ListedSince()) == LocalTime(2025, 6, 1, 12, 0, 0));
 }
 
 TEST_CASE("abort ends the build and keeps what was found") {
@@ -191,6 +203,15 @@ TEST_CASE("abort ends the build and keeps what was found") {
     CHECK(Pending(builder).count("X:\\P0\\second.txt") == 1);
     CHECK(archives.refreshes == 1);  // the archive it met is still shown
     MESSAGE("the build stopped after " << found << " of 11 entries");
+    // The directories it finished, in the order recorded; the others were never reached.
+    const std::vector<std::string>& covered = builder.CoveredDirectories();
+    REQUIRE(!covered.empty());
+    CHECK(covered.size() < changes.size());
+    CHECK(std::equal(covered.begin(), covered.end(), changes.begin()));
+    for (const std::string& path : builder.PendingList()) {
+        const std::string folder = path.substr(0, path.find_last_of('\\'));
+        CHECK_MESSAGE(std::find(covered.begin(), covered.end(), folder) != covered.end(), path);
+    }
 }
 
 TEST_CASE("an empty change record list gives an empty pending list") {

@@ -141,23 +141,23 @@ TEST_CASE("the specific-time archive fires once per matching hour") {
     s.General = kGeneralTimed | kGeneralSpecificTime;
     s.Time = "12:30:AM";
     ScheduleState state;
-    CHECK_FALSE(ScheduleTick(state, s, false, 12, 25).specificTime);
-    CHECK(ScheduleTick(state, s, false, 12, 30).specificTime);
-    CHECK_FALSE(ScheduleTick(state, s, false, 12, 35).specificTime);  // latched
-    CHECK_FALSE(ScheduleTick(state, s, false, 13, 0).specificTime);   // releases the latch
-    CHECK(ScheduleTick(state, s, false, 12, 40).specificTime);        // next day, a late tick
+    CHECK_FALSE(ScheduleTick(state, s, 12, 25).specificTime);
+    CHECK(ScheduleTick(state, s, 12, 30).specificTime);
+    CHECK_FALSE(ScheduleTick(state, s, 12, 35).specificTime);  // latched
+    CHECK_FALSE(ScheduleTick(state, s, 13, 0).specificTime);   // releases the latch
+    CHECK(ScheduleTick(state, s, 12, 40).specificTime);        // next day, a late tick
     s.Time = "01:15:PM";
     ScheduleState afternoon;
-    CHECK(ScheduleTick(afternoon, s, false, 13, 15).specificTime);
-    SUBCASE("held back while the archive editor is open") {
-        ScheduleState editing;
-        CHECK_FALSE(ScheduleTick(editing, s, true, 13, 20).specificTime);
-        CHECK(ScheduleTick(editing, s, false, 13, 25).specificTime);
+    CHECK(ScheduleTick(afternoon, s, 13, 15).specificTime);
+    SUBCASE("a late tick of the same hour still fires, once") {
+        ScheduleState late;
+        CHECK(ScheduleTick(late, s, 13, 55).specificTime);
+        CHECK_FALSE(ScheduleTick(late, s, 13, 59).specificTime);
     }
     SUBCASE("needs the timed-archive switch as well") {
         s.General = kGeneralSpecificTime;
         ScheduleState off;
-        CHECK_FALSE(ScheduleTick(off, s, false, 13, 15).specificTime);
+        CHECK_FALSE(ScheduleTick(off, s, 13, 15).specificTime);
     }
 }
 
@@ -168,8 +168,16 @@ TEST_CASE("every N hours: Interval 1 fires at the thirteenth five-minute tick") 
     ScheduleState state;
     for (int tick = 1; tick <= 12; ++tick) {
         CAPTURE(tick);
-        CHECK_FALSE(ScheduleTick(state, s, true, 0, 0).interval);
+        CHECK_FALSE(ScheduleTick(state, s, 0, 0).interval);
     }
-    CHECK(ScheduleTick(state, s, true, 0, 0).interval);  // not held back by the editor
+    CHECK(ScheduleTick(state, s, 0, 0).interval);
     CHECK(state.intervalMinutes == 0);
+
+    // Hours whose minutes do not fit in 32 bits are still hours, not every tick.
+    for (int hours : {35791395, 100000000, 2147483647}) {
+        CAPTURE(hours);
+        s.Interval = hours;
+        ScheduleState large;
+        for (int tick = 1; tick <= 50; ++tick) CHECK_FALSE(ScheduleTick(large, s, 0, 0).interval);
+    }
 }

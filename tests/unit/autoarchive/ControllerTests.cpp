@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,16 +28,32 @@ public:
     int AddArchive(const std::string&) override { return 0; }
     bool ArchiveListChanged() const override { return false; }
     int RefreshArchiveList() override { return 0; }
-    void ShowArchive(const std::string& archive) override { shown.push_back(archive); }
+    void ShowArchive(const std::string& archive) override {
+        shown.push_back(archive);
+        ++depth;
+        maxDepth = std::max(maxDepth, depth);
+        if (duringRun) {
+            auto act = std::move(duringRun);
+            duringRun = nullptr;
+            act();
+        }
+        --depth;
+    }
     void OpenEditorWithPending() override { ++editors; }
     void ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) override {
         folded.insert(folded.end(), removed.begin(), removed.end());
         months.insert(months.end(), written.begin(), written.end());
     }
+    void SettingsChanged() override {}
 
     std::vector<std::string> shown;
     std::vector<std::string> folded, months;
     int editors = 0;
+    // What a modal loop of the run lets through, done once while the run
+    // shows its archive; how deep runs went.
+    std::function<void()> duringRun;
+    int depth = 0;
+    int maxDepth = 0;
 };
 
 // The window the controller's timers belong to; messages are never pumped, so
@@ -113,11 +131,16 @@ TEST_CASE("the archive editor holds the set-time archive back; the command runs 
     ClockAt clock(LocalTime(2026, 12, 7, 10, 45, 0));
 
     controller.SetEditorOpen(true);
+    CHECK(controller.Busy());
     controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    CHECK(view.shown.empty());
+    CHECK(controller.ScheduledRunWaiting());
+    CHECK(controller.RunArchive(ArchiveTrigger::Command) == 0);  // no run beside the editor either
     CHECK(view.shown.empty());
     controller.SetEditorOpen(false);
     controller.OnViewTimer(IDT_VIEW_SCHEDULE);
     CHECK(view.shown.size() == 1);
+    CHECK_FALSE(controller.ScheduledRunWaiting());
 
     // Monitoring off: the schedule and shut-down do nothing, the command runs.
     started.live.General = 0;
@@ -198,4 +221,41 @@ TEST_CASE("after a run old day archives are folded beside the program, once a da
     controller.OnViewTimer(IDT_VIEW_FOLDING);
     CHECK(view.folded.size() == 3);
     CHECK(started.ini.Value("Settings", "ConsolidatedOn") == "08,12,2026");
+}
+
+TEST_CASE("one run at a time: a tick inside a run waits for it, then runs once") {
+    StartedController started("controller-nested");
+    CAutoArchiveController& controller = started.controller;
+    FakeView& view = started.view;
+    // Every tick is due: every N hours with N = 0.
+    started.live.General = kGeneralMonitor | kGeneralTimed | kGeneralEveryHours;
+    started.live.Interval = 0;
+    ClockAt clock(LocalTime(2026, 12, 7, 9, 0, 0));
+
+    // While the command's run is open, its modal loops let the schedule's
+    // timer through, twice, and a shut-down's run too.
+    int shutdownResult = -1;
+    view.duringRun = [&] {
+        CHECK(controller.Busy());
+        controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+        controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+        shutdownResult = controller.RunArchive(ArchiveTrigger::Shutdown);
+    };
+    CHECK(controller.RunArchive(ArchiveTrigger::Command) == 1);
+    CHECK(view.maxDepth == 1);  // nothing ran inside it
+    CHECK(view.shown.size() == 1);
+    CHECK(shutdownResult == 0);
+    CHECK_FALSE(controller.Busy());
+    CHECK(controller.ScheduledRunWaiting());
+
+    // The held-back run comes from the message loop (timer 29), once.
+    controller.OnViewTimer(IDT_VIEW_WAITING_RUN);
+    CHECK(view.shown.size() == 2);
+    CHECK_FALSE(controller.ScheduledRunWaiting());
+    controller.OnViewTimer(IDT_VIEW_WAITING_RUN);
+    CHECK(view.shown.size() == 2);
+    // The schedule's own ticks run as before.
+    controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    CHECK(view.shown.size() == 3);
+    CHECK(view.maxDepth == 1);
 }

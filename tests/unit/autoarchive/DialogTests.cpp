@@ -1,4 +1,5 @@
-// The progress dialog and the file size limit dialog, driven by posted messages.
+// The progress dialog, the file size limit dialog and the pending archive
+// dialog, driven by posted messages.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -7,11 +8,14 @@
 #include <string>
 
 #include "autoarchive/FileSizeLimitDlg.h"
+#include "autoarchive/PendingArchiveDlg.h"
 #include "autoarchive/ProgressDlg.h"
+#include "common/Profile.h"
 #include "common/Settings.h"
 #include "doctest/doctest.h"
 #include "framework/Window.h"
 #include "res/resource.h"
+#include "tests/unit/TestIni.h"
 
 using namespace tb;
 
@@ -90,7 +94,47 @@ SizeLimitAnswer AskSizeLimit(int button, bool tick) {
     return answer;
 }
 
+struct PendingSeen {
+    INT_PTR result = 0;
+    std::string shutdownText, resetText, archiveText, laterText;
+    int cancelFlag = -1;
+};
+
+// Shows the pending archive dialog in shut-down mode and presses `button`.
+PendingSeen AnswerPending(int button) {
+    PendingSeen seen;
+    int cancelShutdown = 1;  // a flag left from an earlier dialog
+    DialogHook hook([&](HWND dialog) {
+        CWindow window(dialog);
+        seen.shutdownText = window.ItemText(IDC_PA_SHUTDOWN_NO_ARCHIVE);
+        seen.resetText = window.ItemText(IDC_PA_RESET_PENDING);
+        seen.archiveText = window.ItemText(IDC_PA_ARCHIVE_NOW);
+        seen.laterText = window.ItemText(IDC_PA_LATER);
+        seen.cancelFlag = cancelShutdown;
+        PostClick(dialog, button);
+    });
+    CPendingArchiveDlg dialog;
+    dialog.Set({"C:\\a.txt"}, {"C:\\b.tmp"}, CPendingArchiveDlg::kShutdownMode, &cancelShutdown);
+    seen.result = dialog.DoModal(nullptr);
+    return seen;
+}
+
 }  // namespace
+
+TEST_CASE("the pending archive dialog: its buttons' texts, and it only collects the decision") {
+    TestIni ini("[Changes]\r\nDir1=C:\\DOCS\r\nDir2=\r\n");
+    const PendingSeen seen = AnswerPending(IDC_PA_RESET_PENDING);
+    CHECK(seen.result == kPendingExitAndReset);
+    // The texts as they are; a multi-line button wraps them itself.
+    CHECK(seen.shutdownText == "Shutdown Without Archiving");
+    CHECK(seen.resetText == "Exit and Reset Pending List");
+    CHECK(seen.archiveText == "Archive Now \nand Shutdown");
+    CHECK(seen.laterText == "Cancel Shutdown");
+    CHECK(seen.cancelFlag == 0);  // cleared as the dialog opened
+    // The run, not the dialog, takes the records it covered out of "Changes".
+    CHECK(ini.Value("Changes", "Dir1") == "C:\\DOCS");
+    CHECK(ini.Value("Settings", "PendSaveFolderNames") == "1");
+}
 
 TEST_CASE("the size limit dialog shows the file and answers with the button pressed") {
     struct Case {

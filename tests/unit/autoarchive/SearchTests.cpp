@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "tests/unit/autoarchive/ChangeListFixture.h"
 #include "tests/unit/ListReader.h"
+#include "tests/unit/TestLink.h"
 
 using namespace tb;
 
@@ -122,4 +123,27 @@ TEST_CASE("an aborted search returns -1 and keeps what it found") {
     CHECK(builder.SearchResults().size() < 20);
     CHECK(builder.ProgressWindow() == nullptr);
     MESSAGE("the search stopped after " << builder.SearchResults().size() << " of 20 entries");
+}
+
+TEST_CASE("a search lists a directory link but never enters it") {
+    TestDrive drive;
+    TestIni ini(ChangeListIni({}));
+    BuildSettings settings;
+    StampedTree tree;
+    tree.Folder("L\\DOCS", false);
+    tree.NewFile("L\\DOCS\\a.txt");
+    tree.Folder("ELSEWHERE", false);
+    tree.NewFile("ELSEWHERE\\far.txt");
+    tree.Stamp();
+    // A link back into its own tree, and one to a tree of its own (as a
+    // link to a whole drive would be).
+    TestDirectoryLink loop(TestDrive::Path("L\\DOCS\\loop"), TestDrive::Path("L"));
+    TestDirectoryLink away(TestDrive::Path("L\\away"), TestDrive::Path("ELSEWHERE"));
+    FakeArchives archives;
+    CChangeListBuilder builder(archives, settings);
+    builder.SearchChangedFiles("", 0, 0);
+    // Everything is newer than 0: the links themselves are listed, once each.
+    CHECK(builder.SearchChangedFiles("X:\\L", 0, 1) == 4);
+    CHECK(Results(builder) ==
+          std::set<std::string>{"X:\\L\\DOCS", "X:\\L\\DOCS\\a.txt", "X:\\L\\DOCS\\loop", "X:\\L\\away"});
 }

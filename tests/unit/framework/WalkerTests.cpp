@@ -79,6 +79,17 @@ TEST_CASE("a walk goes as deep as asked and never deeper than the cap") {
     for (WalkEntry entry; walk.Next(entry); ++entries) deepest = std::max(deepest, entry.depth);
     CHECK(deepest == CDirectoryWalker::kDepthCap);
     CHECK(entries == CDirectoryWalker::kDepthCap + 1);
+    // The tree was wanted whole and is deeper: the walk says it was cut.
+    CHECK(walk.Cut());
+    // A walk asked for fewer levels, or one that reached every level, was not.
+    CDirectoryWalker shallow(folder.Path("d"), {2});
+    for (WalkEntry entry; shallow.Next(entry);) {
+    }
+    CHECK_FALSE(shallow.Cut());
+    CDirectoryWalker whole(folder.Path("L0"), {CDirectoryWalker::kWholeTree});
+    for (WalkEntry entry; whole.Next(entry);) {
+    }
+    CHECK_FALSE(whole.Cut());
 }
 
 TEST_CASE("a directory comes before its contents, or after them when asked") {
@@ -123,6 +134,17 @@ TEST_CASE("a walk can be kept out of a directory and limited per folder") {
     three.entriesPerFolder = 3;
     const auto limited = Walk(root + "many", three);
     CHECK(limited.size() == 3);
+    // Whether the limit left anything out.
+    for (size_t limit : {size_t(3), size_t(4), size_t(5), size_t(6)}) {
+        CAPTURE(limit);
+        CDirectoryWalker::Options options{CDirectoryWalker::kWholeTree};
+        options.entriesPerFolder = limit;
+        CDirectoryWalker walk(root + "many", options);
+        size_t listed = 0;
+        for (WalkEntry entry; walk.Next(entry);) ++listed;
+        CHECK(listed == std::min(limit, size_t(5)));
+        CHECK(walk.Cut() == (limit < 5));
+    }
 
     CDirectoryWalker missing(root + "not there", {CDirectoryWalker::kWholeTree});
     WalkEntry entry;

@@ -7,6 +7,7 @@
 #include "framework/Handles.h"
 #include "monitor/FileTypeListDlg.h"
 #include "monitor/FileTypes.h"
+#include "tests/unit/TestIni.h"
 
 using namespace tb;
 
@@ -121,8 +122,17 @@ TEST_CASE("type list texts: entries, membership and removal") {
     std::string list = ".DOC;.TXT;.DOC;";
     RemoveFromTypeList(list, ".DOC");
     CHECK(list == ".TXT;.DOC;");  // one occurrence at a time
-    RemoveFromTypeList(list, ".BAK");
+    CHECK_FALSE(RemoveFromTypeList(list, ".BAK"));
     CHECK(list == ".TXT;.DOC;");
+    // Whole entries only: never the end of a longer one.
+    std::string compound = ".TAR.GZ;.TMP;";
+    CHECK_FALSE(RemoveFromTypeList(compound, ".GZ"));
+    CHECK(compound == ".TAR.GZ;.TMP;");
+    compound = ".TAR.GZ;.GZ;.TMP;";
+    CHECK(RemoveFromTypeList(compound, ".GZ"));
+    CHECK(compound == ".TAR.GZ;.TMP;");
+    CHECK(RemoveFromTypeList(compound, ".TAR.GZ"));
+    CHECK(compound == ".TMP;");
 }
 
 TEST_CASE("learning does nothing unless the settings ask for it") {
@@ -237,6 +247,53 @@ TEST_CASE("do not ask again switches to add-recommended and adds the rest unaske
         ScriptedAsker asker({{kNewTypeIgnore, true}});
         CHECK(LearnNewFileTypes({".TBAAA"}, record, asker.Asker()) == 1);
         CHECK(record.FileTypes == ".TBAAA;");
+    }
+}
+
+TEST_CASE("a learned type list never grows past what the settings file reads back") {
+    // FileTypes 4 characters short of the most a key can hold (4999).
+    std::string nearlyFull;
+    while (nearlyFull.size() < 4999 - 4) nearlyFull += ".Z;";
+    REQUIRE(nearlyFull.size() == 4995);
+
+    std::vector<std::string> told;
+    const TypeListFullTeller tell = [&](const std::string& message) { told.push_back(message); };
+    SUBCASE("added without asking: what fits goes in, then it stops and says so once") {
+        SettingsRecord record;
+        record.General = kGeneralAddAll;
+        record.Prompts = kPromptNewTypes;
+        record.FileTypes = nearlyFull;
+        CHECK(LearnNewFileTypes({".AB", ".CDEF", ".GH", ".I"}, record, NeverAsk(), tell) == 1);
+        CHECK(record.FileTypes == nearlyFull + ".AB;");  // 4999
+        REQUIRE(told.size() == 1);
+        CHECK(told[0].find("file types to archive is full") != std::string::npos);
+
+        // Written and read back, the list is whole.
+        TestIni ini;
+        WriteSettings(record);
+        SettingsRecord read;
+        ReadSettings(read);
+        CHECK(read.FileTypes == record.FileTypes);
+    }
+    SUBCASE("a type that fits in neither list is not asked about") {
+        SettingsRecord record;
+        record.General = kGeneralLetMeChoose;
+        record.Prompts = kPromptNewTypes;
+        record.FileTypes = nearlyFull;
+        record.ExcludeTypes = nearlyFull;
+        ScriptedAsker asker({{kNewTypeExclude, false}});
+        CHECK(LearnNewFileTypes({".LONGER", ".X"}, record, asker.Asker(), tell) == 1);
+        CHECK(asker.lines == std::vector<std::string>{"   .X\t(Unknown file type)"});
+        CHECK(record.ExcludeTypes == nearlyFull + ".X;");
+        CHECK(told.size() == 1);
+    }
+    SUBCASE("nothing is said while there is room") {
+        SettingsRecord record;
+        record.General = kGeneralAddAll;
+        record.Prompts = kPromptNewTypes;
+        record.FileTypes = ".DOC;";
+        CHECK(LearnNewFileTypes({".AB"}, record, NeverAsk(), tell) == 1);
+        CHECK(told.empty());
     }
 }
 

@@ -353,3 +353,39 @@ TEST_CASE("UnZip page: loading, storing and the two click rules") {
     CHECK(record.UnZipFlags == (kUnZipMyDocuments | kUnZipOverwrite | kUnZipUseFolderNames));
     CHECK(record.DefUnZipPath == "D:\\Out");
 }
+
+TEST_CASE("UnZip page: one radio button per group, one bit stored") {
+    SettingsRecord record;
+    record.UnZipFlags = kUnZipUseDefault;
+    PageHost host;
+    SettingsUnZipPP page(record);
+    host.Open(page);
+    auto selected = [&](std::initializer_list<int> group) {
+        std::vector<int> ids;
+        for (int id : group)
+            if (page.IsChecked(id)) ids.push_back(id);
+        return ids;
+    };
+    // Rename chosen, then "Always use defaults without prompting.": prompting
+    // takes the place of renaming.
+    Click(page, IDC_UZ_RENAME);
+    CHECK(selected({IDC_UZ_OVERWRITE, IDC_UZ_PROMPT, IDC_UZ_RENAME}) == std::vector<int>{IDC_UZ_RENAME});
+    Click(page, IDC_UZ_NO_PROMPTING);
+    CHECK(selected({IDC_UZ_OVERWRITE, IDC_UZ_PROMPT, IDC_UZ_RENAME}) == std::vector<int>{IDC_UZ_PROMPT});
+    CHECK(record.UnZipFlags == (kUnZipUseDefault | kUnZipPrompt | kUnZipNoPrompting));
+    page.Store();
+    CHECK(record.UnZipFlags == (kUnZipUseDefault | kUnZipPrompt | kUnZipNoPrompting));
+
+    // Bits set together in the file (by hand, or by an earlier version): the
+    // page shows one of each group and stores just that one.
+    SettingsRecord both;
+    both.UnZipFlags = kUnZipUseLast | kUnZipUseTemp | kUnZipPrompt | kUnZipRenameByNumber;
+    SettingsUnZipPP again(both);
+    host.Open(again);
+    CHECK(again.IsChecked(IDC_UZ_USE_LAST));
+    CHECK_FALSE(again.IsChecked(IDC_UZ_USE_TEMP));
+    CHECK(again.IsChecked(IDC_UZ_PROMPT));
+    CHECK_FALSE(again.IsChecked(IDC_UZ_RENAME));
+    again.Store();
+    CHECK(both.UnZipFlags == (kUnZipUseLast | kUnZipPrompt));
+}

@@ -131,6 +131,14 @@ TEST_CASE("a type is never left in both type lists") {
     SetMonitoredTypes(record, "");
     CHECK(record.FileTypes.empty());
     CHECK(record.ExcludeTypes == ".TMP;.BAK;.DOC;");
+
+    // Only whole entries leave the other list, and every copy of them.
+    record.ExcludeTypes = ".TAR.GZ;.TMP;";
+    SetMonitoredTypes(record, ".GZ;");
+    CHECK(record.ExcludeTypes == ".TAR.GZ;.TMP;");
+    record.FileTypes = ".GZ;.TXT;.GZ;.OLD.TXT;";
+    SetExcludedTypes(record, ".TAR.GZ;.TMP;.GZ;");
+    CHECK(record.FileTypes == ".TXT;.OLD.TXT;");
 }
 
 TEST_CASE("excluded files are rebuilt from the list's lines") {
