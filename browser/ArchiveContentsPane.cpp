@@ -3,6 +3,10 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
 #include "browser/EmptyListHint.h"
 #include "browser/FileIcons.h"
 #include "browser/OpenedCopies.h"
@@ -24,6 +28,7 @@ namespace {
 constexpr int kLineHeight = 17;
 constexpr int kLargeArchive = 300;
 constexpr int kPumpEvery = 40;
+constexpr DWORD kPumpInterval = 10;
 constexpr int kEdgeReach = 10;
 constexpr int kMinColumn = 30;
 constexpr char kRetrieving[] = "\tRetrieving list of Files...";
@@ -34,6 +39,37 @@ const int kFileColumns[] = {kColumnName, kColumnExt, kColumnDate, kColumnSize, k
 
 bool Near(int a, int b) { return a - b < kEdgeReach && b - a < kEdgeReach; }
 
+// Lets the pane's own messages through while a listing runs: one pending
+// message every kPumpEvery entries, but no more often than every
+// kPumpInterval ms, since each look is a round trip to Wine's server (it was
+// a fifth of a 100,000-entry listing).
+class CPanePump {
+public:
+    explicit CPanePump(HWND pane) : m_pane(pane), m_last(::GetTickCount()) {}
+    // True when a message was dispatched.
+    bool Step(size_t entry) {
+        if (entry % kPumpEvery != 0) return false;
+        const DWORD now = ::GetTickCount();
+        if (now - m_last < kPumpInterval) return false;
+        m_last = now;
+        MSG msg;
+        if (!::PeekMessageA(&msg, m_pane, 0, 0, PM_REMOVE)) return false;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+        return true;
+    }
+
+private:
+    HWND m_pane;
+    DWORD m_last;
+};
+
+// The number of lines a list box shows, the one cut at its bottom included.
+int VisibleLines(HWND list) {
+    RECT client{};
+    ::GetClientRect(list, &client);
+    return std::max(1, int(client.bottom - client.top) / kLineHeight + 1);
+}
 
 }  // namespace
 
@@ -136,11 +172,19 @@ void CArchiveContentsPane::OnArchiveSelected() {
     const int selected = CListBox(ArchiveList()).CurSel();
     if (selected != 0 && selected == m_lastSelected) return;
     m_stop = 0;
+    m_lastSelected = selected;
+    // The 200 ms run from the selection, not from the end of the repaint below.
+    const std::string archive = m_host.KnownArchiveAt(selected);
+    if (!archive.empty()) {
+        StartTimer(IDT_PANE_LISTING, 200);
+        // Meanwhile the archive's directory is read on another thread, unless
+        // a listing runs: its steps go through the directory's one cursor,
+        // which a count puts back to the start.
+        if (m_listings == 0) m_prefetch.Request(archive);
+    }
     SetStatus("Number of Files: ");
     ShowLines(FileList(), kRetrieving);
     UpdateNow();
-    m_lastSelected = selected;
-    if (!m_host.KnownArchiveAt(selected).empty()) StartTimer(IDT_PANE_LISTING, 200);
 }
 
 void CArchiveContentsPane::OnListingTimer(int id) {
@@ -149,6 +193,13 @@ void CArchiveContentsPane::OnListingTimer(int id) {
 }
 
 int CArchiveContentsPane::ListSelectedArchive() {
+    ++m_listings;
+    const int listed = ListArchiveEntries();
+    --m_listings;
+    return listed;
+}
+
+int CArchiveContentsPane::ListArchiveEntries() {
     m_files.clear();
     ShowLines(FileList(), kRetrieving);
     const std::string archive = m_host.KnownArchiveAt(CListBox(ArchiveList()).CurSel());
@@ -161,46 +212,73 @@ int CArchiveContentsPane::ListSelectedArchive() {
     if (CApplication::MainWindowHandle())
         ::SetWindowTextA(CApplication::MainWindowHandle(), ("A File Archiver by Corvane - [" + archive + "]").c_str());
 
-    CListBox files(FileList());
     if (count <= 0) {
         ShowLines(FileList(), "\tArchive Empty.");
         return 1;
     }
-    const bool large = count > kLargeArchive;
-    // A large archive shows its lines as they are read. The list box repaints
-    // (and updates its scroll bar) at most every 100 ms while they come in:
-    // redrawn on every line, listing a large archive would take minutes.
-    CListRedrawThrottle throttle(FileList(), large);
-    if (large) {
-        files.Reset();
-        files.Send(LB_INITSTORAGE, WPARAM(count), LPARAM(count) * 48);
-    }
     m_files.reserve(size_t(count));
-    for (int i = 0; i < count; ++i) {
-        if (i % kPumpEvery == 0) {
-            throttle.Tick(i > 0 && i <= kPumpEvery);
-            MSG msg;
-            if (::PeekMessageA(&msg, Handle(), 0, 0, PM_REMOVE)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-                if (m_stop) return 0;  // a listing started meanwhile has finished
-            }
+    CPanePump pump(Handle());
+    CEntryDateParser dates;
+    // Reads entries up to `end` into the records; false when a listing started
+    // meanwhile has finished.
+    auto readUpTo = [&](size_t end) {
+        while (m_files.size() < end) {
+            if (pump.Step(m_files.size()) && m_stop) return false;
+            const ZipEntryInfo& info = engine.NextEntry(archive);
+            const std::string_view path(info.path, strnlen(info.path, sizeof info.path));
+            const std::string_view date(info.dateTime, strnlen(info.dateTime, sizeof info.dateTime));
+            m_files.push_back(
+                MakeFileListRecord(path, date, info.method, info.size, info.compressedSize, info.flags, dates));
         }
-        const ZipEntryInfo& info = engine.NextEntry(archive);
-        char path[sizeof info.path + 1] = {};
-        memcpy(path, info.path, sizeof info.path);
-        char date[sizeof info.dateTime + 1] = {};
-        memcpy(date, info.dateTime, sizeof info.dateTime);
-        m_files.push_back(MakeFileListRecord(path, date, info.method, info.size, info.compressedSize, info.flags));
-        if (large) files.Insert(i, FormatFileLine(m_files.back()));
-    }
-    m_stop = 1;
-    if (!large) {
+        return true;
+    };
+
+    if (count <= kLargeArchive) {
+        // A small archive is sorted before it is shown.
+        if (!readUpTo(size_t(count))) return 0;
+        m_stop = 1;
         for (int column : kFileColumns) {
             if (m_sortMode == AscendingMode(column)) SortFileList(column, 1);
             else if (m_sortMode == DescendingMode(column)) SortFileList(column, 0);
         }
+        return 1;
     }
+
+    // A large archive shows its first page of lines at once. The steps after
+    // the count never touch the disk, so the other lines follow quickly: all
+    // read, then formatted (the list box is told their real size), then added
+    // with the list's drawing off.
+    CListBox files(FileList());
+    CListRedrawThrottle throttle(FileList(), true);
+    files.Reset();
+    std::string line;
+    const size_t page = std::min(size_t(count), size_t(VisibleLines(FileList())));
+    if (!readUpTo(page)) return 0;
+    for (size_t i = 0; i < page; ++i) {
+        line.clear();
+        AppendFileLine(m_files[i], line);
+        files.Insert(int(i), line);
+    }
+    throttle.Tick(true);
+
+    if (!readUpTo(size_t(count))) return 0;
+    std::string lines;
+    std::vector<size_t> starts;
+    starts.reserve(m_files.size() - page);
+    for (size_t i = page; i < m_files.size(); ++i) {
+        starts.push_back(lines.size());
+        AppendFileLine(m_files[i], lines);
+        lines += '\0';
+    }
+    // The list box keeps its strings in UTF-16: at most two bytes per byte given.
+    files.Send(LB_INITSTORAGE, WPARAM(starts.size()), LPARAM(lines.size() * sizeof(WCHAR)));
+    for (size_t k = 0; k < starts.size(); ++k) {
+        const size_t i = page + k;
+        if (pump.Step(i) && m_stop) return 0;
+        files.Send(LB_INSERTSTRING, WPARAM(i), LPARAM(lines.data() + starts[k]));
+        throttle.Tick(false);
+    }
+    m_stop = 1;
     return 1;
 }
 
@@ -219,9 +297,12 @@ int CArchiveContentsPane::FillFileList() {
     CListBox files(FileList());
     files.Reset();
     int lines = 0;
+    std::string line;
     for (const FileListRecord& record : m_files) {
         if (record.fullPath.empty()) break;
-        files.Insert(lines, FormatFileLine(record));
+        line.clear();
+        AppendFileLine(record, line);
+        files.Insert(lines, line);
         if (++lines == 200) UpdateNow();
     }
     return lines;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "browser/ContentsPaneHost.h"
+#include "browser/DirectoryPrefetch.h"
 #include "browser/FileList.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
@@ -51,6 +52,7 @@ protected:
 
 private:
     void OnArchiveSelected();
+    int ListArchiveEntries();
     void DrawItem(const DRAWITEMSTRUCT& item);
     void ShowLines(HWND list, const char* line);
     void SetStatus(const std::string& text);
@@ -72,6 +74,9 @@ private:
 
     IContentsPaneHost& m_host;
     std::vector<FileListRecord> m_files;
+    // Listings running (one inside another when a pumped message starts one).
+    int m_listings = 0;
+    CDirectoryPrefetch m_prefetch;
     int m_drag = 0;
     int m_dragTarget = -1;  // -1 none, 0 divider, 1 archive name edge, 2..6 file column edges
     int m_lastHeaderX = 0;  // where the pointer last moved over a header button

@@ -8,15 +8,45 @@
 
 namespace tb {
 
-FileListRecord MakeFileListRecord(const std::string& storedPath, const std::string& dateText, int value0,
-                                  unsigned size, unsigned compressedSize, unsigned flags) {
+namespace {
+
+// "%u", "%uK" or "%uM" of a size, appended.
+void AppendSize(unsigned size, std::string& out) {
+    char unit = 0;
+    if (size > 10000000u) {
+        size /= 1000000u;
+        unit = 'M';
+    } else if (size > 1000u) {
+        size /= 1000u;
+        unit = 'K';
+    }
+    char digits[12];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    do {
+        *--at = char('0' + size % 10u);
+        size /= 10u;
+    } while (size != 0);
+    out.append(at, end);
+    if (unit) out += unit;
+}
+
+}  // namespace
+
+FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
+                                  unsigned size, unsigned compressedSize, unsigned flags, CEntryDateParser& dates) {
     FileListRecord r;
-    r.fullPath = ReplaceAll(storedPath, "/", "\\");
-    size_t slash = r.fullPath.find_last_of('\\');
-    r.name = slash == std::string::npos ? r.fullPath : r.fullPath.substr(slash + 1);
-    r.folder = slash == std::string::npos ? std::string() : r.fullPath.substr(0, slash);
-    r.dateText = dateText;
-    r.time = ParseEntryDate(dateText);
+    r.fullPath.assign(storedPath);
+    std::replace(r.fullPath.begin(), r.fullPath.end(), '/', '\\');
+    const size_t slash = r.fullPath.find_last_of('\\');
+    if (slash == std::string::npos) {
+        r.name = r.fullPath;
+    } else {
+        r.name.assign(r.fullPath, slash + 1, std::string::npos);
+        r.folder.assign(r.fullPath, 0, slash);
+    }
+    r.dateText.assign(dateText);
+    r.time = dates.Parse(dateText);
     r.value0 = value0;
     r.size = size;
     r.compressedSize = compressedSize;
@@ -24,27 +54,54 @@ FileListRecord MakeFileListRecord(const std::string& storedPath, const std::stri
     return r;
 }
 
+FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
+                                  unsigned size, unsigned compressedSize, unsigned flags) {
+    CEntryDateParser dates;
+    return MakeFileListRecord(storedPath, dateText, value0, size, compressedSize, flags, dates);
+}
+
 std::string FormatSize(unsigned size) {
-    if (size > 10000000u) return Format("%uM", size / 1000000u);
-    if (size > 1000u) return Format("%uK", size / 1000u);
-    return Format("%u", size);
+    std::string text;
+    AppendSize(size, text);
+    return text;
 }
 
 std::string FormatFileLine(const FileListRecord& record) {
-    std::string n = record.name;
-    if (record.flags & kEntryEncrypted) n += "+";
-    std::string extension;
-    size_t dot = n.find_last_of('.');
-    if (dot != std::string::npos) {
-        extension = n.substr(dot + 1) + " ";
-        n = n.substr(0, dot);
+    std::string line;
+    AppendFileLine(record, line);
+    return line;
+}
+
+void AppendFileLine(const FileListRecord& record, std::string& out) {
+    // The name is split at its last '.'; the encrypted mark "+" ends the
+    // extension, or the name when it has no extension.
+    const std::string_view name = record.name;
+    const bool encrypted = (record.flags & kEntryEncrypted) != 0;
+    const size_t dot = name.find_last_of('.');
+    const bool hasExtension = dot != std::string_view::npos;
+    const std::string_view base = hasExtension ? name.substr(0, dot) : name;
+    const bool blank = base.empty() && !(encrypted && !hasExtension);
+    out += '\t';
+    if (blank) {
+        out += "    \t    ";
+    } else {
+        out += base;
+        if (encrypted && !hasExtension) out += '+';
+        out += '\t';
+        if (hasExtension) {
+            out += name.substr(dot + 1);
+            if (encrypted) out += '+';
+            out += ' ';
+        }
     }
-    if (n.empty()) {
-        n = "    ";
-        extension = "    ";
-    }
-    return "\t" + n + "\t" + extension + "\t" + record.dateText + "\t" + FormatSize(record.size) + "\t" +
-           FormatSize(record.compressedSize) + "\t" + record.folder;
+    out += '\t';
+    out += record.dateText;
+    out += '\t';
+    AppendSize(record.size, out);
+    out += '\t';
+    AppendSize(record.compressedSize, out);
+    out += '\t';
+    out += record.folder;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/Clock.h"
@@ -26,11 +27,13 @@ struct FileListRecord {
 
 constexpr unsigned kEntryEncrypted = 0x8000;
 
-// Builds a record from the library's stored path and fields.
-FileListRecord MakeFileListRecord(const std::string& storedPath, const std::string& dateText, int value0,
+// Builds a record from the library's stored path and fields. The record's
+// time is ParseEntryDate (common/Clock.h) of its date text; a listing hands
+// in one date parser for all its entries.
+FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
+                                  unsigned size, unsigned compressedSize, unsigned flags, CEntryDateParser& dates);
+FileListRecord MakeFileListRecord(std::string_view storedPath, std::string_view dateText, int value0,
                                   unsigned size, unsigned compressedSize, unsigned flags);
-
-// The record's time is ParseEntryDate (common/Clock.h) of its date text.
 
 // "%i", "%iK" above 1000, "%iM" above ten million (unsigned 32-bit sizes).
 std::string FormatSize(unsigned size);
@@ -39,6 +42,9 @@ std::string FormatSize(unsigned size);
 // tab, size, tab, compressed size, tab, folder; "+" marks an encrypted entry,
 // and a name without a base shows four blanks in both the Name and Ext columns.
 std::string FormatFileLine(const FileListRecord& record);
+// The same line, appended to `out` (no temporary strings: a listing formats
+// every line of a large archive).
+void AppendFileLine(const FileListRecord& record, std::string& out);
 
 // Sort columns: the header ids of the file list.
 enum FileColumn {

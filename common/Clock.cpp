@@ -71,11 +71,45 @@ int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int s
     return int64_t(TicksOf(time));
 }
 
-int64_t ParseEntryDate(const std::string& dateText) {
+int64_t ParseEntryDate(const std::string& dateText) { return EntryDateTicks(ParseEntryDateFields(dateText)); }
+
+EntryDateFields ParseEntryDateFields(std::string_view dateText) {
     auto field = [&](size_t at) { return at < dateText.size() ? LeadingInt(dateText.substr(at)) : 0; };
     int year = field(6) + 1900;
     if (year < 1950) year += 100;
-    return LocalTimeTicks(year, field(0), field(3), field(9), field(12), 0);
+    EntryDateFields f;
+    f.year = WORD(year);
+    f.month = WORD(field(0));
+    f.day = WORD(field(3));
+    f.hour = WORD(field(9));
+    f.minute = WORD(field(12));
+    return f;
+}
+
+int64_t EntryDateTicks(const EntryDateFields& local) {
+    return LocalTimeTicks(int(local.year), int(local.month), int(local.day), int(local.hour), int(local.minute), 0);
+}
+
+int64_t CEntryDateParser::Parse(std::string_view dateText) { return Convert(ParseEntryDateFields(dateText)); }
+
+int64_t CEntryDateParser::Convert(const EntryDateFields& local) {
+    constexpr int64_t kTicksPerMinute = 60 * int64_t(kTicksPerSecond);
+    if (local.minute > 59) return m_convert(local);
+    const uint64_t key = (uint64_t(local.year) << 48) | (uint64_t(local.month) << 32) | (uint64_t(local.day) << 16) |
+                         uint64_t(local.hour);
+    auto found = m_hours.find(key);
+    if (found == m_hours.end()) {
+        EntryDateFields first = local;
+        first.minute = 0;
+        EntryDateFields last = local;
+        last.minute = 59;
+        Hour hour;
+        hour.start = m_convert(first);
+        hour.linear = hour.start != 0 && m_convert(last) - hour.start == 59 * kTicksPerMinute;
+        found = m_hours.emplace(key, hour).first;
+    }
+    if (!found->second.linear) return m_convert(local);
+    return found->second.start + int64_t(local.minute) * kTicksPerMinute;
 }
 
 }  // namespace tb

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace tb {
 
@@ -41,5 +43,37 @@ int64_t LocalTimeTicks(int year, int month, int day, int hour, int minute, int s
 // year + 1900, + 100 more below 1950; seconds 0; local time. A FILETIME
 // value; 0 when invalid.
 int64_t ParseEntryDate(const std::string& dateText);
+
+// The fields of such a date text, each cut to 16 bits as the system's
+// calendar record holds them.
+struct EntryDateFields {
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0;
+};
+EntryDateFields ParseEntryDateFields(std::string_view dateText);
+// LocalTimeTicks of the fields, seconds 0.
+int64_t EntryDateTicks(const EntryDateFields& local);
+
+// Gives the same times as ParseEntryDate, but asks the system twice per hour
+// of the calendar rather than once per entry: an archive's entries share few
+// hours, and the conversion is slow under Wine. Within an hour whose minute 0
+// and minute 59 lie 59 minutes apart, every minute lies where its count says;
+// in an hour that a clock change cuts (or an invalid one), each time is asked
+// for by itself.
+class CEntryDateParser {
+public:
+    using Conversion = int64_t (*)(const EntryDateFields& local);
+    explicit CEntryDateParser(Conversion convert = EntryDateTicks) : m_convert(convert) {}
+
+    int64_t Parse(std::string_view dateText);
+    int64_t Convert(const EntryDateFields& local);
+
+private:
+    struct Hour {
+        int64_t start = 0;    // minute 0 of the hour
+        bool linear = false;  // false: ask the system for each time of this hour
+    };
+    Conversion m_convert;
+    std::unordered_map<uint64_t, Hour> m_hours;
+};
 
 }  // namespace tb

@@ -6,9 +6,36 @@
 namespace tb {
 
 namespace {
-bool IsDotEntry(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+
+bool IsDotEntry(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
+
+std::wstring Wide(const std::string& text) {
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(n), L'\0');
+    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), n);
+    return wide;
+}
+
+void AssignNarrow(std::string& out, const wchar_t* wide) {
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    out.resize(n > 0 ? size_t(n - 1) : 0);
+    if (n > 1) ::WideCharToMultiByte(CP_ACP, 0, wide, -1, out.data(), n, nullptr, nullptr);
+}
+
+// The folder's first entry. Without short names (which nothing here uses and
+// the system would otherwise make up for every entry) and in large batches;
+// a system without those options gets the plain call.
+HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAW& data) {
+    const std::wstring wide = Wide(pattern);
+    HANDLE find = ::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_INVALID_PARAMETER)
+        find = ::FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
+    return find;
+}
+
 }  // namespace
 
 CDirectoryWalker::CDirectoryWalker(const std::string& folder, Options options) : m_options(std::move(options)) {
@@ -19,7 +46,7 @@ CDirectoryWalker::CDirectoryWalker(const std::string& folder, Options options) :
 
 bool CDirectoryWalker::Open(const std::string& folder, int depth, WalkEntry* owner) {
     Level level;
-    level.find.Reset(::FindFirstFileA(JoinPath(folder, "*.*").c_str(), &level.pending));
+    level.find.Reset(FindFirst(JoinPath(folder, "*.*"), level.pending));
     if (!level.find) return false;
     level.hasPending = true;
     level.folder = folder;
@@ -32,7 +59,7 @@ bool CDirectoryWalker::Open(const std::string& folder, int depth, WalkEntry* own
     return true;
 }
 
-bool CDirectoryWalker::Read(Level& level, WIN32_FIND_DATAA& data) {
+bool CDirectoryWalker::Read(Level& level, WIN32_FIND_DATAW& data) {
     for (;;) {
         if (m_options.entriesPerFolder != 0 && level.taken >= m_options.entriesPerFolder) {
             // The folder is left here; is anything being left out?
@@ -45,7 +72,7 @@ bool CDirectoryWalker::Read(Level& level, WIN32_FIND_DATAA& data) {
         if (level.hasPending) {
             data = level.pending;
             level.hasPending = false;
-        } else if (!::FindNextFileA(level.find.Get(), &data)) {
+        } else if (!::FindNextFileW(level.find.Get(), &data)) {
             return false;
         }
         if (IsDotEntry(data.cFileName)) continue;
@@ -57,7 +84,7 @@ bool CDirectoryWalker::Read(Level& level, WIN32_FIND_DATAA& data) {
 bool CDirectoryWalker::Next(WalkEntry& entry) {
     while (!m_levels.empty()) {
         Level& level = m_levels.back();
-        WIN32_FIND_DATAA data;
+        WIN32_FIND_DATAW data;
         if (!Read(level, data)) {
             // This folder is done; a directory listed contents first comes now.
             Level done = std::move(level);
@@ -69,7 +96,7 @@ bool CDirectoryWalker::Next(WalkEntry& entry) {
             continue;
         }
         WalkEntry found;
-        found.name = data.cFileName;
+        AssignNarrow(found.name, data.cFileName);
         found.path = JoinPath(level.folder, found.name);
         found.attributes = data.dwFileAttributes;
         found.lastWrite = data.ftLastWriteTime;

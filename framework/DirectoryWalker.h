@@ -4,7 +4,8 @@
 // per Next call. It never lists "." and "..", never enters a directory link or
 // junction (a reparse point: on Windows a junction or a symbolic link, under
 // Wine a Unix symbolic link), never goes deeper than kDepthCap levels, and
-// joins every path with exactly one backslash.
+// joins every path with exactly one backslash. Names are in the program's
+// code page, as the system's ...A functions give them.
 //
 //     CDirectoryWalker walk("C:\\DOCS", {CDirectoryWalker::kWholeTree});
 //     for (WalkEntry entry; walk.Next(entry);) Use(entry.path);
@@ -83,7 +84,7 @@ private:
     // contents first, the directory's own entry to hand out when it is done.
     struct Level {
         UniqueFind find;
-        WIN32_FIND_DATAA pending{};  // read by FindFirstFile, not handed out yet
+        WIN32_FIND_DATAW pending{};  // read by FindFirstFileEx, not handed out yet
         bool hasPending = false;
         std::string folder;
         int depth = 0;
@@ -92,7 +93,7 @@ private:
         WalkEntry owner;
     };
     bool Open(const std::string& folder, int depth, WalkEntry* owner);
-    bool Read(Level& level, WIN32_FIND_DATAA& data);
+    bool Read(Level& level, WIN32_FIND_DATAW& data);
 
     Options m_options;
     bool m_wholeTree = false;  // asked for as deep as the cap allows

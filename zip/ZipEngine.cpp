@@ -8,9 +8,11 @@ namespace tb {
 
 namespace {
 
-bool FileExists(const char* utf8Path) {
+// The DLLs hand names over in the program's code page (UTF-8 under our
+// manifest, the system's ANSI page where that is not honoured).
+bool FileExists(const char* path) {
     wchar_t wide[kZipRenameBufferSize];
-    if (MultiByteToWideChar(CP_UTF8, 0, utf8Path, -1, wide, kZipRenameBufferSize) == 0) return false;
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, kZipRenameBufferSize) == 0) return false;
     return GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES;
 }
 

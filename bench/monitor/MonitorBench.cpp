@@ -3,11 +3,14 @@
 // write to its directory being recorded after Pause, and building the change
 // list over 100 recorded directories. Prints "name value" lines.
 //
-//   monitor_bench.exe LETTER    (the drive made by bench/monitor/run.sh)
+//   monitor_bench.exe LETTER            (the drive made by bench/monitor/run.sh)
+//   monitor_bench.exe LETTER build N    only the change list building, N times, each
+//                                       followed by the bare enumeration of the same tree
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -65,6 +68,62 @@ public:
     int RefreshArchiveList() override { return 0; }
 };
 
+// What the system's enumeration alone costs: the same 100 directories and
+// everything below them listed with FindFirstFileExW and FindNextFileW, as the
+// program's directory walker lists them, with nothing done with the entries.
+long ListTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileExW((folder + L"\\*.*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    long entries = 0;
+    do {
+        const wchar_t* name = data.cFileName;
+        if (name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0))) continue;
+        ++entries;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            entries += ListTree(folder + L"\\" + name);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return entries;
+}
+
+void EnumerateOnce(const std::string& root) {
+    const double start = Now();
+    long entries = 0;
+    for (int i = 0; i < 100; ++i) {
+        wchar_t path[64];
+        std::swprintf(path, 64, L"%hsT%02d\\M%02d", root.c_str(), i / 20, i % 20);
+        entries += ListTree(path);
+    }
+    Report("enumeration_seconds", Now() - start);
+    Report("enumeration_entries", int(entries));
+}
+
+// Building the change list over 100 recorded second-level directories, every
+// entry newer than the last archive.
+int BuildChangeListOnce(const std::string& root, const SettingsRecord& settings) {
+    std::vector<std::pair<std::string, std::string>> changes;
+    for (int i = 0; i < 100; ++i) {
+        char path[64];
+        std::snprintf(path, sizeof path, "%sT%02d\\M%02d", root.c_str(), i / 20, i % 20);
+        changes.emplace_back(DirKey(i + 1), path);
+    }
+    changes.emplace_back(DirKey(101), "");
+    CIniSection(kChangesSection).Write(changes);
+    WriteIniString(kSettingsSection, "LastArchiveTime", "1,1,2000,00,00,00");
+    NoArchives archives;
+    CChangeListBuilder builder(archives, settings);
+    const double start = Now();
+    const int found = builder.BuildChangeList();
+    const double build = Now() - start;
+    Report("build_change_list_seconds", build);
+    Report("build_change_list_fixed_wait_seconds", 0.5);
+    Report("build_change_list_entries", found);
+    WriteIniString(kChangesSection, "Dir1", "");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +143,15 @@ int main(int argc, char** argv) {
     settings.CustomDriveList = std::string(1, letter);
     settings.Prompts = kPromptSilent;
     WriteIniString(kChangesSection, "Dir1", "");
+
+    if (argc >= 3 && std::string(argv[2]) == "build") {
+        const int rounds = argc >= 4 ? std::atoi(argv[3]) : 1;
+        for (int i = 0; i < rounds; ++i) {
+            if (BuildChangeListOnce(root, settings) != 0) return 1;
+            EnumerateOnce(root);
+        }
+        return 0;
+    }
 
     // 1. Rebuild of the directory list.
     double start = Now();
@@ -136,25 +204,5 @@ int main(int argc, char** argv) {
     }
     monitor.Shutdown();
 
-    // 5. Building the change list over 100 recorded second-level directories,
-    // every entry newer than the last archive.
-    std::vector<std::pair<std::string, std::string>> changes;
-    for (int i = 0; i < 100; ++i) {
-        char path[64];
-        std::snprintf(path, sizeof path, "%sT%02d\\M%02d", root.c_str(), i / 20, i % 20);
-        changes.emplace_back(DirKey(i + 1), path);
-    }
-    changes.emplace_back(DirKey(101), "");
-    CIniSection(kChangesSection).Write(changes);
-    WriteIniString(kSettingsSection, "LastArchiveTime", "1,1,2000,00,00,00");
-    NoArchives archives;
-    CChangeListBuilder builder(archives, settings);
-    start = Now();
-    const int found = builder.BuildChangeList();
-    const double build = Now() - start;
-    Report("build_change_list_seconds", build);
-    Report("build_change_list_fixed_wait_seconds", 0.5);
-    Report("build_change_list_entries", found);
-    WriteIniString(kChangesSection, "Dir1", "");
-    return 0;
+    return BuildChangeListOnce(root, settings);
 }

@@ -424,6 +424,31 @@ def icon_picture(width, height, icon_size, x0, y0):
     return rows
 
 
+def bmp8(rows):
+    """A bottom-up 8-bit BMP file with a palette of exactly the colours used;
+    a picture of more than 256 colours is written as a 24-bit BMP instead."""
+    h = len(rows)
+    w = len(rows[0])
+    palette = {}
+    for row in rows:
+        for r, g, b, _ in row:
+            palette.setdefault((r, g, b), len(palette))
+    if len(palette) > 256:
+        return bmp24(rows)
+    pad = (4 - w % 4) % 4
+    data = bytearray()
+    for row in reversed(rows):
+        for r, g, b, _ in row:
+            data.append(palette[(r, g, b)])
+        data += b"\0" * pad
+    table = bytearray()
+    for (r, g, b) in palette:
+        table += bytes((b, g, r, 0))
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(data), 2835, 2835, len(palette), 0)
+    offset = 14 + len(header) + len(table)
+    return struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset) + header + bytes(table) + bytes(data)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     res = os.path.dirname(here)
@@ -458,7 +483,7 @@ def main():
     for name, draw in EDITOR_BUTTONS:
         for suffix, pressed in (("u", False), ("d", True)):
             with open(os.path.join(res, "editor", "{}_{}.bmp".format(name, suffix)), "wb") as f:
-                f.write(bmp24(button_picture(draw, pressed)))
+                f.write(bmp8(button_picture(draw, pressed)))
 
 
 if __name__ == "__main__":

@@ -88,6 +88,55 @@ class Browser(tb.ScenarioTest):
         self.assertTrue(self.s.text(frame).endswith("[" + tb.windows_path(self.one) + "]"))
         self.s.screenshot("main-window-archive", frame)
 
+    def test_a_large_archive_lists_every_entry_in_archive_order(self):
+        # Over 300 entries an archive is shown as it is read, in the archive's
+        # order: names with and without extensions, folders, dot files, sizes
+        # on either side of the K and M steps, dates over many hours.
+        shapes = ["dir{0:02d}/file{1:04d}.txt", "dir{0:02d}/noext{1:04d}", ".hidden{1:04d}",
+                  "tools/pack{1:04d}.tar.gz", "dir{0:02d}/sub{1:04d}/", "Name With Blanks {1:04d}.DOC"]
+        sizes = [0, 1, 1000, 1001, 1500, 20000]
+        path = os.path.join(DATA, "large.zip")
+        with zipfile.ZipFile(path, "w") as z:
+            for i in range(1200):
+                name = shapes[i % len(shapes)].format(i % 7, i)
+                when = (2024, 1 + i % 12, 1 + i % 28, i % 24, (7 * i) % 60, 0)
+                info = zipfile.ZipInfo(name, date_time=when)
+                info.compress_type = zipfile.ZIP_STORED if i % 2 else zipfile.ZIP_DEFLATED
+                size = 0 if name.endswith("/") else (10000001 if i == 601 else sizes[i % len(sizes)])
+                z.writestr(info, os.urandom(size) if i % 5 == 0 else b"z" * size)
+        with zipfile.ZipFile(path) as z:
+            infos = z.infolist()
+
+        def size_text(value):
+            if value > 10000000:
+                return "{}M".format(value // 1000000)
+            return "{}K".format(value // 1000) if value > 1000 else str(value)
+
+        expected = []
+        for info in infos:
+            full = info.filename.replace("/", "\\")
+            folder, _, name = full.rpartition("\\")
+            base, dot, extension = name.rpartition(".")
+            if not dot:
+                base, extension = name, ""
+            else:
+                extension += " "
+            if not base:
+                base = extension = "    "
+            y, mo, d, h, mi, _ = info.date_time
+            date = "{:02d}-{:02d}-{:02d} {:02d}:{:02d}".format(mo, d, y % 100, h, mi)
+            expected.append("\t".join(["", base, extension, date, size_text(info.file_size),
+                                       size_text(info.compress_size), folder]))
+
+        self.s.write_ini({"Settings": {"FrameLeft": 10, "FrameTop": 10, "FrameRight": 1010, "FrameBottom": 650},
+                          "Zips": {"Zip1": tb.windows_path(path)}})
+        frame, pane = self.start()
+        lines = self.select_archive(pane, 0)
+        self.assertEqual(len(lines), 1200)
+        for i, (line, wanted) in enumerate(zip(lines, expected)):
+            self.assertEqual(line, wanted, "line {}".format(i))
+        self.s.screenshot("main-window-large-archive", frame)
+
     def test_header_clicks_sort_the_file_list(self):
         frame, pane = self.start()
         self.select_archive(pane, 2)

@@ -30,6 +30,10 @@
 //   lines <hwnd> <id>                lines of a list box, separated by \x1f
 //   selected <hwnd> <id>             selected line indexes of a list box (comma-separated)
 //   select <hwnd> <id> <index>       select one line of a list box and notify its dialog
+//   select-timed <hwnd> <id> <index> <list id> <lines> <ms>
+//                                    select as above, then watch a list box of the same
+//                                    dialog: seconds until it holds more than one line and
+//                                    until it holds <lines> -> "first whole" (benchmarks)
 //   checked <hwnd> <id>              check state of a button
 //   enabled <hwnd> [id]              1 or 0
 //   visible <hwnd> [id]              1 or 0
@@ -71,6 +75,17 @@ std::wstring Widen(const std::string& text) {
     std::wstring out(size_t(n), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), out.data(), n);
     return out;
+}
+
+// Selects one line of a list box of a dialog and tells the dialog, as a click does.
+void SelectLine(HWND dialog, int id, long long index) {
+    HWND list = ::GetDlgItem(dialog, id);
+    LONG style = ::GetWindowLongW(list, GWL_STYLE);
+    if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL))
+        ::SendMessageW(list, LB_SETSEL, TRUE, LPARAM(index));
+    else
+        ::SendMessageW(list, LB_SETCURSEL, WPARAM(index), 0);
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), LPARAM(list));
 }
 
 // Line breaks and tabs are escaped so a reply stays on one line.
@@ -424,16 +439,33 @@ std::string Handle(const std::string& line) {
         return "ok " + out;
     }
     if (c == "select" && need(4)) {
-        HWND dialog = Window(w[1]);
-        int id = int(Number(w[2]));
-        HWND list = ::GetDlgItem(dialog, id);
-        LONG style = ::GetWindowLongW(list, GWL_STYLE);
-        if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL))
-            ::SendMessageW(list, LB_SETSEL, TRUE, LPARAM(Number(w[3])));
-        else
-            ::SendMessageW(list, LB_SETCURSEL, WPARAM(Number(w[3])), 0);
-        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), LPARAM(list));
+        SelectLine(Window(w[1]), int(Number(w[2])), Number(w[3]));
         return "ok";
+    }
+    if (c == "select-timed" && need(7)) {
+        HWND dialog = Window(w[1]);
+        HWND watched = ::GetDlgItem(dialog, int(Number(w[4])));
+        const LRESULT whole = LRESULT(Number(w[5]));
+        const double limit = double(Number(w[6])) / 1000.0;
+        LARGE_INTEGER frequency, start, now;
+        ::QueryPerformanceFrequency(&frequency);
+        ::QueryPerformanceCounter(&start);
+        SelectLine(dialog, int(Number(w[2])), Number(w[3]));
+        double first = -1;
+        for (;;) {
+            DWORD_PTR lines = 0;
+            ::SendMessageTimeoutW(watched, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 60000, &lines);
+            ::QueryPerformanceCounter(&now);
+            const double seconds = double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+            if (first < 0 && LRESULT(lines) > 1) first = seconds;
+            if (LRESULT(lines) >= whole) {
+                char reply[64];
+                std::snprintf(reply, sizeof reply, "ok %.4f %.4f", first, seconds);
+                return reply;
+            }
+            if (seconds > limit) return "err timeout";
+            ::Sleep(1);
+        }
     }
     if (c == "checked" && need(3)) {
         LRESULT state = ::SendMessageW(::GetDlgItem(Window(w[1]), int(Number(w[2]))), BM_GETCHECK, 0, 0);

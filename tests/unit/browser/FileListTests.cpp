@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -69,6 +71,50 @@ TEST_CASE("two-digit years: below 50 are this century") {
     CHECK(Local(ParseEntryDate("06-15-03 10:00")).tm_year + 1900 == 2003);
     CHECK(Local(ParseEntryDate("06-15-49 10:00")).tm_year + 1900 == 2049);
     CHECK(Local(ParseEntryDate("06-15-50 10:00")).tm_year + 1900 == 1950);
+}
+
+// The line as the pane formatted it before lines were formatted in place:
+// pieces joined with temporary strings, sizes through sprintf.
+std::string LineAsBefore(const FileListRecord& r) {
+    auto size = [](unsigned v) {
+        char text[32];
+        if (v > 10000000u) std::snprintf(text, sizeof text, "%uM", v / 1000000u);
+        else if (v > 1000u) std::snprintf(text, sizeof text, "%uK", v / 1000u);
+        else std::snprintf(text, sizeof text, "%u", v);
+        return std::string(text);
+    };
+    std::string n = r.name;
+    if (r.flags & kEntryEncrypted) n += "+";
+    std::string extension;
+    size_t dot = n.find_last_of('.');
+    if (dot != std::string::npos) {
+        extension = n.substr(dot + 1) + " ";
+        n = n.substr(0, dot);
+    }
+    if (n.empty()) n = extension = "    ";
+    return "\t" + n + "\t" + extension + "\t" + r.dateText + "\t" + size(r.size) + "\t" + size(r.compressedSize) +
+           "\t" + r.folder;
+}
+
+TEST_CASE("lines formatted in place are the lines formatted before, for every shape of name and size") {
+    const char* paths[] = {"a.txt", "docs/report.doc", "docs/", "readme", "docs/readme", ".profile", "x/.hidden.txt",
+                           "tools/pack.tar.gz", "trailing.", "a/b/c/deep name with blanks.TXT", "", "..",
+                           "my.folder/readme", "\xc3\xa9t\xc3\xa9.doc"};
+    const unsigned sizes[] = {0, 1, 999, 1000, 1001, 1500, 9999999, 10000000, 10000001, 123456789, 4294967295u};
+    std::string appended = "kept:";
+    size_t lines = 0;
+    for (const char* path : paths)
+        for (unsigned flags : {0u, kEntryEncrypted})
+            for (unsigned size : sizes) {
+                const FileListRecord r = Entry(path, size, sizes[(size + 3) % 11], flags);
+                INFO("path " << path << " flags " << flags << " size " << size);
+                CHECK(FormatFileLine(r) == LineAsBefore(r));
+                AppendFileLine(r, appended);
+                ++lines;
+            }
+    // Appending adds to what is there.
+    CHECK(appended.compare(0, 5, "kept:") == 0);
+    CHECK(size_t(std::count(appended.begin(), appended.end(), '\t')) == 6 * lines);
 }
 
 TEST_CASE("sort keys and directions of the file columns") {

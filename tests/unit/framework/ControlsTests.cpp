@@ -8,6 +8,7 @@
 #include "doctest/doctest.h"
 #include "framework/BitmapButton.h"
 #include "framework/Handles.h"
+#include "framework/ListRedraw.h"
 #include "framework/RowPainter.h"
 #include "framework/Window.h"
 
@@ -189,4 +190,65 @@ TEST_CASE("list rows: colours, the icon cell of a selected row, the icon, and th
     }
     CHECK(::GetTextColor(canvas.Dc()) == RGB(1, 2, 3));
     CHECK(::GetBkColor(canvas.Dc()) == RGB(4, 5, 6));
+}
+
+namespace {
+// Counts the rows an owner-drawn list asks its parent to draw.
+int g_rowsDrawn = 0;
+WNDPROC g_hostProc = nullptr;
+LRESULT CALLBACK CountingHost(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DRAWITEM) {
+        ++g_rowsDrawn;
+        return TRUE;
+    }
+    if (message == WM_MEASUREITEM) {
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 17;
+        return TRUE;
+    }
+    return ::CallWindowProcA(g_hostProc, hwnd, message, wParam, lParam);
+}
+}  // namespace
+
+TEST_CASE("a throttled list repaints while its page fills, then only moves its scroll bar, and repaints at the end") {
+    Host host;
+    g_hostProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(host.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingHost)));
+    HWND list = host.Control("LISTBOX", LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL |
+                                            WS_VISIBLE, 1048);
+    ::ShowWindow(host.Handle(), SW_SHOWNOACTIVATE);
+    ::UpdateWindow(host.Handle());
+    CListBox rows(list);
+    auto add = [&](int lines) {
+        for (int i = 0; i < lines; ++i) rows.Add("\tline " + std::to_string(rows.Count()));
+    };
+    auto scrollMax = [&] {
+        SCROLLINFO info{sizeof info, SIF_RANGE};
+        ::GetScrollInfo(list, SB_VERT, &info);
+        return info.nMax;
+    };
+    const DWORD wait = 120;  // the throttle acts at most every 100 ms
+    {
+        CListRedrawThrottle throttle(list, true);
+        add(3);
+        g_rowsDrawn = 0;
+        throttle.Tick(true);
+        CHECK(g_rowsDrawn == 3);
+
+        add(3);  // 6 of the 12 rows the list shows
+        ::Sleep(wait);
+        g_rowsDrawn = 0;
+        throttle.Tick(false);
+        CHECK(g_rowsDrawn == 6);
+
+        add(100);  // far below the page
+        throttle.Tick(false);  // too soon: nothing
+        ::Sleep(wait);
+        g_rowsDrawn = 0;
+        throttle.Tick(false);
+        CHECK(g_rowsDrawn == 0);
+        CHECK(scrollMax() == 105);
+        g_rowsDrawn = 0;
+    }
+    CHECK(g_rowsDrawn > 0);  // redrawing is back on, the list repainted
+    ::SetWindowLongPtrA(host.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_hostProc));
 }

@@ -175,3 +175,54 @@ TEST_CASE("a link back into its own tree is listed but never entered") {
         CHECK(links == 2);
     }
 }
+
+TEST_CASE("a walk reports each entry as the system's ...A listing of the folder does") {
+    TestFolder folder("walk-as-listed");
+    const std::string rootText = folder.Path("");
+    const std::wstring root(rootText.begin(), rootText.end());  // plain ASCII
+    auto make = [&](const std::wstring& name, DWORD size, DWORD attributes) {
+        HANDLE file = ::CreateFileW((root + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+        REQUIRE(file != INVALID_HANDLE_VALUE);
+        std::string bytes(size, 'x');
+        DWORD written = 0;
+        ::WriteFile(file, bytes.data(), size, &written, nullptr);
+        ::CloseHandle(file);
+    };
+    make(L"plain.txt", 5000, FILE_ATTRIBUTE_NORMAL);
+    make(L"r\u00e9sum\u00e9.txt", 1, FILE_ATTRIBUTE_NORMAL);     // in every Western code page and in UTF-8
+    make(L"\u65e5\u672c.txt", 2, FILE_ATTRIBUTE_NORMAL);         // in no single-byte code page
+    make(L"hidden.dat", 0, FILE_ATTRIBUTE_HIDDEN);
+    ::CreateDirectoryW((root + L"sub").c_str(), nullptr);
+    TestFolder::SetTime(folder.Path("plain.txt"), 2001);
+
+    struct Listed {
+        std::string name;
+        DWORD attributes;
+        unsigned long long time, size;
+        bool operator<(const Listed& o) const { return name < o.name; }
+        bool operator==(const Listed& o) const {
+            return name == o.name && attributes == o.attributes && time == o.time && size == o.size;
+        }
+    };
+    auto ticks = [](const FILETIME& t) { return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    std::vector<Listed> walked, listed;
+    CDirectoryWalker walk(folder.Path(""), {0});
+    for (WalkEntry entry; walk.Next(entry);) {
+        CHECK(entry.path == folder.Path(entry.name));
+        walked.push_back({entry.name, entry.attributes, ticks(entry.lastWrite), entry.size});
+    }
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA(folder.Path("*.*").c_str(), &data);
+    REQUIRE(find != INVALID_HANDLE_VALUE);
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        listed.push_back({name, data.dwFileAttributes, ticks(data.ftLastWriteTime),
+                          (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    std::sort(walked.begin(), walked.end());
+    std::sort(listed.begin(), listed.end());
+    CHECK(walked.size() == 5);
+    CHECK(walked == listed);
+}
