@@ -63,7 +63,7 @@ bool CDirectoryWalker::Read(Level& level, WIN32_FIND_DATAW& data) {
     for (;;) {
         if (m_options.entriesPerFolder != 0 && level.taken >= m_options.entriesPerFolder) {
             // The folder is left here; is anything being left out?
-            while (!m_cut && (level.hasPending || ::FindNextFileA(level.find.Get(), &data))) {
+            while (!m_cut && (level.hasPending || ::FindNextFileW(level.find.Get(), &data))) {
                 level.hasPending = false;
                 m_cut = !IsDotEntry(data.cFileName);
             }
