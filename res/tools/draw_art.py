@@ -424,9 +424,29 @@ def icon_picture(width, height, icon_size, x0, y0):
     return rows
 
 
-def bmp8(rows):
+def reduce_colours(rows, limit=256):
+    """The rows with at most `limit` colours: the most used ones are kept and
+    every other pixel takes the nearest of them (the soft edges of a drawing
+    on a gradient, which the eye does not tell apart)."""
+    counts = {}
+    for row in rows:
+        for r, g, b, _ in row:
+            counts[(r, g, b)] = counts.get((r, g, b), 0) + 1
+    if len(counts) <= limit:
+        return rows
+    kept = [c for c, _ in sorted(counts.items(), key=lambda item: (-item[1], item[0]))[:limit]]
+    nearest = {}
+    for colour in counts:
+        nearest[colour] = min(kept, key=lambda k: sum((a - b) ** 2 for a, b in zip(k, colour)))
+    return [[nearest[(r, g, b)] + (a,) for r, g, b, a in row] for row in rows]
+
+
+def bmp8(rows, reduce=False):
     """A bottom-up 8-bit BMP file with a palette of exactly the colours used;
-    a picture of more than 256 colours is written as a 24-bit BMP instead."""
+    a picture of more than 256 colours is written as a 24-bit BMP instead,
+    unless it may be reduced to 256."""
+    if reduce:
+        rows = reduce_colours(rows)
     h = len(rows)
     w = len(rows[0])
     palette = {}
@@ -473,7 +493,7 @@ def main():
 
     # The picture beside the self-extracting programs' messages.
     with open(os.path.join(res, "tb.bmp"), "wb") as f:
-        f.write(bmp24(icon_picture(96, 128, 64, 16, 32)))
+        f.write(bmp8(icon_picture(96, 128, 64, 16, 32), reduce=True))
     # The picture on the left of the installer's welcome and finish pages.
     with open(os.path.join(os.path.dirname(res), "installer", "wizard.bmp"), "wb") as f:
         f.write(bmp24(icon_picture(164, 314, 96, 34, 48)))
