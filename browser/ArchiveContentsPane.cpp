@@ -333,10 +333,29 @@ void CArchiveContentsPane::OpenSelectedFile() {
         return;
     }
 
+    OpenArchiveEntry(Handle(), archive, record.fullPath, password);
+}
+
+void OpenArchiveEntry(HWND owner, const std::string& archive, const std::string& fullPath,
+                      const std::string& password) {
     // Each open gets a folder of its own, so the file opened is always the
     // entry chosen, never an older file of the same name.
-    const std::string copy = ExtractCopyToOpen(archive, record.fullPath, password, Handle());
-    if (copy.empty() || ShellOpen(Handle(), copy) <= 32) MessageBox("Unable to open file.");
+    const std::string copy = ExtractCopyToOpen(archive, ReplaceAll(fullPath, "/", "\\"), password, owner);
+    if (copy.empty() || ShellOpen(owner, copy) <= 32) ShowMessage(owner, "Unable to open file.");
+}
+
+bool CArchiveContentsPane::SelectEntry(const std::string& fullPath) {
+    const std::string wanted = ReplaceAll(fullPath, "/", "\\");
+    CListBox files(FileList());
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        if (!EqualsNoCase(m_files[i].fullPath, wanted)) continue;
+        files.Send(LB_SETSEL, FALSE, -1);
+        files.Select(int(i), true);
+        files.Send(LB_SETCARETINDEX, WPARAM(i), FALSE);
+        files.SetTopIndex(i > 3 ? int(i) - 3 : 0);
+        return true;
+    }
+    return false;
 }
 
 // ---- drawing --------------------------------------------------------------------------

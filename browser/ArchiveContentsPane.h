@@ -16,6 +16,11 @@
 
 namespace tb {
 
+// Extracts the entry into a fresh folder under the temporary folder and opens
+// it with its application ("Unable to open file." when that fails).
+void OpenArchiveEntry(HWND owner, const std::string& archive, const std::string& fullPath,
+                      const std::string& password);
+
 class CArchiveContentsPane : public CDialog {
 public:
     explicit CArchiveContentsPane(IContentsPaneHost& host);
@@ -41,6 +46,10 @@ public:
     const std::vector<FileListRecord>& Records() const { return m_files; }
     // The records of the selected lines of the file list, at most `limit`.
     std::vector<FileListRecord> SelectedRecords(int limit) const;
+    // Selects the line of the entry stored as `fullPath` ('/' or '\', letters
+    // in any case) alone and scrolls it into view; false when the listing has
+    // no such entry.
+    bool SelectEntry(const std::string& fullPath);
 
     int m_stop = 0;
     int m_sortMode = 1;

@@ -4,10 +4,13 @@
 
 #include "browser/BrowserOperations.h"
 #include "browser/ExtractChoices.h"
+#include "browser/FileIcons.h"
+#include "editor/PasswordDlg.h"
 #include "editor/EditorOperations.h"
 #include "framework/FrameWindow.h"
 #include "framework/Shell.h"
 #include "framework/Text.h"
+#include "history/FileHistoryDlg.h"
 #include "res/resource.h"
 
 namespace tb {
@@ -68,6 +71,8 @@ CTallyboxView::CTallyboxView(const SettingsRecord& settings) : m_settings(settin
     });
     Map().OnCommand(ID_HELP_TOPICS, [this] { ShowHelp(); });
     Map().OnCommand(ID_REMOVE_FROM_LIST, [this] { RemoveSelectedFromList(); });
+    Map().OnCommand(ID_FILE_HISTORY, [this] { OpenFileHistory(false); });
+    Map().OnCommand(ID_FILE_HISTORY_ENTRY, [this] { OpenFileHistory(true); });
     for (UINT id : {ID_UNUSED_32775, ID_UNUSED_32777, ID_UNUSED_32791, ID_UNUSED_32792}) Map().OnCommand(id, [] {});
 }
 
@@ -257,6 +262,53 @@ void CTallyboxView::BackupArchives() {
     }
     OpenBackupDialog(DialogOwner(), paths);
 }
+
+// ---- File History ------------------------------------------------------------------
+
+void CTallyboxView::OpenFileHistory(bool forSelectedEntry) {
+    std::string pattern;
+    if (forSelectedEntry) {
+        const std::vector<FileListRecord> selected = m_pane.SelectedRecords(1);
+        if (selected.empty()) {
+            MessageBox("You must select a file before you can see its history.");
+            return;
+        }
+        pattern = selected.front().fullPath;
+    }
+    CFileHistoryDlg::Target show;
+    if (!tb::OpenFileHistory(DialogOwner(), *this, pattern, show)) return;
+    ShowNamedArchive(show.archive);
+    m_pane.SelectEntry(show.entryName);
+}
+
+HistoryPlaces CTallyboxView::Places() {
+    HistoryPlaces places;
+    places.locationDir = m_settings.LocationDir;
+    places.locationDirAlt = m_settings.LocationDirAlt;
+    for (const KnownArchive& entry : m_archives.Entries()) {
+        if (entry.path.empty()) break;
+        places.knownArchives.push_back(entry.path);
+    }
+    return places;
+}
+
+std::optional<std::string> CTallyboxView::AskPassword(HWND owner, const std::string& prompt) {
+    CPasswordDlg dialog(prompt, "");
+    if (dialog.DoModal(owner) != IDOK) return std::nullopt;
+    return dialog.EnteredText();
+}
+
+HICON CTallyboxView::FileIcon(const std::string& storedName) {
+    const std::string path = ReplaceAll(storedName, "/", "\\");
+    return LookupFileIcon(IconKeyOf(path, path.substr(path.find_last_of('\\') + 1)));
+}
+
+void CTallyboxView::OpenEntry(HWND owner, const std::string& archive, const std::string& entryName,
+                              const std::string& password) {
+    OpenArchiveEntry(owner, archive, entryName, password);
+}
+
+UserPrompts CTallyboxView::Prompts() { return SystemPrompts(); }
 
 void CTallyboxView::ShowHelp() { ShellOpen(Handle(), ProgramFolder() + kHelpIndex); }
 

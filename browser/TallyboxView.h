@@ -15,10 +15,15 @@
 #include "browser/PaneLayout.h"
 #include "editor/EditorOperations.h"
 #include "framework/View.h"
+#include "history/FileHistoryHost.h"
 
 namespace tb {
 
-class CTallyboxView : public CView, public IArchiveViewHost, private IContentsPaneHost, private IArchiveFinder {
+class CTallyboxView : public CView,
+                      public IArchiveViewHost,
+                      private IContentsPaneHost,
+                      private IArchiveFinder,
+                      private IFileHistoryHost {
 public:
     // `settings`: the live Settings record (the extraction defaults, the drives
     // to search for archives).
@@ -83,7 +88,20 @@ private:
     void ClearKnownArchives() override;
     int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
 
+    // IFileHistoryHost: the File History window's way to the archives.
+    HistoryPlaces Places() override;
+    std::string CustomDrives() override { return m_settings.CustomDriveList; }
+    HistoryIndexStore& IndexStore() override { return m_historyIndex; }
+    std::optional<std::string> AskPassword(HWND owner, const std::string& prompt) override;
+    HICON FileIcon(const std::string& storedName) override;
+    void OpenEntry(HWND owner, const std::string& archive, const std::string& entryName,
+                   const std::string& password) override;
+    UserPrompts Prompts() override;
+
     HWND DialogOwner() const;
+    // The File History window, for a typed name or for the selected entry;
+    // afterwards the version the user asked to see is selected here.
+    void OpenFileHistory(bool forSelectedEntry);
     void EditSelectedArchive();
     void ExtractSelected();
     void FindArchives();
@@ -100,6 +118,7 @@ private:
     TabStops m_archiveTabs;
     TabStops m_fileTabs;
     CArchiveContentsPane m_pane;
+    HistoryIndexStore m_historyIndex;
     int m_resized = 0;
     int m_deferredLayout = 0;
     int m_scrollBarWidth = 0;

@@ -80,6 +80,7 @@ public:
         return true;
     }
     bool AtEnd() const { return m_at == m_size; }
+    size_t Remaining() const { return m_size - m_at; }
 
 private:
     const char* m_data;
@@ -127,6 +128,8 @@ bool ParseArchive(CReader& in, IndexedArchive& archive) {
         !in.Get(state) || state > 1 || !in.GetText(archive.problem) || !in.GetText(archive.names) || !in.Get(count) ||
         count > kMaxCount)
         return false;
+    // A count the rest of the file cannot hold is damage, told before any room is made for it.
+    if (count > in.Remaining() / sizeof(IndexedEntry)) return false;
     archive.state = IndexedArchive::State(state);
     archive.entries.resize(count);
     if (!in.GetBytes(archive.entries.data(), count * sizeof(IndexedEntry))) return false;

@@ -2,32 +2,9 @@
 
 #include <cstring>
 
-#include "common/Clock.h"
 #include "zip/ZipEngine.h"
 
 namespace tb {
-
-namespace {
-constexpr int64_t kTicksPerMinute = 60 * 10000000LL;
-
-// The two digits at `at` of the date text; -1 when they are not digits.
-int TwoDigits(const char* text, size_t at) {
-    const char a = text[at], b = text[at + 1];
-    if (a < '0' || a > '9' || b < '0' || b > '9') return -1;
-    return (a - '0') * 10 + (b - '0');
-}
-}  // namespace
-
-int64_t CEngineArchiveReader::EntryTicks(const std::string& dateText) {
-    // "MM-DD-YY HH:MM"
-    if (dateText.size() < 14) return 0;
-    const int minute = TwoDigits(dateText.c_str(), 12);
-    if (minute < 0 || minute > 59) return 0;
-    const std::string hour = dateText.substr(0, 11);
-    auto found = m_hours.find(hour);
-    if (found == m_hours.end()) found = m_hours.emplace(hour, ParseEntryDate(hour + ":00")).first;
-    return found->second == 0 ? 0 : found->second + minute * kTicksPerMinute;
-}
 
 IArchiveReader::Result CEngineArchiveReader::Read(const std::string& path, IndexedArchive& into) {
     CZipEngine engine(nullptr);
@@ -56,7 +33,7 @@ IArchiveReader::Result CEngineArchiveReader::Read(const std::string& path, Index
         entry.position = info.index;
         entry.size = uint64_t(info.size) | (uint64_t(info.sizeHigh) << 32);
         entry.compressedSize = uint64_t(info.compressedSize) | (uint64_t(info.compressedSizeHigh) << 32);
-        entry.modified = EntryTicks(std::string(info.dateTime, strnlen(info.dateTime, sizeof info.dateTime)));
+        entry.modified = m_dates.Parse(std::string_view(info.dateTime, strnlen(info.dateTime, sizeof info.dateTime)));
         into.AddEntry(std::string(info.path, nameLength), entry);
     }
     return Result::Read;

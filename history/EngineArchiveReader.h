@@ -3,8 +3,8 @@
 // ZIP engine (the library's count and step jobs, which never show a message).
 
 #include <string>
-#include <unordered_map>
 
+#include "common/Clock.h"
 #include "history/ArchiveIndex.h"
 
 namespace tb {
@@ -14,10 +14,7 @@ public:
     Result Read(const std::string& path, IndexedArchive& into) override;
 
 private:
-    // The entry date text's hour ("MM-DD-YY HH") as FILETIME ticks: the local
-    // to UTC conversion is made once per hour met, not once per entry.
-    int64_t EntryTicks(const std::string& dateText);
-    std::unordered_map<std::string, int64_t> m_hours;
+    CEntryDateParser m_dates;  // the entries' local times, converted once per hour met
 };
 
 }  // namespace tb

@@ -212,7 +212,8 @@ RestoreOutcome RestoreVersion(const RestoreRequest& request, IRestorePrompts& pr
     CZipEngine engine(progressWindow);
     engine.m_password = request.password;
     engine.CollectPasswordProblems();
-    const int options = kUnzipOptNoFolderNames | kUnzipOptOverwrite;
+    // Quiet: the library tells nothing itself; what went wrong is told once by the caller.
+    const int options = kUnzipOptNoFolderNames | kUnzipOptOverwrite | kUnzipOptQuiet;
     const bool byPosition = (request.copy.flags & kZipInfoNameCut) != 0;
     const int extracted = byPosition ? engine.ExtractFiles(request.copy.archive, "", scratch.Path(),
                                                            int(request.copy.position), options)

@@ -36,6 +36,8 @@
 #define ID_MAKE_SELF_EXTRACTING         32798
 #define ID_HELP_TOPICS                  32799
 #define ID_REMOVE_FROM_LIST             32800
+#define ID_FILE_HISTORY                 32810   // Archive menu: File History
+#define ID_FILE_HISTORY_ENTRY           32811   // file list popup: the selected entry's history
 #define ID_FILE_NEW                     57600
 #define ID_FILE_OPEN                    57601
 #define ID_APP_ABOUT                    57664
@@ -286,3 +288,21 @@
 #define IDC_SX_CAPTION                  1178
 #define IDC_SX_SOURCE                   1179
 #define IDC_SX_STATUS                   1180
+
+// ---- File History (180) ---------------------------------------------------------------------
+#define IDD_FILE_HISTORY                180
+#define IDC_FH_PATTERN                  1300
+#define IDC_FH_SEARCH                   1301
+#define IDC_FH_STATUS                   1302
+#define IDC_FH_LIST                     1303
+#define IDC_FH_NOTE                     1304
+#define IDC_FH_RESTORE                  1305
+#define IDC_FH_RESTORE_TO               1306
+#define IDC_FH_OPEN                     1307
+#define IDC_FH_SHOW                     1308
+#define IDC_FH_HDR_DAYS                 1310
+#define IDC_FH_HDR_MODIFIED             1311
+#define IDC_FH_HDR_SIZE                 1312
+#define IDC_FH_HDR_COPIES               1313
+#define IDC_FH_HDR_LOCKED               1314
+#define IDC_FH_HDR_ARCHIVE              1315

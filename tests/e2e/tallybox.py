@@ -226,6 +226,11 @@ class Session:
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # ---- the program -------------------------------------------------------------------
+    def set_clock(self, when):
+        """The programs started from now on begin their clock at `when` (a
+        datetime, local time) and let it run on; None gives them the real clock."""
+        self.driver.call("setenv", "TALLYBOX_CLOCK", when.strftime("%Y-%m-%d %H:%M:%S") if when else "")
+
     def start(self, *arguments):
         command = " ".join('"{}"'.format(a) if (" " in a and not a.startswith('"')) else a for a in arguments)
         pid = int(self.driver.call("start", command))

@@ -277,6 +277,12 @@ std::string Handle(const std::string& line) {
     const std::string& c = w[0];
     auto need = [&](size_t n) { return w.size() >= n; };
 
+    if (c == "setenv" && need(2)) {
+        // Programs started from now on get the variable (an empty value removes it).
+        const std::string value = need(3) ? w[2] : std::string();
+        ::SetEnvironmentVariableA(w[1].c_str(), value.empty() ? nullptr : value.c_str());
+        return "ok";
+    }
     if (c == "start") {
         HANDLE process = nullptr;
         return Start(need(2) ? w[1] : std::string(), &process);

@@ -1,0 +1,25 @@
+#include "history/HistorySearch.h"
+
+namespace tb {
+
+HistorySearchResult SearchHistory(HistoryIndexStore& store, const HistoryPlaces& places, const std::string& pattern,
+                                  IArchiveReader& reader, const CArchiveIndex::Progress& progress) {
+    HistorySearchResult result;
+    if (!store.loaded) {
+        store.index.Load(store.file);  // a missing or damaged file leaves it empty: it is built again
+        store.loaded = true;
+    }
+    const std::vector<HistorySource> sources = FindHistorySources(places);
+    result.archives = sources.size();
+    CArchiveIndex::RefreshReport report = store.index.Refresh(KeysOf(sources), reader, progress);
+    result.read = report.read;
+    result.skipped = std::move(report.skipped);
+    result.stopped = report.stopped;
+    // What was read is kept even when the search was stopped; a file that
+    // cannot be written leaves the index in memory for this run.
+    if (store.index.Changed() && !store.file.empty()) store.index.Save(store.file);
+    if (!result.stopped) result.versions = CollectVersions(store.index, sources, pattern);
+    return result;
+}
+
+}  // namespace tb
