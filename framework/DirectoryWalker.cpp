@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace tb {
 
@@ -11,9 +12,12 @@ bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-std::wstring Wide(const std::string& text) {
+// The text in UTF-16, NUL-terminated. A vector rather than a std::wstring:
+// this is the program's only wide text, and the wide string class would bring
+// its whole library instance (35 KB) into the program.
+std::vector<wchar_t> Wide(const std::string& text) {
     const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(size_t(n), L'\0');
+    std::vector<wchar_t> wide(size_t(n > 0 ? n : 0) + 1, L'\0');
     if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), n);
     return wide;
 }
@@ -28,11 +32,11 @@ void AssignNarrow(std::string& out, const wchar_t* wide) {
 // the system would otherwise make up for every entry) and in large batches;
 // a system without those options gets the plain call.
 HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAW& data) {
-    const std::wstring wide = Wide(pattern);
-    HANDLE find = ::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+    const std::vector<wchar_t> wide = Wide(pattern);
+    HANDLE find = ::FindFirstFileExW(wide.data(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                      FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_INVALID_PARAMETER)
-        find = ::FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
+        find = ::FindFirstFileExW(wide.data(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
     return find;
 }
 

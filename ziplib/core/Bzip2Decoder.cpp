@@ -1,7 +1,16 @@
 // Method 12: bzip2, through libbz2.
 #include <bzlib.h>
 
+#include <cstdlib>
+
 #include "DecodeLoop.h"
+
+// The Windows builds link a libbz2 made without its stdio functions (which
+// would bring a whole printf into every binary); such a library calls this on
+// a broken internal invariant, where the stdio one prints and ends the
+// process. It ends the process too. Debian's own libbz2 (the native build)
+// never calls it.
+extern "C" void bz_internal_error(int) { std::abort(); }
 
 namespace zl {
 
