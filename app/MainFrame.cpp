@@ -38,6 +38,12 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
         if (w) EndSessionProcessing(m_view);
         return 0;
     });
+    // Back from sleep (the automatic resume always comes; the one for a user
+    // at the keyboard may follow): an archive missed while asleep is caught up.
+    Map().OnMessage(WM_POWERBROADCAST, [this](WPARAM w, LPARAM) -> LRESULT {
+        if ((w == PBT_APMRESUMEAUTOMATIC || w == PBT_APMRESUMESUSPEND) && m_archiving) m_archiving->OnWake();
+        return TRUE;
+    });
     Map().OnMessage(WM_SHOWWINDOW, [this](WPARAM w, LPARAM l) -> LRESULT {
         DefaultProc(WM_SHOWWINDOW, w, l);
         OnShowWindow(w != FALSE);

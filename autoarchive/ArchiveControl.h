@@ -9,6 +9,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "autoarchive/KnownArchiveSink.h"
 
@@ -42,8 +43,11 @@ public:
     // list rebuilt, and the monitor restarts 10 s later. Not while a run or
     // the sheet itself is open.
     virtual void OpenSettings() = 0;
-    // Every timer message of the view (27, the schedule tick; 28, the restart).
+    // Every timer message of the view (27, the schedule tick; 28, the restart;
+    // 30, the look for a missed archive).
     virtual void OnViewTimer(UINT_PTR id) = 0;
+    // The machine woke from sleep: an archive missed meanwhile is caught up.
+    virtual void OnWake() = 0;
     // The "Cancel Shutdown" box of the pending archive dialog was ticked.
     virtual bool CancelShutdownRequested() const = 0;
     // A new shut-down begins: an earlier "Cancel Shutdown" no longer counts.
@@ -66,6 +70,9 @@ public:
     // The pending archive dialog's "Custom Archive": the archive editor,
     // starting with the pending files.
     virtual void OpenEditorWithPending() = 0;
+    // Old day archives were folded into month archives: the removed ones leave
+    // the known-archive list, and the month archives take their place there.
+    virtual void ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) = 0;
     // The settings sheet was confirmed: what the view shows of them may change.
     virtual void SettingsChanged() = 0;
 };

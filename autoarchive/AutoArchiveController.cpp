@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "autoarchive/ArchiveRun.h"
+#include "autoarchive/CatchUp.h"
 #include "autoarchive/ProgramArchiveHost.h"
 #include "common/Clock.h"
 #include "monitor/ChangeMonitor.h"
@@ -16,6 +17,10 @@ namespace {
 constexpr UINT kScheduleTickMs = 300000;
 constexpr UINT kMonitorRestartMs = 10000;
 constexpr UINT kWaitingRunMs = 100;
+// The program (or the machine) settles first; a wake reported twice is one.
+constexpr UINT kCatchUpDelayMs = 2000;
+constexpr UINT kCatchUpRetryMs = 60000;
+constexpr UINT kFoldingCheckMs = 1000;
 
 // Sets a flag for as long as it lives.
 class FlagWhile {
@@ -44,14 +49,18 @@ void CAutoArchiveController::Start(HWND viewWindow, HWND owner) {
     m_owner = owner;
     if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_SCHEDULE, kScheduleTickMs, nullptr);
     m_changeList.SetProgressParent(Owner());
+    LookForMissedArchive();
 }
 
 void CAutoArchiveController::Stop() {
+    m_consolidation.Stop();
     m_worker->Request(kJobNone);
     m_monitor->Pause();
     if (m_viewWindow) {
         ::KillTimer(m_viewWindow, IDT_VIEW_SCHEDULE);
         ::KillTimer(m_viewWindow, IDT_VIEW_WAITING_RUN);
+        ::KillTimer(m_viewWindow, IDT_VIEW_CATCH_UP);
+        ::KillTimer(m_viewWindow, IDT_VIEW_FOLDING);
     }
     m_worker->Shutdown();
     m_monitor->Shutdown();
@@ -82,8 +91,22 @@ int CAutoArchiveController::RunArchive(ArchiveTrigger trigger) {
         CAutoArchiveRun run(host);
         result = run.Run(trigger, m_settings);
     }
+    // Old days are folded after a run, beside the program; not as Windows ends.
+    if (trigger != ArchiveTrigger::Shutdown) ConsolidateIfDue();
     LetWaitingRunCome();
     return result;
+}
+
+void CAutoArchiveController::ConsolidateIfDue() {
+    if (m_consolidation.StartIfDue(m_settings, CurrentTime()) && m_viewWindow)
+        ::SetTimer(m_viewWindow, IDT_VIEW_FOLDING, kFoldingCheckMs, nullptr);
+}
+
+void CAutoArchiveController::OnFoldingTimer() {
+    if (m_consolidation.Running()) return;
+    if (m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_FOLDING);
+    const ConsolidationResult done = m_consolidation.LastResult();
+    if (!done.removed.empty()) m_view.ArchivesFolded(done.removed, done.written);
 }
 
 void CAutoArchiveController::EditSettings(HWND owner) {
@@ -129,7 +152,41 @@ void CAutoArchiveController::RunWaiting() {
     RunArchive(ArchiveTrigger::Schedule);
 }
 
+void CAutoArchiveController::OnWake() { LookForMissedArchive(); }
+
+void CAutoArchiveController::LookForMissedArchive() {
+    if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_CATCH_UP, kCatchUpDelayMs, nullptr);
+}
+
+void CAutoArchiveController::CatchUpIfMissed() {
+    if (Busy()) {
+        // Not inside a run, the settings sheet or the editor: the question
+        // is asked again once they are likely closed.
+        if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_CATCH_UP, kCatchUpRetryMs, nullptr);
+        return;
+    }
+    const CatchUp missed = DecideCatchUp(m_settings, CatchUpFactsAt(CurrentTime(), ReadLastArchiveTimeText()));
+    if (missed == CatchUp::None) {
+        ConsolidateIfDue();
+        return;
+    }
+    // The run made now stands for the one missed: the set hour's ticks do not
+    // run it again, and the next interval counts from now.
+    if (missed == CatchUp::SetTime) m_schedule.timeLatch = 1;
+    if (missed == CatchUp::Interval) m_schedule.intervalMinutes = 0;
+    RunArchive(ArchiveTrigger::Schedule);
+}
+
 void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
+    if (id == IDT_VIEW_FOLDING) {
+        OnFoldingTimer();
+        return;
+    }
+    if (id == IDT_VIEW_CATCH_UP) {
+        if (m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_CATCH_UP);
+        CatchUpIfMissed();
+        return;
+    }
     if (id == IDT_VIEW_WAITING_RUN) {
         // Not a tick of the schedule: the run it held back.
         if (m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_WAITING_RUN);
@@ -151,6 +208,7 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
     if (due.specificTime) RunArchive(ArchiveTrigger::Schedule);
     if (due.interval) RunArchive(ArchiveTrigger::Schedule);
     if (!due.specificTime && !due.interval) RunWaiting();
+    if (id == IDT_VIEW_SCHEDULE) ConsolidateIfDue();  // a new day while the program runs
 }
 
 int CAutoArchiveController::SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) {

@@ -7,8 +7,10 @@
 //
 // The main frame and the view reach it through IArchiveControl; it reaches the
 // view through IArchiveViewHost. Its timers (27, the schedule tick every five
-// minutes; 28, the monitor restart 10 s after a rebuild) belong to the view's
-// window, which hands every timer message on to OnViewTimer.
+// minutes; 28, the monitor restart 10 s after a rebuild; 30, the look for a
+// missed archive after start-up and after a wake; 31, the watch over a pass
+// of folding old day archives) belong to the view's window, which hands every
+// timer message on to OnViewTimer.
 
 #include <windows.h>
 
@@ -17,6 +19,7 @@
 
 #include "autoarchive/ArchiveControl.h"
 #include "autoarchive/ChangeListBuilder.h"
+#include "autoarchive/ConsolidationWorker.h"
 #include "autoarchive/Schedule.h"
 #include "common/Settings.h"
 
@@ -45,6 +48,7 @@ public:
     // The same over another window than the main one (the archive editor).
     void OpenSettingsOver(HWND owner);
     void OnViewTimer(UINT_PTR id) override;
+    void OnWake() override;
     bool CancelShutdownRequested() const override { return m_cancelShutdown != 0; }
     void ClearCancelShutdown() override { m_cancelShutdown = 0; }
     void SetEditorOpen(bool open) override;
@@ -71,6 +75,8 @@ public:
     void RequestRebuildAndRestart();
 
     bool MonitorRestartPending() const { return m_monitorRestart != 0; }
+    // The folding of old day archives, which runs beside the program.
+    CConsolidationWorker& Consolidation() { return m_consolidation; }
 
     // The user has been told this session that a type list is full.
     bool TypeListFullTold() const { return m_typeListFullTold; }
@@ -82,6 +88,16 @@ private:
     // loop (timer 29), not from inside the call that ended the busy state.
     void LetWaitingRunCome();
     void RunWaiting();
+    // Shortly after start-up or a wake (timer 30, from the message loop, not
+    // inside the message that told of it).
+    void LookForMissedArchive();
+    void CatchUpIfMissed();
+    // A pass of folding old day archives, when the settings ask for one and
+    // none completed today.
+    void ConsolidateIfDue();
+    // Timer 31 while a pass runs: once it has ended, the view's known list
+    // loses the day archives it removed.
+    void OnFoldingTimer();
 
     SettingsRecord& m_settings;
     IArchiveViewHost& m_view;
@@ -89,6 +105,7 @@ private:
     std::unique_ptr<CChangeMonitor> m_monitor;
     CChangeListBuilder m_changeList;
     ScheduleState m_schedule;
+    CConsolidationWorker m_consolidation;
     HWND m_viewWindow = nullptr;
     HWND m_owner = nullptr;
     int m_cancelShutdown = 0;

@@ -40,10 +40,13 @@ bool IsZipPath(const std::string& path) { return ContainsNoCase(path + ";", ".ZI
 // ---------------------------------------------------------------------------
 // Time
 
+std::string ReadLastArchiveTimeText() {
+    return ReadIniString(kSettingsSection, kLastArchiveTimeKey, kLastArchiveTimeBuffer);
+}
+
 FileTicks ReadLastArchiveTime() {
     const FileTicks fallback = TicksFromTime(CurrentTime() - kOneDay);
-    const std::vector<std::string> fields =
-        Split(ReadIniString(kSettingsSection, kLastArchiveTimeKey, kLastArchiveTimeBuffer), ",");
+    const std::vector<std::string> fields = Split(ReadLastArchiveTimeText(), ",");
     if (fields.size() < 6) return fallback;
     std::tm local{};
     local.tm_mday = LeadingInt(fields[0]);

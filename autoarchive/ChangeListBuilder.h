@@ -30,6 +30,8 @@ class CProgressDlg;
 // Read with a 200-character buffer; a value with fewer than six fields gives
 // the current time minus one day.
 FileTicks ReadLastArchiveTime();
+// The key's text as written ("" when missing).
+std::string ReadLastArchiveTimeText();
 // Writes the current time, or the time given.
 void WriteLastArchiveTime();
 void WriteLastArchiveTime(time_t when);

@@ -114,6 +114,20 @@ int CTallyboxView::RefreshArchiveList() {
     return lines;
 }
 
+void CTallyboxView::ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) {
+    bool known = false;
+    for (const std::string& path : removed) {
+        for (int i = m_archives.Count() - 1; i >= 0; --i) {
+            if (ToLower(m_archives.At(i).path) != ToLower(path)) continue;
+            m_archives.RemoveAt(i);
+            known = true;
+        }
+    }
+    if (!known) return;
+    for (const std::string& path : written) m_archives.AddArchive(path);
+    RefreshArchiveList();
+}
+
 int CTallyboxView::SelectArchive(const std::string& path) {
     const int index = m_archives.Find(path);
     CListBox archives(m_pane.ArchiveList());

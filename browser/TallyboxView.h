@@ -60,6 +60,7 @@ public:
     // IArchiveViewHost: after an archive run.
     void ShowArchive(const std::string& archive) override;
     void OpenEditorWithPending() override;
+    void ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) override;
     void SettingsChanged() override { m_pane.RefreshEmptyListHint(); }
 
     // Geometry.

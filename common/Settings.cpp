@@ -35,6 +35,14 @@ void ForEachField(Record& r, IntField onInt, TextField onText) {
     onInt("Edit", r.Edit);
 }
 
+// The keys beyond the twenty, with their defaults.
+template <typename Record, typename IntField>
+void ForEachExtraField(Record& r, IntField onInt) {
+    onInt("CatchUpMissed", r.CatchUpMissed, 1);
+    onInt("ConsolidateArchives", r.ConsolidateArchives, 0);
+    onInt("ConsolidateDays", r.ConsolidateDays, kDefaultConsolidateDays);
+}
+
 }  // namespace
 
 namespace {
@@ -42,7 +50,8 @@ auto Tie(const SettingsRecord& r) {
     return std::tie(r.General, r.Time, r.Interval, r.Sizelimit, r.Method, r.CustomStore,
                     r.CustomRetrieve, r.LocationDir, r.LocationDirAlt, r.LocationFlags, r.Drives,
                     r.CustomDriveList, r.ExcludeDirList, r.FileTypes, r.ExcludeTypes, r.ExcludeFiles,
-                    r.Prompts, r.UnZipFlags, r.DefUnZipPath, r.Edit);
+                    r.Prompts, r.UnZipFlags, r.DefUnZipPath, r.Edit, r.CatchUpMissed,
+                    r.ConsolidateArchives, r.ConsolidateDays);
 }
 }  // namespace
 
@@ -53,6 +62,9 @@ void ReadSettings(SettingsRecord& record) {
         record,
         [](const char* key, int& value) { value = ReadIniInt(kSettingsSection, key, 0); },
         [](const char* key, std::string& value) { value = ReadIniString(kSettingsSection, key); });
+    ForEachExtraField(record, [](const char* key, int& value, int fallback) {
+        value = ReadIniInt(kSettingsSection, key, fallback);
+    });
 }
 
 void WriteSettings(SettingsRecord& record) {
@@ -62,6 +74,7 @@ void WriteSettings(SettingsRecord& record) {
         record,
         [](const char* key, int& value) { WriteIntKey(kSettingsSection, key, value); },
         [](const char* key, std::string& value) { WriteIniString(kSettingsSection, key, value); });
+    ForEachExtraField(record, [](const char* key, int& value, int) { WriteIntKey(kSettingsSection, key, value); });
 }
 
 }  // namespace tb

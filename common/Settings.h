@@ -59,6 +59,12 @@ enum DriveFlags : int {
 // `Edit` bits.
 enum EditFlags : int { kEditOpenInEditor = 0x01 };
 
+// Days a dated archive stays on its own before it is folded into its month's
+// archive, unless the settings say otherwise; never fewer than one (today's
+// archive is never folded).
+constexpr int kDefaultConsolidateDays = 30;
+constexpr int kMinConsolidateDays = 1;
+
 struct SettingsRecord {
     int General = 0;
     std::string Time;
@@ -81,15 +87,25 @@ struct SettingsRecord {
     std::string DefUnZipPath;
     int Edit = 0;
 
+    // Keys of section "Settings" beyond the twenty, read and written with
+    // them: catching up on a missed automatic archive ("CatchUpMissed", on by
+    // default), and folding old dated archives into one archive per month
+    // ("ConsolidateArchives", off by default; those older than
+    // "ConsolidateDays" days).
+    int CatchUpMissed = 1;
+    int ConsolidateArchives = 0;
+    int ConsolidateDays = kDefaultConsolidateDays;
+
     bool operator==(const SettingsRecord& other) const;
     bool operator!=(const SettingsRecord& other) const { return !(*this == other); }
 };
 
 // Fills the record from Vaultly.ini, key by key in record order; missing keys
-// give their defaults (0 and "").
+// give their defaults (0 and "", and those given above for the keys beyond
+// the twenty).
 void ReadSettings(SettingsRecord& record);
 // Upper-cases the two type lists in the record, then writes the twenty keys in
-// record order.
+// record order, and the keys beyond them.
 void WriteSettings(SettingsRecord& record);
 
 }  // namespace tb

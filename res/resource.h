@@ -60,6 +60,8 @@
 #define IDT_VIEW_SCHEDULE               27
 #define IDT_VIEW_MONITOR_RESTART        28
 #define IDT_VIEW_WAITING_RUN            29      // one-shot: a scheduled run held back by another comes now
+#define IDT_VIEW_CATCH_UP               30      // one-shot: after start-up or a wake, a missed archive is caught up
+#define IDT_VIEW_FOLDING                31      // while old day archives are folded: has the pass ended?
 #define IDT_PANE_LISTING                12
 #define IDT_EDITOR_START                5
 #define IDT_PROGRESS_TEXT               99
@@ -89,12 +91,16 @@
 #define IDC_GEN_ADD_RECOMMENDED         1060
 #define IDC_GEN_LET_ME_CHOOSE           1061
 #define IDC_GEN_IGNORE_NEW              1018
+#define IDC_GEN_CATCH_UP                1250
 
 #define IDD_SETTINGS_LOCATION           133
 #define IDC_LOC_PRIMARY                 1007
 #define IDC_LOC_ALTERNATE               1167
 #define IDC_LOC_BROWSE_PRIMARY          1182
 #define IDC_LOC_BROWSE_ALTERNATE        1183
+#define IDC_LOC_CONSOLIDATE             1251
+#define IDC_LOC_CONSOLIDATE_DAYS        1252
+#define IDC_LOC_CONSOLIDATE_LABEL       1253
 
 #define IDD_SETTINGS_DRIVES             134
 #define IDC_DRV_ALL_LOCAL               1004

@@ -60,6 +60,8 @@ std::map<int, bool> GeneralEnabling(int general) {
     if (!timed) enabled[IDC_GEN_TIME] = enabled[IDC_GEN_INTERVAL] = false;
     const bool monitor = (general & kGeneralMonitor) != 0;
     enabled[IDC_GEN_TIMED] = enabled[IDC_GEN_ARCHIVE_AT_SHUTDOWN] = monitor;
+    // Catching up concerns the timed archives, which need monitoring.
+    enabled[IDC_GEN_CATCH_UP] = timed && monitor;
     if (!monitor) enabled[IDC_GEN_TIME] = enabled[IDC_GEN_INTERVAL] = false;
     const bool learning = (general & kGeneralLearnMode) != 0;
     for (int id : {IDC_GEN_ADD_ALL, IDC_GEN_ADD_RECOMMENDED, IDC_GEN_LET_ME_CHOOSE}) enabled[id] = learning;
@@ -77,11 +79,13 @@ void SettingsGeneralPP::Load() {
     SetItemText(IDC_GEN_TIME, m_record.Time);
     SetItemUnsigned(IDC_GEN_INTERVAL, unsigned(m_record.Interval));
     SetItemUnsigned(IDC_GEN_SIZE, unsigned(m_record.Sizelimit));
+    SetChecked(IDC_GEN_CATCH_UP, m_record.CatchUpMissed != 0);
     ApplyEnabling();
 }
 
 void SettingsGeneralPP::Store() {
     BitsFromChecks(kGeneralBits, ReadChecks(kGeneralBits), m_record.General);
+    m_record.CatchUpMissed = IsChecked(IDC_GEN_CATCH_UP) ? 1 : 0;
     if (IsChecked(IDC_GEN_LET_ME_CHOOSE)) m_record.Prompts |= kPromptNewTypes;
     else m_record.Prompts &= ~kPromptNewTypes;
 

@@ -1,7 +1,9 @@
 #pragma once
 // Settings page "Location" (dialog 133): where the automatic archives are
-// written, and the alternate folder used when that fails.
+// written, the alternate folder used when that fails, and whether old dated
+// archives there are folded into one archive per month.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,12 @@ bool HasForbiddenLocationCharacter(const std::string& text);
 std::vector<std::string> StoreLocations(const std::string& primary, const std::string& alternate,
                                         SettingsRecord& record);
 
+// Stores the consolidation box and its number of days; a number that is not a
+// whole number from kMinConsolidateDays to kMaxConsolidateDays leaves the days
+// as they were and gives the message to show.
+constexpr int kMaxConsolidateDays = 36500;
+std::optional<std::string> StoreConsolidation(bool on, const std::string& days, SettingsRecord& record);
+
 class SettingsLocationPP : public CSettingsPage {
 public:
     explicit SettingsLocationPP(SettingsRecord& record);
@@ -30,6 +38,7 @@ public:
 
 private:
     void Browse(int editId);
+    void ApplyEnabling();
 };
 
 }  // namespace tb

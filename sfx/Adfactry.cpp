@@ -32,7 +32,7 @@ std::string LibraryFolder() {
     wchar_t path[MAX_PATH * 4];
     DWORD n = ::GetModuleFileNameW(module, path, DWORD(std::size(path)));
     if (n == 0 || n >= std::size(path)) return std::string();
-    std::wstring folder(path, n);
+    WideString folder(path, n);
     folder.resize(folder.find_last_of(L"\\/") + 1);
     return Narrow(folder);
 }

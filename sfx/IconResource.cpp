@@ -13,6 +13,13 @@ namespace tb::sfx {
 
 namespace {
 
+// "#" and the number: how a resource given by number is named.
+WideString NumberName(long long number) {
+    wchar_t text[24];
+    ::wsprintfW(text, L"#%ld", long(number));
+    return text;
+}
+
 constexpr WORD kLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 const LPCWSTR kIconType = MAKEINTRESOURCEW(3);        // RT_ICON
 const LPCWSTR kGroupIconType = MAKEINTRESOURCEW(14);  // RT_GROUP_ICON
@@ -68,8 +75,8 @@ std::string ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
 }
 
 BOOL CALLBACK CollectGroup(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list) {
-    auto* names = reinterpret_cast<std::vector<std::wstring>*>(list);
-    names->push_back(IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<UINT_PTR>(name)) : name);
+    auto* names = reinterpret_cast<std::vector<WideString>*>(list);
+    names->push_back(IS_INTRESOURCE(name) ? NumberName((long long)reinterpret_cast<UINT_PTR>(name)) : name);
     return TRUE;
 }
 
@@ -81,11 +88,11 @@ bool ImagesOfProgram(const IconSource& source, std::vector<IconImage>& images, s
         why = "cannot open " + source.file;
         return false;
     }
-    std::wstring group;
+    WideString group;
     if (source.index < 0) {
-        group = L"#" + std::to_wstring(-source.index);
+        group = NumberName(-(long long)source.index);
     } else {
-        std::vector<std::wstring> names;
+        std::vector<WideString> names;
         ::EnumResourceNamesW(module.Get(), kGroupIconType, CollectGroup, reinterpret_cast<LONG_PTR>(&names));
         if (size_t(source.index) >= names.size()) {
             why = source.file + " has no icon " + std::to_string(source.index);
@@ -114,14 +121,14 @@ bool ImagesOfProgram(const IconSource& source, std::vector<IconImage>& images, s
 // The icon resources a program has, by type, name and language.
 struct ResourceName {
     LPCWSTR type;
-    std::wstring name;   // "#id" or a name
+    WideString name;   // "#id" or a name
     WORD language;
 };
 
 struct Collector {
     std::vector<ResourceName>* out;
     LPCWSTR type;
-    std::wstring name;
+    WideString name;
 };
 
 BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR context) {
@@ -134,16 +141,16 @@ void ExistingIcons(const std::string& target, std::vector<ResourceName>& existin
     UniqueModule module(::LoadLibraryExW(Widen(target).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module) return;
     for (LPCWSTR type : {kGroupIconType, kIconType}) {
-        std::vector<std::wstring> names;
+        std::vector<WideString> names;
         ::EnumResourceNamesW(module.Get(), type, CollectGroup, reinterpret_cast<LONG_PTR>(&names));
-        for (const std::wstring& name : names) {
+        for (const WideString& name : names) {
             Collector c{&existing, type, name};
             ::EnumResourceLanguagesW(module.Get(), type, name.c_str(), CollectLanguage, reinterpret_cast<LONG_PTR>(&c));
         }
     }
 }
 
-LPCWSTR NameArgument(const std::wstring& name) {
+LPCWSTR NameArgument(const WideString& name) {
     if (!name.empty() && name[0] == L'#') return MAKEINTRESOURCEW(std::wcstoul(name.c_str() + 1, nullptr, 10));
     return name.c_str();
 }

@@ -64,7 +64,7 @@ public:
     std::string Path() const { return Narrow(m_path); }
 
 private:
-    std::wstring m_path;
+    WideString m_path;
 };
 
 bool WriteWhole(zl::IFileSystem& fs, const std::string& path, const std::string& data) {

@@ -5,18 +5,18 @@
 namespace tb::sfx {
 
 namespace {
-std::wstring ToWide(UINT codePage, const std::string& text) {
-    if (text.empty()) return std::wstring();
+WideString ToWide(UINT codePage, const std::string& text) {
+    if (text.empty()) return WideString();
     int n = ::MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring out(size_t(n), L'\0');
+    WideString out(size_t(n), L'\0');
     ::MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), &out[0], n);
     return out;
 }
 }  // namespace
 
-std::wstring Widen(const std::string& utf8) { return ToWide(CP_UTF8, utf8); }
+WideString Widen(const std::string& utf8) { return ToWide(CP_UTF8, utf8); }
 
-std::string Narrow(const std::wstring& wide) {
+std::string Narrow(const WideString& wide) {
     if (wide.empty()) return std::string();
     int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string out(size_t(n), '\0');

@@ -3,10 +3,14 @@
 
 #include <string>
 
+#include "win32/WideString.h"
+
 namespace tb::sfx {
 
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& wide);
+using zl::WideString;
+
+WideString Widen(const std::string& utf8);
+std::string Narrow(const WideString& wide);
 // Text in the process's code page (what 8-bit callers pass) as UTF-8.
 std::string AnsiToUtf8(const std::string& ansi);
 

@@ -188,7 +188,7 @@ Outcome CheckPassword(const SelfArchive& archive, const std::string& password) {
 }
 
 Outcome PrepareFolder(const std::string& folder) {
-    std::wstring path = Widen(folder);
+    WideString path = Widen(folder);
     while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
     if (path.empty()) return Fail(kStubPathError, ids::kPathError, "no folder");
     // Every missing folder from the top down, below the drive ("C:\\") or the
@@ -196,12 +196,12 @@ Outcome PrepareFolder(const std::string& folder) {
     size_t first = 3;
     if (path.compare(0, 2, L"\\\\") == 0) {
         const size_t server = path.find_first_of(L"\\/", 2);
-        const size_t share = server == std::wstring::npos ? server : path.find_first_of(L"\\/", server + 1);
-        if (share == std::wstring::npos) return Outcome();   // the share itself
+        const size_t share = server == WideString::npos ? server : path.find_first_of(L"\\/", server + 1);
+        if (share == WideString::npos) return Outcome();   // the share itself
         first = share + 1;
     }
     for (size_t at = path.find_first_of(L"\\/", first); ; at = path.find_first_of(L"\\/", at + 1)) {
-        const std::wstring part = path.substr(0, at);
+        const WideString part = path.substr(0, at);
         const DWORD attributes = ::GetFileAttributesW(part.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             if (!::CreateDirectoryW(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
@@ -212,7 +212,7 @@ Outcome PrepareFolder(const std::string& folder) {
         } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             return Fail(kStubPathError, ids::kPathError, Narrow(part) + " is a file");
         }
-        if (at == std::wstring::npos) break;
+        if (at == WideString::npos) break;
     }
     return Outcome();
 }

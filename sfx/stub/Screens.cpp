@@ -25,8 +25,8 @@ constexpr UINT_PTR kProgressTimer = 1;
 constexpr UINT kProgressTimerMs = 100;
 
 // Windows shows "\n" as a line break only after "\r".
-std::wstring LineBreaks(const std::wstring& text) {
-    std::wstring out;
+WideString LineBreaks(const WideString& text) {
+    WideString out;
     for (wchar_t c : text) {
         if (c == L'\n' && (out.empty() || out.back() != L'\r')) out += L'\r';
         out += c;
@@ -62,9 +62,9 @@ protected:
     virtual bool OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
 
     HWND Item(int id) const { return ::GetDlgItem(m_hwnd, id); }
-    void SetItemText(int id, const std::wstring& text) const { ::SetDlgItemTextW(m_hwnd, id, text.c_str()); }
-    std::wstring ItemText(int id) const {
-        std::wstring text(size_t(::GetWindowTextLengthW(Item(id))) + 1, L'\0');
+    void SetItemText(int id, const WideString& text) const { ::SetDlgItemTextW(m_hwnd, id, text.c_str()); }
+    WideString ItemText(int id) const {
+        WideString text(size_t(::GetWindowTextLengthW(Item(id))) + 1, L'\0');
         text.resize(size_t(::GetDlgItemTextW(m_hwnd, id, &text[0], int(text.size()))));
         return text;
     }
@@ -163,7 +163,7 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT message, LPARAM, LPARAM data) {
 
 class CFolderScreen : public CScreen {
 public:
-    CFolderScreen(const CStubTexts& texts, std::wstring& folder)
+    CFolderScreen(const CStubTexts& texts, WideString& folder)
         : CScreen(texts, ids::kFolderScreen, IDD_SCREEN_FOLDER), m_folder(folder) {}
 
 private:
@@ -177,7 +177,7 @@ private:
             return true;
         }
         if (id == IDOK) {
-            std::wstring folder = ItemText(IDC_FOLDER);
+            WideString folder = ItemText(IDC_FOLDER);
             if (folder.empty()) {
                 ::MessageBeep(MB_ICONEXCLAMATION);
                 return true;
@@ -188,8 +188,8 @@ private:
     }
     void Browse() {
         ComInit com;
-        const std::wstring current = ItemText(IDC_FOLDER);
-        const std::wstring title = LineBreaks(m_texts.Message(ids::kFolderScreen));
+        const WideString current = ItemText(IDC_FOLDER);
+        const WideString title = LineBreaks(m_texts.Message(ids::kFolderScreen));
         BROWSEINFOW info{};
         info.hwndOwner = m_hwnd;
         info.lpszTitle = title.c_str();
@@ -200,12 +200,12 @@ private:
         wchar_t path[MAX_PATH];
         if (chosen && ::SHGetPathFromIDListW(chosen.Get(), path)) SetItemText(IDC_FOLDER, path);
     }
-    std::wstring& m_folder;
+    WideString& m_folder;
 };
 
 class CPasswordScreen : public CScreen {
 public:
-    CPasswordScreen(const CStubTexts& texts, std::wstring& password)
+    CPasswordScreen(const CStubTexts& texts, WideString& password)
         : CScreen(texts, ids::kPasswordPrompt, IDD_SCREEN_PASSWORD), m_password(password) {}
 
 private:
@@ -214,7 +214,7 @@ private:
         if (id == IDOK) m_password = ItemText(IDC_PASSWORD);
         return false;
     }
-    std::wstring& m_password;
+    WideString& m_password;
 };
 
 class CDiskErrorScreen : public CScreen {
@@ -340,12 +340,12 @@ CPreparingScreen::~CPreparingScreen() {
     if (m_hwnd) ::DestroyWindow(m_hwnd);
 }
 
-bool AskFolder(const CStubTexts& texts, std::wstring& folder) {
+bool AskFolder(const CStubTexts& texts, WideString& folder) {
     CFolderScreen screen(texts, folder);
     return screen.Modal(nullptr) == IDOK;
 }
 
-bool AskPassword(const CStubTexts& texts, std::wstring& password) {
+bool AskPassword(const CStubTexts& texts, WideString& password) {
     CPasswordScreen screen(texts, password);
     return screen.Modal(nullptr) == IDOK;
 }
@@ -370,7 +370,7 @@ bool AskRestart(const CStubTexts& texts) {
 IExtractionHost::Answer AskOverwriteBox(HWND owner, const CStubTexts& texts, const std::string& path, bool readOnly) {
     const uint32_t group = readOnly ? ids::kReadOnlyQuestion : ids::kOverwriteQuestion;
     if (!texts.Shown(group)) return IExtractionHost::Answer::No;
-    const std::wstring text = Widen(path) + L"\r\n\r\n" + LineBreaks(texts.Message(group));
+    const WideString text = Widen(path) + L"\r\n\r\n" + LineBreaks(texts.Message(group));
     switch (::MessageBoxW(owner, text.c_str(), texts.Title(group).c_str(), MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES: return IExtractionHost::Answer::Yes;
     case IDNO: return IExtractionHost::Answer::No;

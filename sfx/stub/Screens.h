@@ -31,9 +31,9 @@ private:
 };
 
 // The folder question, prefilled with `folder`; false when cancelled.
-bool AskFolder(const CStubTexts& texts, std::wstring& folder);
+bool AskFolder(const CStubTexts& texts, WideString& folder);
 // The password prompt; false when cancelled.
-bool AskPassword(const CStubTexts& texts, std::wstring& password);
+bool AskPassword(const CStubTexts& texts, WideString& password);
 void ShowSuccess(const CStubTexts& texts);
 // The message of `group` in a message box (when the script shows it).
 void ShowFailure(const CStubTexts& texts, uint32_t group);

@@ -24,16 +24,16 @@ using namespace tb::sfx;
 
 namespace {
 
-std::wstring ProgramPath() {
-    std::wstring path(32768, L'\0');
+WideString ProgramPath() {
+    WideString path(32768, L'\0');
     path.resize(::GetModuleFileNameW(nullptr, &path[0], DWORD(path.size())));
     return path;
 }
 
-std::vector<std::wstring> Arguments() {
+std::vector<WideString> Arguments() {
     int count = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::vector<std::wstring> arguments;
+    std::vector<WideString> arguments;
     for (int i = 1; argv && i < count; ++i) arguments.emplace_back(argv[i]);
     if (argv) ::LocalFree(argv);
     return arguments;
@@ -73,7 +73,7 @@ void RestartWindows() {
 
 class CExtractor {
 public:
-    CExtractor(const StubSwitches& switches, const std::wstring& program)
+    CExtractor(const StubSwitches& switches, const WideString& program)
         : m_switches(switches), m_program(program) {}
 
     int Run() {
@@ -118,8 +118,8 @@ private:
             m_request.folder = Narrow(AbsoluteFolder(m_switches.folder));
             return true;
         }
-        const std::wstring programFolder = m_program.substr(0, m_program.find_last_of(L'\\'));
-        std::wstring folder = ProposedFolder(Widen(m_archive.payload.script.TextOr(ids::kDefaultFolder, "")), programFolder);
+        const WideString programFolder = m_program.substr(0, m_program.find_last_of(L'\\'));
+        WideString folder = ProposedFolder(Widen(m_archive.payload.script.TextOr(ids::kDefaultFolder, "")), programFolder);
         if (!m_switches.silent && m_texts.Shown(ids::kFolderScreen) && !AskFolder(m_texts, folder)) return false;
         m_request.folder = Narrow(AbsoluteFolder(folder));
         return true;
@@ -136,7 +136,7 @@ private:
             return false;
         }
         for (;;) {
-            std::wstring password;
+            WideString password;
             if (!AskPassword(m_texts, password)) {
                 m_result = Fail(ids::kCancelled, kStubCancelled);
                 return false;
@@ -165,7 +165,7 @@ private:
     }
 
     const StubSwitches& m_switches;
-    const std::wstring m_program;
+    const WideString m_program;
     SelfArchive m_archive;
     CStubTexts m_texts;
     ExtractionRequest m_request;
@@ -176,10 +176,10 @@ private:
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     StubSwitches switches;
-    std::wstring bad;
+    WideString bad;
     if (!ParseSwitches(Arguments(), switches, bad)) {
         if (!switches.silent) {
-            const std::wstring text = L"Unknown switch: " + bad +
+            const WideString text = L"Unknown switch: " + bad +
                                       L"\r\n\r\nUse /s to extract without questions, /d=FOLDER for the folder, "
                                       L"/p=PASSWORD for the password.";
             ::MessageBoxW(nullptr, text.c_str(), L"Self-Extracting Archive", MB_OK | MB_ICONERROR);

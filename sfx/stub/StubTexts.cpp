@@ -48,24 +48,24 @@ int CStubTexts::Number(uint32_t id, int fallback) const {
     return m_payload ? m_payload->script.NumberOr(id, fallback) : fallback;
 }
 
-std::wstring CStubTexts::Text(uint32_t id, const char* fallback) const {
+WideString CStubTexts::Text(uint32_t id, const char* fallback) const {
     if (m_payload) {
         if (auto text = m_payload->script.Text(id)) return Widen(*text);
     }
     return Widen(fallback);
 }
 
-std::wstring CStubTexts::Title(uint32_t group) const {
-    std::wstring title = Text(group + ids::kTitle, "");
+WideString CStubTexts::Title(uint32_t group) const {
+    WideString title = Text(group + ids::kTitle, "");
     if (title.empty()) title = Text(ids::kProgressScreen + ids::kTitle, "");
     return title.empty() ? Widen(kDefaultTitle) : title;
 }
 
-std::wstring CStubTexts::Message(uint32_t group) const {
+WideString CStubTexts::Message(uint32_t group) const {
     const char* fallback = "";
     for (const DefaultText& d : kDefaults)
         if (d.group == group) fallback = d.text;
-    std::wstring text = Text(group + ids::kMessage, fallback);
+    WideString text = Text(group + ids::kMessage, fallback);
     return text.empty() ? Widen(fallback) : text;
 }
 

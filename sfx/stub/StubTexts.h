@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "sfx/WideText.h"
+
 #include "sfx/Payload.h"
 
 namespace tb::sfx {
@@ -15,9 +17,9 @@ public:
 
     // A group is shown unless its number is 0; one the script lacks is shown.
     bool Shown(uint32_t group) const;
-    std::wstring Title(uint32_t group) const;
-    std::wstring Message(uint32_t group) const;
-    std::wstring Text(uint32_t id, const char* fallback) const;
+    WideString Title(uint32_t group) const;
+    WideString Message(uint32_t group) const;
+    WideString Text(uint32_t id, const char* fallback) const;
     // The bitmap file's contents when the group shows one that the program carries.
     const std::string* Picture(uint32_t group) const;
     int Number(uint32_t id, int fallback) const;

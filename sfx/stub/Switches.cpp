@@ -6,14 +6,14 @@ namespace tb::sfx {
 
 namespace {
 
-bool SwitchIs(const std::wstring& argument, wchar_t letter) {
+bool SwitchIs(const WideString& argument, wchar_t letter) {
     return argument.size() >= 2 && (argument[0] == L'/' || argument[0] == L'-') &&
            (argument[1] == letter || argument[1] == letter - L'a' + L'A');
 }
 
 // The value of "/x=VALUE", without quotes that the command line left around it.
-std::wstring ValueOf(const std::wstring& argument, bool folder) {
-    std::wstring value = argument.substr(3);
+WideString ValueOf(const WideString& argument, bool folder) {
+    WideString value = argument.substr(3);
     if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') value = value.substr(1, value.size() - 2);
     else if (folder && !value.empty() && value.back() == L'"') value.pop_back();   // "C:\dir\" leaves a quote behind
     return value;
@@ -21,8 +21,8 @@ std::wstring ValueOf(const std::wstring& argument, bool folder) {
 
 }  // namespace
 
-bool ParseSwitches(const std::vector<std::wstring>& arguments, StubSwitches& switches, std::wstring& bad) {
-    for (const std::wstring& a : arguments) {
+bool ParseSwitches(const std::vector<WideString>& arguments, StubSwitches& switches, WideString& bad) {
+    for (const WideString& a : arguments) {
         if (SwitchIs(a, L's') && a.size() == 2) {
             switches.silent = true;
         } else if (SwitchIs(a, L'd') && a.size() > 3 && a[2] == L'=') {
@@ -43,30 +43,30 @@ bool ParseSwitches(const std::vector<std::wstring>& arguments, StubSwitches& swi
 namespace tb::sfx {
 
 namespace {
-bool IsAbsolute(const std::wstring& path) {
+bool IsAbsolute(const WideString& path) {
     return (path.size() >= 2 && path[1] == L':') || (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\');
 }
 }  // namespace
 
-std::wstring ProposedFolder(const std::wstring& scriptFolder, const std::wstring& programFolder) {
-    std::wstring folder = scriptFolder;
+WideString ProposedFolder(const WideString& scriptFolder, const WideString& programFolder) {
+    WideString folder = scriptFolder;
     DWORD n = ::ExpandEnvironmentStringsW(scriptFolder.c_str(), nullptr, 0);
     if (n > 0) {
-        std::wstring expanded(n, L'\0');
+        WideString expanded(n, L'\0');
         n = ::ExpandEnvironmentStringsW(scriptFolder.c_str(), &expanded[0], n);
         if (n > 0) folder = expanded.substr(0, n - 1);
     }
     if (folder.empty()) return programFolder;
     if (IsAbsolute(folder)) return folder;
-    std::wstring base = programFolder;
+    WideString base = programFolder;
     if (!base.empty() && base.back() != L'\\') base += L'\\';
     return base + (folder[0] == L'\\' ? folder.substr(1) : folder);
 }
 
-std::wstring AbsoluteFolder(const std::wstring& folder) {
+WideString AbsoluteFolder(const WideString& folder) {
     DWORD n = ::GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr);
     if (n == 0) return folder;
-    std::wstring full(n, L'\0');
+    WideString full(n, L'\0');
     n = ::GetFullPathNameW(folder.c_str(), n, &full[0], nullptr);
     full.resize(n);
     return full;

@@ -4,6 +4,8 @@
 // "/", values in double quotes or not.
 
 #include <string>
+
+#include "sfx/WideText.h"
 #include <vector>
 
 namespace tb::sfx {
@@ -11,14 +13,14 @@ namespace tb::sfx {
 struct StubSwitches {
     bool silent = false;
     bool haveFolder = false;
-    std::wstring folder;
+    WideString folder;
     bool havePassword = false;
-    std::wstring password;
+    WideString password;
 };
 
 // Parses the arguments after the program's name; false, with the first unknown
 // argument in `bad`, when there is one (the others are still taken).
-bool ParseSwitches(const std::vector<std::wstring>& arguments, StubSwitches& switches, std::wstring& bad);
+bool ParseSwitches(const std::vector<WideString>& arguments, StubSwitches& switches, WideString& bad);
 
 }  // namespace tb::sfx
 
@@ -27,9 +29,9 @@ namespace tb::sfx {
 // The folder proposed for extraction: the script's default folder with its
 // %VARIABLES% expanded, a relative one taken below `programFolder`, and the
 // program's folder itself when the script leaves it empty.
-std::wstring ProposedFolder(const std::wstring& scriptFolder, const std::wstring& programFolder);
+WideString ProposedFolder(const WideString& scriptFolder, const WideString& programFolder);
 // A folder typed by the user or given with /d=, made absolute against the
 // current folder.
-std::wstring AbsoluteFolder(const std::wstring& folder);
+WideString AbsoluteFolder(const WideString& folder);
 
 }  // namespace tb::sfx

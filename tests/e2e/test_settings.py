@@ -173,6 +173,38 @@ class SettingsSheet(tb.ScenarioTest):
         # What no page edits is carried through.
         self.assertEqual((settings["Method"], settings["CustomStore"], settings["Edit"]), ("5", "kept", "1"))
 
+    def test_catch_up_and_folding_boxes_store_their_keys(self):
+        _, sheet = self.open_sheet({"General": 0x1 | 0x4 | 0x8, "Time": "09:30:PM"})
+        page = self.show_page(sheet, 0)
+        # On by default, and only with timed archives.
+        self.assertEqual(self.s.driver.call("checked", page, 1250), "1")
+        self.assertEqual(self.s.driver.call("enabled", page, 1250), "1")
+        self.s.driver.call("press", page, 1021)  # Timed Archive off
+        self.s.wait_until(lambda: self.s.driver.call("enabled", page, 1250) == "0", what="catch-up to be disabled")
+        self.s.driver.call("press", page, 1021)
+        self.s.wait_until(lambda: self.s.driver.call("enabled", page, 1250) == "1", what="catch-up to be enabled")
+        self.s.driver.call("press", page, 1250)
+        self.s.wait_until(lambda: self.s.driver.call("checked", page, 1250) == "0", what="the box")
+        self.shot("settings-catch-up")
+
+        page = self.show_page(sheet, 1)
+        self.assertEqual(self.s.driver.call("checked", page, 1251), "0")  # off by default
+        self.assertEqual(self.s.driver.call("enabled", page, 1252), "0")
+        self.assertEqual(self.s.text(page, 1252), "30")
+        self.s.driver.call("press", page, 1251)
+        self.s.wait_until(lambda: self.s.driver.call("enabled", page, 1252) == "1", what="the days field")
+        self.s.driver.call("settext", page, 1252, "0")
+        self.show_page(sheet, 0, expect_message="The number of days must be a whole number from 1 to 36500."
+                                                "\n\nThe previous value (30) is kept.")
+        page = self.show_page(sheet, 1)
+        self.s.driver.call("settext", page, 1252, "45")
+        self.shot("settings-folding")
+        self.close_sheet(sheet, IDOK)
+        settings = self.s.read_ini()["Settings"]
+        self.assertEqual(settings["CatchUpMissed"], "0")
+        self.assertEqual(settings["ConsolidateArchives"], "1")
+        self.assertEqual(settings["ConsolidateDays"], "45")
+
     def test_cancel_leaves_the_file_byte_for_byte(self):
         frame, sheet = self.open_sheet({"General": 0x1 | 0x4 | 0x8 | 0x40 | 0x200, "Time": "10:15:AM",
                                         "LocationDir": "C:\\Zips", "Drives": 1, "FileTypes": ".TXT;",

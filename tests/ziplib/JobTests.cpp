@@ -387,55 +387,6 @@ TEST_CASE("ZIP64 layout (forced) is read back and updated") {
     CHECK(dir.entries.size() == 3);
 }
 
-namespace {
-
-// The platform's file system, but the disk is "full" once `limit` bytes were written.
-class CFullDisk : public IFileSystem {
-public:
-    explicit CFullDisk(uint64_t limit) : m_left(limit) {}
-    char Separator() const override { return m_fs.Separator(); }
-    std::unique_ptr<IReadFile> OpenRead(const std::string& p) override { return m_fs.OpenRead(p); }
-    std::unique_ptr<IWriteFile> CreateNew(const std::string& p) override {
-        auto inner = m_fs.CreateNew(p);
-        if (!inner) return nullptr;
-        return std::unique_ptr<IWriteFile>(new CFile(std::move(inner), m_left));
-    }
-    bool Stat(const std::string& p, FileInfo& i) override { return m_fs.Stat(p, i); }
-    bool Replace(const std::string& a, const std::string& b, bool d) override { return m_fs.Replace(a, b, d); }
-    bool Remove(const std::string& p) override { return m_fs.Remove(p); }
-    bool RemoveIfUnused(const std::string& p) override { return m_fs.RemoveIfUnused(p); }
-    bool MakeDirectory(const std::string& p) override { return m_fs.MakeDirectory(p); }
-    bool CanHold(const std::string& p) override { return m_fs.CanHold(p); }
-    bool SetTimes(const std::string& p, uint32_t d, int64_t u, bool h) override { return m_fs.SetTimes(p, d, u, h); }
-    bool List(const std::string& f, std::vector<DirEntry>& e) override { return m_fs.List(f, e); }
-    std::string CurrentDirectory() override { return m_fs.CurrentDirectory(); }
-    uint32_t LastErrorCode() override { return 28; }
-    std::string LastErrorText() override { return "No space left on device"; }
-
-private:
-    class CFile : public IWriteFile {
-    public:
-        CFile(std::unique_ptr<IWriteFile> inner, uint64_t& left) : m_inner(std::move(inner)), m_left(left) {}
-        bool Write(const void* d, size_t n) override {
-            if (n > m_left) return false;
-            m_left -= n;
-            return m_inner->Write(d, n);
-        }
-        bool SetPosition(uint64_t o) override { return m_inner->SetPosition(o); }
-        bool Truncate() override { return m_inner->Truncate(); }
-        bool SetTimes(uint32_t d, int64_t u, bool h) override { return m_inner->SetTimes(d, u, h); }
-        bool Commit(bool durable) override { return m_inner->Commit(durable); }
-
-    private:
-        std::unique_ptr<IWriteFile> m_inner;
-        uint64_t& m_left;
-    };
-    IFileSystem& m_fs = PlatformFileSystem();
-    uint64_t m_left;
-};
-
-}  // namespace
-
 TEST_CASE("a full disk fails the job cleanly: the archive stays as it was, no partial file is left") {
     CScratch s;
     MakeTree(s);
@@ -446,7 +397,8 @@ TEST_CASE("a full disk fails the job cleanly: the archive stays as it was, no pa
     const std::string before = ReadFile(zip);
     for (uint64_t limit : {uint64_t(0), uint64_t(100), uint64_t(1024 * 1024)}) {
         CAPTURE(limit);
-        CFullDisk disk(limit);
+        CFaultyDisk disk;
+        disk.writeLimit = limit;
         CRecordingEvents full;
         UpdateOptions o;
         o.archive = zip;
@@ -460,7 +412,8 @@ TEST_CASE("a full disk fails the job cleanly: the archive stays as it was, no pa
         CHECK(full.messages.back().systemCode == 28);
         CHECK(ReadFile(zip) == before);
     }
-    CFullDisk disk(4096);
+    CFaultyDisk disk;
+    disk.writeLimit = 4096;
     CRecordingEvents ex;
     ExtractOptions x;
     x.archive = zip;

@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -244,5 +245,67 @@ inline bool ParseBytes(const std::string& bytes, zl::ZipDirectory& dir, std::str
     CMemoryFile file(bytes);
     return zl::ReadDirectory(file, dir, why);
 }
+
+}  // namespace zt
+
+namespace zt {
+
+// The platform's file system with faults: the disk is "full" once `writeLimit`
+// bytes were written; the byte written as number `corruptAt` (counting from
+// 1) is silently changed, as a failing disk or cable would; Replace refuses
+// when `refuseReplace` is set (a target another program holds open).
+class CFaultyDisk : public zl::IFileSystem {
+public:
+    uint64_t writeLimit = UINT64_MAX;
+    uint64_t corruptAt = 0;
+    bool refuseReplace = false;
+    uint64_t written = 0;
+
+    char Separator() const override { return m_fs.Separator(); }
+    std::unique_ptr<zl::IReadFile> OpenRead(const std::string& p) override { return m_fs.OpenRead(p); }
+    std::unique_ptr<zl::IWriteFile> CreateNew(const std::string& p) override {
+        auto inner = m_fs.CreateNew(p);
+        if (!inner) return nullptr;
+        return std::unique_ptr<zl::IWriteFile>(new CFile(std::move(inner), *this));
+    }
+    bool Stat(const std::string& p, zl::FileInfo& i) override { return m_fs.Stat(p, i); }
+    bool Replace(const std::string& a, const std::string& b, bool d) override {
+        m_refused = refuseReplace;
+        return !refuseReplace && m_fs.Replace(a, b, d);
+    }
+    bool Remove(const std::string& p) override { return m_fs.Remove(p); }
+    bool RemoveIfUnused(const std::string& p) override { return m_fs.RemoveIfUnused(p); }
+    bool MakeDirectory(const std::string& p) override { return m_fs.MakeDirectory(p); }
+    bool CanHold(const std::string& p) override { return m_fs.CanHold(p); }
+    bool SetTimes(const std::string& p, uint32_t d, int64_t u, bool h) override { return m_fs.SetTimes(p, d, u, h); }
+    bool List(const std::string& f, std::vector<zl::DirEntry>& e) override { return m_fs.List(f, e); }
+    std::string CurrentDirectory() override { return m_fs.CurrentDirectory(); }
+    uint32_t LastErrorCode() override { return m_refused ? 13 : 28; }
+    std::string LastErrorText() override { return m_refused ? "Permission denied" : "No space left on device"; }
+
+private:
+    class CFile : public zl::IWriteFile {
+    public:
+        CFile(std::unique_ptr<zl::IWriteFile> inner, CFaultyDisk& disk) : m_inner(std::move(inner)), m_disk(disk) {}
+        bool Write(const void* d, size_t n) override {
+            if (n > m_disk.writeLimit - m_disk.written) return false;
+            std::string bytes(static_cast<const char*>(d), n);
+            if (m_disk.corruptAt > m_disk.written && m_disk.corruptAt <= m_disk.written + n)
+                bytes[size_t(m_disk.corruptAt - m_disk.written - 1)] ^= 0x20;
+            m_disk.written += n;
+            return m_inner->Write(bytes.data(), n);
+        }
+        bool SetPosition(uint64_t o) override { return m_inner->SetPosition(o); }
+        bool Truncate() override { return m_inner->Truncate(); }
+        bool SetTimes(uint32_t d, int64_t u, bool h) override { return m_inner->SetTimes(d, u, h); }
+        bool Commit(bool durable) override { return m_inner->Commit(durable); }
+
+    private:
+        std::unique_ptr<zl::IWriteFile> m_inner;
+        CFaultyDisk& m_disk;
+    };
+    zl::IFileSystem& m_fs = zl::PlatformFileSystem();
+    bool m_refused = false;
+};
 
 }  // namespace zt

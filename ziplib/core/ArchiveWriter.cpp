@@ -95,7 +95,7 @@ ZipError CArchiveWriter::WriteProblem() {
     return SystemProblem(m_fs, kZipWriteError, kMsgCannotWrite, "Cannot write " + m_temp, m_temp);
 }
 
-bool CArchiveWriter::Commit(const std::string& comment, ZipError& error) {
+bool CArchiveWriter::Finish(const std::string& comment, ZipError& error) {
     const uint64_t cdStart = m_position;
     for (size_t i = 0; i < m_entries.size(); ++i) {
         if (!Write(CentralRecord(m_entries[i], m_offsets[i], m_limits))) {
@@ -109,6 +109,10 @@ bool CArchiveWriter::Commit(const std::string& comment, ZipError& error) {
         return false;
     }
     m_file.reset();
+    return true;
+}
+
+bool CArchiveWriter::Publish(ZipError& error) {
     if (!m_fs.Replace(m_temp, m_target)) {
         error = SystemProblem(m_fs, kZipWriteError, kMsgCannotWrite, "Cannot replace " + m_target, m_target);
         return false;

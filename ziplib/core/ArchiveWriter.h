@@ -44,7 +44,11 @@ public:
     // Writes the central directory and the end records, flushes the file to the
     // disk and moves it over the target. False fills `error`; the temporary
     // file is then removed.
-    bool Commit(const std::string& comment, ZipError& error);
+    bool Commit(const std::string& comment, ZipError& error) { return Finish(comment, error) && Publish(error); }
+    // The two halves of Commit, for a caller that checks the finished file
+    // (at TempPath()) before it takes the target's place.
+    bool Finish(const std::string& comment, ZipError& error);
+    bool Publish(ZipError& error);
     void Rollback();
     // The problem of the last failed write.
     ZipError WriteProblem();

@@ -6,14 +6,15 @@
 #include <string>
 
 #include "core/Format.h"
+#include "win32/WideString.h"
 
 namespace zl {
 
 namespace {
 
-std::wstring Widen(const std::string& text, UINT codePage) {
+WideString Widen(const std::string& text, UINT codePage) {
     int n = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring out(size_t(n > 0 ? n : 1), L'\0');
+    WideString out(size_t(n > 0 ? n : 1), L'\0');
     if (n > 0) MultiByteToWideChar(codePage, 0, text.c_str(), -1, &out[0], n);
     out.resize(wcslen(out.c_str()));
     return out;
@@ -44,13 +45,13 @@ void RecordToUtf8(const char* text, std::string& out) {
     out.assign(text);
     // ASCII is the same in every ANSI code page (listings convert names by the thousand).
     if (RecordsAreUtf8() || IsAscii(out)) return;
-    const std::wstring wide = Widen(text, CP_ACP);
+    const WideString wide = Widen(text, CP_ACP);
     out = Narrow(wide.c_str(), int(wide.size()), CP_UTF8);
 }
 
 std::string Utf8ToRecord(const std::string& text, size_t limit) {
     if (text.size() <= limit && (RecordsAreUtf8() || IsAscii(text))) return text;
-    std::wstring wide = Widen(text, CP_UTF8);
+    WideString wide = Widen(text, CP_UTF8);
     std::string out = RecordsAreUtf8() ? text : Narrow(wide.c_str(), int(wide.size()), CP_ACP);
     if (out.size() <= limit) return out;
     // Cut at a whole character of the record's code page.

@@ -10,15 +10,16 @@
 
 #include "core/Io.h"
 #include "core/Names.h"
+#include "win32/WideString.h"
 
 namespace zl {
 
 namespace {
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
+WideString Widen(const std::string& text) {
+    if (text.empty()) return WideString();
     int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring out(size_t(n), L'\0');
+    WideString out(size_t(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &out[0], n);
     return out;
 }
@@ -32,14 +33,14 @@ std::string Narrow(const wchar_t* text, size_t size) {
 }
 
 // The wide form of a path; long ones become absolute "\\?\" paths.
-std::wstring PathW(const std::string& path) {
-    std::wstring w = Widen(path);
+WideString PathW(const std::string& path) {
+    WideString w = Widen(path);
     for (wchar_t& c : w)
         if (c == L'/') c = L'\\';
     if (w.size() < 240 || w.compare(0, 4, L"\\\\?\\") == 0) return w;
     DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
     if (n == 0) return w;
-    std::wstring full(n, L'\0');
+    WideString full(n, L'\0');
     n = GetFullPathNameW(w.c_str(), n, &full[0], nullptr);
     full.resize(n);
     if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
@@ -48,12 +49,12 @@ std::wstring PathW(const std::string& path) {
 
 // The NT form of a path ("\??\C:\...", "\??\UNC\server\..."), for the
 // rename of an open file.
-std::wstring NtPath(const std::string& path) {
-    std::wstring w = PathW(path);
+WideString NtPath(const std::string& path) {
+    WideString w = PathW(path);
     if (w.compare(0, 4, L"\\\\?\\") == 0) return L"\\??\\" + w.substr(4);
     DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return std::wstring();
-    std::wstring full(n, L'\0');
+    if (n == 0) return WideString();
+    WideString full(n, L'\0');
     n = GetFullPathNameW(w.c_str(), n, &full[0], nullptr);
     full.resize(n);
     if (full.compare(0, 2, L"\\\\") == 0) return L"\\??\\UNC\\" + full.substr(2);
@@ -148,7 +149,7 @@ public:
     // Renamed through its own handle, then closed: opening it again by name
     // to move it costs three more round trips to the Wine server per file.
     bool CommitAs(IFileSystem& fs, const std::string& from, const std::string& to) override {
-        const std::wstring target = NtPath(to);
+        const WideString target = NtPath(to);
         if (!target.empty()) {
             std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
             auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
@@ -202,7 +203,7 @@ public:
     }
 
     bool Stat(const std::string& path, FileInfo& info) override {
-        std::wstring w = PathW(path);
+        WideString w = PathW(path);
         // A trailing separator names the folder itself.
         while (w.size() > 3 && (w.back() == L'\\') && w[w.size() - 2] != L':') w.pop_back();
         WIN32_FILE_ATTRIBUTE_DATA data;
@@ -232,7 +233,7 @@ public:
     bool MakeDirectory(const std::string& path) override { return MakeFolder(path) != FolderMade::kFailed; }
 
     FolderMade MakeFolder(const std::string& path) override {
-        std::wstring w = PathW(path);
+        WideString w = PathW(path);
         if (CreateDirectoryW(w.c_str(), nullptr)) return FolderMade::kMade;
         DWORD attributes = GetFileAttributesW(w.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderMade::kExisted
@@ -242,7 +243,7 @@ public:
     // The longest path Windows takes (with the "\\?\" prefix) is 32,767 UTF-16
     // units, and each part 255.
     bool CanHold(const std::string& path) override {
-        const std::wstring w = PathW(path);
+        const WideString w = PathW(path);
         if (w.size() >= 32767) return false;
         size_t part = 0;
         for (wchar_t c : w) {
@@ -261,14 +262,14 @@ public:
     }
 
     bool List(const std::string& folder, std::vector<DirEntry>& entries) override {
-        std::wstring pattern = PathW(folder.empty() ? "." : folder);
+        WideString pattern = PathW(folder.empty() ? "." : folder);
         if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
         pattern += L'*';
         WIN32_FIND_DATAW fd;
         HANDLE h = FindFirstFileW(pattern.c_str(), &fd);
         if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
         do {
-            std::wstring name = fd.cFileName;
+            WideString name = fd.cFileName;
             if (name == L"." || name == L"..") continue;
             DirEntry e;
             e.name = Narrow(name.data(), name.size());

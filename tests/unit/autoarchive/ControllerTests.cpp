@@ -11,8 +11,10 @@
 
 #include "autoarchive/AutoArchiveController.h"
 #include "common/Clock.h"
+#include "common/Profile.h"
 #include "doctest/doctest.h"
 #include "res/resource.h"
+#include "tests/unit/TestArchive.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/TestIni.h"
 #include "tests/unit/TestTime.h"
@@ -38,9 +40,14 @@ public:
         --depth;
     }
     void OpenEditorWithPending() override { ++editors; }
+    void ArchivesFolded(const std::vector<std::string>& removed, const std::vector<std::string>& written) override {
+        folded.insert(folded.end(), removed.begin(), removed.end());
+        months.insert(months.end(), written.begin(), written.end());
+    }
     void SettingsChanged() override {}
 
     std::vector<std::string> shown;
+    std::vector<std::string> folded, months;
     int editors = 0;
     // What a modal loop of the run lets through, done once while the run
     // shows its archive; how deep runs went.
@@ -141,6 +148,79 @@ TEST_CASE("the archive editor holds the set-time archive back; the command runs 
     CHECK(view.shown.size() == 1);
     CHECK(controller.RunArchive(ArchiveTrigger::Command) == 1);
     CHECK(view.shown.size() == 2);
+}
+
+TEST_CASE("after start-up a missed set-time archive runs once, and the set hour's ticks do not run it again") {
+    StartedController started("controller-catch-up");
+    CAutoArchiveController& controller = started.controller;
+    const FakeView& view = started.view;
+    // The last archive was two days ago; the program starts at 10:40, after the set time.
+    WriteIniString(kSettingsSection, "LastArchiveTime", "05,12,2026,10,31,00");
+    ClockAt clock(LocalTime(2026, 12, 7, 10, 40, 0));
+
+    // Editor open: the archive waits, as at the set time.
+    controller.SetEditorOpen(true);
+    controller.OnViewTimer(IDT_VIEW_CATCH_UP);
+    CHECK(view.shown.empty());
+    controller.SetEditorOpen(false);
+    controller.OnViewTimer(IDT_VIEW_CATCH_UP);
+    REQUIRE(view.shown.size() == 1);
+    CHECK(started.ini.Value("Settings", "LastArchiveTime") == "07,12,2026,10,40,00");
+
+    // The set hour's next tick, a wake and a restart's look find nothing missed.
+    gNow = LocalTime(2026, 12, 7, 10, 45, 0);
+    controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    controller.OnWake();
+    controller.OnViewTimer(IDT_VIEW_CATCH_UP);
+    CHECK(view.shown.size() == 1);
+
+    // Switched off: a missed day is left to the next set time.
+    WriteIniString(kSettingsSection, "LastArchiveTime", "01,12,2026,10,31,00");
+    started.live.CatchUpMissed = 0;
+    controller.OnViewTimer(IDT_VIEW_CATCH_UP);
+    CHECK(view.shown.size() == 1);
+}
+
+TEST_CASE("after a run old day archives are folded beside the program, once a day, and the view's list follows") {
+    StartedController started("controller-folding");
+    CAutoArchiveController& controller = started.controller;
+    const FakeView& view = started.view;
+    started.live.ConsolidateArchives = 1;
+    started.live.ConsolidateDays = 30;
+    started.folder.Folder("archives");
+    const std::string day2 = MakeTestArchive(started.folder, "archives\\November 02 2026.zip", {{"a.txt", "one"}});
+    const std::string day3 =
+        MakeTestArchive(started.folder, "archives\\November 03 2026.zip", {{"a.txt", "two"}, {"b.txt", "b"}});
+    ClockAt clock(LocalTime(2026, 12, 7, 12, 0, 0));
+    const auto waitForPass = [&] {
+        for (int i = 0; i < 1000 && controller.Consolidation().Running(); ++i) ::Sleep(10);
+        REQUIRE_FALSE(controller.Consolidation().Running());
+    };
+
+    // Not as Windows ends.
+    controller.RunArchive(ArchiveTrigger::Shutdown);
+    waitForPass();
+    CHECK(started.ini.Value("Settings", "ConsolidatedOn").empty());
+
+    controller.RunArchive(ArchiveTrigger::Command);
+    waitForPass();
+    controller.OnViewTimer(IDT_VIEW_FOLDING);
+    CHECK(view.folded == std::vector<std::string>{day2, day3});
+    CHECK(view.months == std::vector<std::string>{started.folder.Path("archives\\November 2026.zip")});
+    CHECK(started.ini.Value("Settings", "ConsolidatedOn") == "07,12,2026");
+    CHECK(::GetFileAttributesA(day2.c_str()) == INVALID_FILE_ATTRIBUTES);
+
+    // The same day again: no second pass, even with a new old day.
+    MakeTestArchive(started.folder, "archives\\November 04 2026.zip", {{"c.txt", "c"}});
+    controller.RunArchive(ArchiveTrigger::Command);
+    CHECK_FALSE(controller.Consolidation().Running());
+    // The next day's first tick makes one.
+    gNow = LocalTime(2026, 12, 8, 9, 0, 0);
+    controller.OnViewTimer(IDT_VIEW_SCHEDULE);
+    waitForPass();
+    controller.OnViewTimer(IDT_VIEW_FOLDING);
+    CHECK(view.folded.size() == 3);
+    CHECK(started.ini.Value("Settings", "ConsolidatedOn") == "08,12,2026");
 }
 
 TEST_CASE("one run at a time: a tick inside a run waits for it, then runs once") {

@@ -14,7 +14,7 @@ using namespace tb::sfx;
 
 TEST_CASE("switches: /s, /d= and /p= in either case and quoting; an unknown one is named") {
     StubSwitches s;
-    std::wstring bad;
+    WideString bad;
     REQUIRE(ParseSwitches({L"-S", L"/D=\"C:\\Program Files\\x\"", L"/p=se\"cret\""}, s, bad));
     CHECK(s.silent);
     CHECK(s.folder == L"C:\\Program Files\\x");
@@ -37,7 +37,7 @@ TEST_CASE("the proposed folder: the script's, expanded, below the program when r
     DWORD n = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
     REQUIRE(n > 0);
     CHECK(ProposedFolder(L"", L"D:\\downloads") == L"D:\\downloads");
-    CHECK(ProposedFolder(L"%TEMP%\\setup", L"D:\\downloads") == std::wstring(temp, n) + L"\\setup");
+    CHECK(ProposedFolder(L"%TEMP%\\setup", L"D:\\downloads") == WideString(temp, n) + L"\\setup");
     CHECK(ProposedFolder(L"data\\x", L"D:\\downloads") == L"D:\\downloads\\data\\x");
     CHECK(ProposedFolder(L"C:\\Program Files\\App", L"D:\\") == L"C:\\Program Files\\App");
     CHECK(ProposedFolder(L"\\\\server\\share", L"D:\\") == L"\\\\server\\share");

@@ -1,0 +1,65 @@
+#pragma once
+// Folding old day archives into one archive per month. The day archives are
+// incremental (each holds what changed that day), so the month archive keeps,
+// for every file found in the month's archives, its newest copy; copies that
+// a newer one replaced are dropped, and nothing else changes.
+//
+// Which copy is the newest: the one with the latest modification time (the
+// entry's own: its Unix time when both copies carry one, else its MS-DOS
+// time); when the times agree, the copy from the later archive (a day archive
+// is later than its month's archive, which holds older days), and within one
+// archive the later entry. The file's own time decides first because a day
+// that could not be folded earlier (a locked file) may join a month archive
+// that already holds later days. Names are compared as Windows
+// compares file names: without regard to case, '\' and '/' alike.
+
+#include <cstddef>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "history/DatedArchives.h"
+
+namespace tb {
+
+// One entry of an archive, as the plan needs it.
+struct FoldEntry {
+    std::string name;
+    unsigned dosTime = 0;
+    bool haveUnixTime = false;
+    long long unixTime = 0;
+};
+
+// One archive that takes part: its entries in central directory order, and
+// its place in time (later archives hold the later copies).
+struct FoldSource {
+    ArchiveDate date;
+    std::vector<FoldEntry> entries;
+};
+
+// An entry of the month archive: entry `entry` of source `source`.
+struct FoldPick {
+    size_t source = 0;
+    size_t entry = 0;
+    bool operator==(const FoldPick& other) const { return source == other.source && entry == other.entry; }
+};
+
+// The month archive's entries, newest copy of each name, in the order the
+// names first appear (sources taken oldest first).
+std::vector<FoldPick> PlanMonthFold(const std::vector<FoldSource>& sources);
+
+// The name as file names are compared ("Docs\A.txt" and "docs/a.TXT" alike).
+std::string FoldKey(const std::string& name);
+
+// The day archives of a folder's listing that are due for folding on `today`
+// (only its year, month and day count): those more than `days` days older
+// than today, grouped by month, oldest month first. A month archive found in
+// the listing is given with its days, to be folded into.
+struct MonthToFold {
+    int year = 0, month = 0;
+    std::vector<DatedArchive> days;  // oldest first
+    std::string monthArchive;        // the month archive already there; empty when none
+};
+std::vector<MonthToFold> MonthsDueForFolding(const std::vector<DatedArchive>& listing, const std::tm& today, int days);
+
+}  // namespace tb
