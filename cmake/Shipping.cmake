@@ -26,8 +26,9 @@ endfunction()
 
 # The code of the program, its libraries and the extractor does its work at
 # the speed of the user and of Windows: it is built for size. In the ZIP core
-# only the per-entry bookkeeping is; the data paths (deflate blocks, reading
-# and inflating entries, encryption) keep the speed options.
+# only the per-entry bookkeeping, the archive writer's buffered output and the
+# raw copy of entries (which wait on the disk) are; the data paths (deflate
+# blocks, reading and inflating entries, encryption) keep the speed options.
 function(tb_build_for_size)
     foreach(target ${ARGN})
         if(TARGET ${target})
@@ -44,8 +45,9 @@ function(tb_build_for_size)
     if(TARGET zipcore)
         set(core ${CMAKE_SOURCE_DIR}/ziplib)
         set_source_files_properties(
-            ${core}/core/DirectoryCache.cpp ${core}/core/ExtractJob.cpp ${core}/core/Format.cpp
-            ${core}/core/Names.cpp ${core}/core/UpdateJob.cpp ${core}/win32/Win32FileSystem.cpp
+            ${core}/core/ArchiveWriter.cpp ${core}/core/DirectoryCache.cpp ${core}/core/ExtractJob.cpp
+            ${core}/core/Format.cpp ${core}/core/MergeJob.cpp ${core}/core/Names.cpp ${core}/core/ReadWindow.cpp
+            ${core}/core/UpdateJob.cpp ${core}/win32/Win32FileSystem.cpp
             TARGET_DIRECTORY zipcore PROPERTIES COMPILE_OPTIONS -Os)
     endif()
 endfunction()

@@ -1,7 +1,5 @@
 #include "common/Clock.h"
 
-#include <cstdio>
-
 #include "framework/Text.h"
 
 namespace tb {
@@ -28,11 +26,20 @@ void SetClockSeam(ClockFunction clock) { gClock = clock; }
 time_t CurrentTime() { return gClock ? gClock() : std::time(nullptr); }
 
 bool SetClockStart(const std::string& localTime) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char end = 0;
-    if (std::sscanf(localTime.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
-                    &end) != 6)
-        return false;
+    // "YYYY-MM-DD HH:MM:SS" and nothing else. Read by hand: sscanf would bring
+    // the C library's whole scanner (30 KB) into the program for this line.
+    int fields[6] = {};
+    const char separators[6] = {'-', '-', ' ', ':', ':', '\0'};
+    const int widths[6] = {4, 2, 2, 2, 2, 2};
+    const char* at = localTime.c_str();
+    for (int i = 0; i < 6; ++i) {
+        int digits = 0;
+        for (; digits < widths[i] && *at >= '0' && *at <= '9'; ++digits, ++at) fields[i] = fields[i] * 10 + (*at - '0');
+        if (digits == 0 || *at != separators[i]) return false;
+        if (i < 5) ++at;
+    }
+    const int year = fields[0], month = fields[1], day = fields[2], hour = fields[3], minute = fields[4],
+              second = fields[5];
     if (year < 1971 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
         return false;
     std::tm local{};
