@@ -269,7 +269,8 @@ class SettingsSheet(tb.ScenarioTest):
         self.s.click(box, IDOK)
         self.sheet_closed(sheet)
         # Written as the command goes on after the sheet (a moment after it, at times).
-        self.s.wait_until(lambda: self.s.ini_value("Settings", "Time") == "09:30:PM", what="the accepted time")
+        self.s.wait_until(lambda: self.s.ini_value("Settings", "Time") == "09:30:PM", timeout=60.0,
+                          what="the accepted time")
 
     def test_a_folder_list_too_long_to_keep_holds_the_user_on_the_drives_page(self):
         _, sheet = self.open_sheet({"Time": "09:30:PM", "Drives": 0x01 | 0x08, "ExcludeDirList": "C:\\One"})
