@@ -129,11 +129,17 @@ std::string ListFullMessage(const char* which) {
 
 int LearnNewFileTypes(const std::vector<std::string>& newTypes, SettingsRecord& settings, const NewTypeAsker& ask,
                       const TypeListFullTeller& tellFull) {
+    const int automatic = kGeneralAddAll | kGeneralAddRecommended;
     const bool ignoring = (settings.General & kGeneralIgnoreNewTypes) && !(settings.General & kGeneralLearnMode);
     const bool asking = (settings.Prompts & kPromptNewTypes) || (settings.General & kGeneralLetMeChoose);
-    if (ignoring || newTypes.empty() || !asking) return 0;
+    // "Add all new types." and "Add recommeded new types." are what the
+    // program does when it may not ask: they are chosen by clearing the
+    // question on the Prompts page, by Completely Silent and by "Do not ask
+    // again". In learn mode they add the new types themselves; without this
+    // the files of every new type would be left out of the archives for good.
+    const bool learningAlone = (settings.General & kGeneralLearnMode) && (settings.General & automatic);
+    if (ignoring || newTypes.empty() || !(asking || learningAlone)) return 0;
 
-    const int automatic = kGeneralAddAll | kGeneralAddRecommended;
     int changed = 0;
     std::string fullMessage;  // the first list found full
     const auto add = [&](std::string& list, const std::string& type, const char* which) {

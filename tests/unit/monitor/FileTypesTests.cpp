@@ -145,7 +145,8 @@ TEST_CASE("learning does nothing unless the settings ask for it") {
     const Gate gates[] = {
         {"ignore new types without learn mode", kGeneralIgnoreNewTypes | kGeneralLetMeChoose | kGeneralAddAll,
          kPromptNewTypes},
-        {"neither the prompt nor let-me-choose", kGeneralLearnMode | kGeneralAddAll | kGeneralAddRecommended, 0},
+        {"the automatic policies without learn mode", kGeneralAddAll | kGeneralAddRecommended, 0},
+        {"learn mode without a policy, the prompt or let-me-choose", kGeneralLearnMode, 0},
         {"let me choose without the prompt adds nothing", kGeneralLetMeChoose, 0},
     };
     for (const Gate& gate : gates) {
@@ -191,6 +192,21 @@ TEST_CASE("the automatic policies add every new type without a dialog") {
     CHECK(record.FileTypes == ".TBAAA;");
 }
 
+TEST_CASE("in learn mode the automatic policies add new types when the program may not ask") {
+    // What the pages store for "Add all new types." (the question cleared with
+    // it) and for Completely Silent ("Add recommeded new types.").
+    for (int policy : {int(kGeneralAddAll), int(kGeneralAddRecommended)}) {
+        CAPTURE(policy);
+        SettingsRecord record;
+        record.General = kGeneralLearnMode | policy;
+        record.Prompts = 0;
+        CHECK(LearnNewFileTypes({".TBAAA", ".TBBBB"}, record, NeverAsk()) == 1);
+        CHECK(record.FileTypes == ".TBAAA;.TBBBB;");
+        CHECK(record.General == (kGeneralLearnMode | policy));
+        CHECK(record.Prompts == 0);
+    }
+}
+
 TEST_CASE("each new type is asked about and the answer is followed") {
     RegisteredTypes registered;
     registered.Add(".TBDOC", "Tallybox.TestDocument", "Tallybox Test Document");
@@ -234,9 +250,9 @@ TEST_CASE("do not ask again switches to add-recommended and adds the rest unaske
         CHECK(record.Prompts == kPromptPending);
         CHECK(record.General == (kGeneralLearnMode | kGeneralAddRecommended));
 
-        // The next runs ask nothing, and with neither the prompt nor
-        // let-me-choose they learn nothing either.
-        CHECK(LearnNewFileTypes({".TBDDD"}, record, NeverAsk()) == 0);
+        // The next runs ask nothing and add what is new, as the user chose.
+        CHECK(LearnNewFileTypes({".TBDDD"}, record, NeverAsk()) == 1);
+        CHECK(record.FileTypes == ".TBAAA;.TBBBB;.TBCCC;.TBDDD;");
     }
     SUBCASE("ADD with the box ticked lists the type once") {
         ScriptedAsker asker({{kNewTypeAdd, true}});
