@@ -208,6 +208,16 @@ class AutoArchive(tb.ScenarioTest):
         self.wait_run_finished()
         self.assertEqual(self.s.ini_value("Settings", "ExcludeTypes"), ".TMP;.XYZ;")
 
+    def test_add_all_new_types_archives_a_new_type_without_asking(self):
+        # Learn mode with "Add all new types." and no questions (what the
+        # Prompts page stores when its new-type box is cleared).
+        frame = self.start_watching(Prompts=0, General=3 | 0x40 | 0x200)
+        self.write("data.xyz", "a type nobody has listed yet")
+        self.write("note.txt", "a listed type")
+        self.s.run_command(frame, ID_ARCHIVE_NOW)
+        self.assertEqual(self.zip_names(), ["data.xyz", "note.txt"])
+        self.assertEqual(self.s.ini_value("Settings", "FileTypes"), ".TXT;.DOC;.XYZ;")
+
     def test_a_locked_file_does_not_stop_the_run_and_stays_due(self):
         frame = self.start_watching()
         self.write("free.txt", "archived now")
