@@ -1,8 +1,8 @@
 #include "autoarchive/CatchUp.h"
 
 #include <tuple>
-#include <vector>
 
+#include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/Schedule.h"
 #include "framework/Text.h"
 
@@ -69,18 +69,10 @@ CatchUp DecideCatchUp(const SettingsRecord& settings, const CatchUpFacts& facts)
 CatchUpFacts CatchUpFactsAt(time_t now, const std::string& lastArchiveText) {
     CatchUpFacts facts;
     if (const std::tm* local = std::localtime(&now)) facts.now = WallTimeOf(*local);
-    const std::vector<std::string> fields = Split(lastArchiveText, ",");
-    if (fields.size() < 6) return facts;
     std::tm last{};
-    last.tm_mday = LeadingInt(fields[0]);
-    last.tm_mon = LeadingInt(fields[1]) - 1;
-    last.tm_year = LeadingInt(fields[2]) - 1900;
-    last.tm_hour = LeadingInt(fields[3]);
-    last.tm_min = LeadingInt(fields[4]);
-    last.tm_sec = LeadingInt(fields[5]);
+    if (!ParseLastArchiveTime(lastArchiveText, last)) return facts;
     if (last.tm_mon < 0 || last.tm_mon > 11 || last.tm_mday < 1 || last.tm_mday > 31 || last.tm_year < 70) return facts;
     facts.lastArchive = WallTimeOf(last);
-    last.tm_isdst = -1;  // daylight saving time as it was on that day
     const time_t then = std::mktime(&last);
     if (then != time_t(-1)) facts.secondsSinceLastArchive = static_cast<long long>(now - then);
     return facts;

@@ -44,18 +44,24 @@ std::string ReadLastArchiveTimeText() {
     return ReadIniString(kSettingsSection, kLastArchiveTimeKey, kLastArchiveTimeBuffer);
 }
 
-FileTicks ReadLastArchiveTime() {
-    const FileTicks fallback = TicksFromTime(CurrentTime() - kOneDay);
-    const std::vector<std::string> fields = Split(ReadLastArchiveTimeText(), ",");
-    if (fields.size() < 6) return fallback;
-    std::tm local{};
+bool ParseLastArchiveTime(const std::string& text, std::tm& local) {
+    const std::vector<std::string> fields = Split(text, ",");
+    if (fields.size() < 6) return false;
+    local = std::tm{};
     local.tm_mday = LeadingInt(fields[0]);
     local.tm_mon = LeadingInt(fields[1]) - 1;
     local.tm_year = LeadingInt(fields[2]) - 1900;
     local.tm_hour = LeadingInt(fields[3]);
     local.tm_min = LeadingInt(fields[4]);
     local.tm_sec = LeadingInt(fields[5]);
-    local.tm_isdst = -1;  // daylight-saving time as it was on that day
+    local.tm_isdst = -1;
+    return true;
+}
+
+FileTicks ReadLastArchiveTime() {
+    const FileTicks fallback = TicksFromTime(CurrentTime() - kOneDay);
+    std::tm local{};
+    if (!ParseLastArchiveTime(ReadLastArchiveTimeText(), local)) return fallback;
     const time_t when = std::mktime(&local);
     if (when == time_t(-1)) return fallback;
     return TicksFromTime(when);

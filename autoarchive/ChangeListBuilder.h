@@ -32,6 +32,9 @@ class CProgressDlg;
 FileTicks ReadLastArchiveTime();
 // The key's text as written ("" when missing).
 std::string ReadLastArchiveTimeText();
+// That text as local time fields (tm_isdst -1: daylight saving time as it was
+// on that day); false when it has fewer than six fields.
+bool ParseLastArchiveTime(const std::string& text, std::tm& local);
 // Writes the current time, or the time given.
 void WriteLastArchiveTime();
 void WriteLastArchiveTime(time_t when);
