@@ -13,25 +13,11 @@
 # Scratch space: bench/out/extract (or BENCH_DIR), about 5 times the corpus.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-scale="${BENCH_SCALE:-full}"
-rounds="${BENCH_ROUNDS:-5}"
-scratch="${BENCH_DIR:-$root/bench/out/extract}"
-case "$scale" in
-full) corpus_mb=200 ;;
-small) corpus_mb=40 ;;
-*) echo "BENCH_SCALE is full or small"; exit 1 ;;
-esac
-
-bash "$root/scripts/setup.sh"
-TB_JOBS="${TB_JOBS:-2}" bash "$root/scripts/build.sh" >/dev/null
+. "$root/bench/prelude.sh"
+bench_prelude extract 200 40 5
+corpus_mb="$size"
 bench="$root/build/bench/extract_bench.exe"
 library="$root/build/bench/zipbench_win.exe"   # the ZIP library's own benchmark: one call, no dialog
-. "$root/scripts/display.sh"
-. "$root/scripts/wine-env.sh"
-tb_display
-tb_wine_prefix
-wineserver -p   # keep the server up between runs
-trap 'wineserver -k >/dev/null 2>&1 || true; tb_display_stop' EXIT
 
 mkdir -p "$scratch"
 cd "$scratch"

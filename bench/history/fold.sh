@@ -14,24 +14,10 @@
 # Scratch space: bench/out/fold (or BENCH_DIR), about 3 times the archives.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-scale="${BENCH_SCALE:-full}"
-rounds="${BENCH_ROUNDS:-5}"
-scratch="${BENCH_DIR:-$root/bench/out/fold}"
-case "$scale" in
-full) mean_kb=16 ;;
-small) mean_kb=3 ;;
-*) echo "BENCH_SCALE is full or small"; exit 1 ;;
-esac
-
-bash "$root/scripts/setup.sh"
-TB_JOBS="${TB_JOBS:-2}" bash "$root/scripts/build.sh" >/dev/null
+. "$root/bench/prelude.sh"
+bench_prelude fold 16 3 5
+mean_kb="$size"
 bench="$root/build/bench/fold_bench.exe"
-. "$root/scripts/display.sh"
-. "$root/scripts/wine-env.sh"
-tb_display
-tb_wine_prefix
-wineserver -p   # keep the server up between runs
-trap 'wineserver -k >/dev/null 2>&1 || true; tb_display_stop' EXIT
 
 mkdir -p "$scratch"
 cd "$scratch"

@@ -13,24 +13,10 @@
 # Scratch space: bench/out/history (or BENCH_DIR), about 150 MB (25 MB small).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-scale="${BENCH_SCALE:-full}"
-rounds="${BENCH_ROUNDS:-3}"
-scratch="${BENCH_DIR:-$root/bench/out/history}"
-case "$scale" in
-full) days=365 ;;
-small) days=60 ;;
-*) echo "BENCH_SCALE is full or small"; exit 1 ;;
-esac
-
-bash "$root/scripts/setup.sh"
-TB_JOBS="${TB_JOBS:-2}" bash "$root/scripts/build.sh" >/dev/null
+. "$root/bench/prelude.sh"
+bench_prelude history 365 60 3
+days="$size"
 bench="$root/build/bench/history_bench.exe"
-. "$root/scripts/display.sh"
-. "$root/scripts/wine-env.sh"
-tb_display
-tb_wine_prefix
-wineserver -p   # keep the server up between runs
-trap 'wineserver -k >/dev/null 2>&1 || true; tb_display_stop' EXIT
 
 archives="$scratch/archives-$scale"
 mkdir -p "$scratch"
