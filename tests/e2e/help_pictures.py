@@ -22,23 +22,8 @@ import tallybox as tb  # noqa: E402
 PICTURES = os.path.join(tb.ROOT, "res", "help", "hlpimg")
 DATA = os.path.join(tb.BUILD, "e2e-data", "help")
 DRIVE = os.path.join(DATA, "drive-t")
+IDS = tb.resource_ids()
 
-
-def resource_ids():
-    """The program's resource ids by name, as res/resource.h defines them."""
-    ids = {}
-    with open(os.path.join(tb.ROOT, "res", "resource.h")) as f:
-        for line in f:
-            fields = line.split()
-            if len(fields) >= 3 and fields[0] == "#define":
-                try:
-                    ids[fields[1]] = int(fields[2], 0)
-                except ValueError:
-                    pass
-    return ids
-
-
-IDS = resource_ids()
 # Colours kept per picture: dialogs are mostly grey and black; the main
 # window has icons.
 COLOURS = {"main": 48, "history": 48}

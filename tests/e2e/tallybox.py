@@ -34,6 +34,20 @@ TRAY_CALLBACK = 101
 ENDSESSION_LOGOFF = 0x80000000
 
 
+def resource_ids():
+    """The program's resource ids by name, as res/resource.h defines them."""
+    ids = {}
+    with open(os.path.join(ROOT, "res", "resource.h")) as f:
+        for line in f:
+            fields = line.split()
+            if len(fields) >= 3 and fields[0] == "#define":
+                try:
+                    ids[fields[1]] = int(fields[2], 0)
+                except ValueError:
+                    pass
+    return ids
+
+
 def windows_path(path):
     """The Windows name of a Linux path through Wine's Z: drive."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")

@@ -24,22 +24,7 @@ IDHELP = 9
 WM_KEYDOWN, VK_F1 = 0x0100, 0x70
 IDCANCEL = 2
 TEST_CLASS = "TallyboxHelpTest"
-
-
-def resource_ids():
-    ids = {}
-    with open(os.path.join(RES, "resource.h")) as f:
-        for line in f:
-            fields = line.split()
-            if len(fields) >= 3 and fields[0] == "#define":
-                try:
-                    ids[fields[1]] = int(fields[2], 0)
-                except ValueError:
-                    pass
-    return ids
-
-
-IDS = resource_ids()
+IDS = tb.resource_ids()
 
 
 def rc_text(quoted):
