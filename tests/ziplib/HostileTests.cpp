@@ -21,15 +21,6 @@ std::string MakeArchive(const CScratch& s, const std::string& name, const std::s
     return ReadFile(o.archive);
 }
 
-ZipResult ExtractAll(const std::string& archive, const std::string& dest, CRecordingEvents& ev) {
-    ExtractOptions o;
-    o.archive = archive;
-    o.destination = dest;
-    o.quiet = true;
-    CExtractJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
-    return job.Run(o);
-}
-
 }  // namespace
 
 TEST_CASE("truncated and corrupted archives fail cleanly and leave no partial file") {

@@ -42,19 +42,6 @@ ZipResult Write(const std::string& archive, const std::string& folder, const std
     return r;
 }
 
-ZipResult ReadAll(const std::string& archive, const std::string& dest, const std::string& password = "") {
-    ExtractOptions o;
-    o.archive = archive;
-    o.destination = dest;
-    o.quiet = true;
-    o.havePassword = !password.empty();
-    o.password = password;
-    CRecordingEvents ev;
-    CExtractJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
-    ZipResult r = job.Run(o);
-    return r;
-}
-
 bool SameTree(const std::string& a, const std::string& b) {
     return Run("diff -r '" + a + "' '" + b + "'") == 0;
 }
@@ -164,11 +151,11 @@ TEST_CASE("archives of Info-ZIP, 7-Zip and Python list and extract correctly") {
         REQUIRE(Run(m.command) == 0);
         const std::string zip = in + "/z" + std::to_string(index) + ".zip";
         const std::string dest = in + "/out" + std::to_string(index);
-        CHECK(ReadAll(zip, dest, m.password) == kZipOk);
+        CHECK(ExtractAll(zip, dest, m.password) == kZipOk);
         // Folders without files only come back where the writer stored them.
         Run("mkdir -p '" + dest + "/in/emptyfolder'");
         CHECK(SameTree(in + "/in", dest + "/in"));
-        if (!m.password.empty()) CHECK(ReadAll(zip, dest + "wrong", "nope") == kZipWrongPassword);
+        if (!m.password.empty()) CHECK(ExtractAll(zip, dest + "wrong", "nope") == kZipWrongPassword);
     }
 }
 
@@ -176,11 +163,11 @@ TEST_CASE("a self-extractor's prepended data is kept, and its entries are read a
     CScratch s;
     MakeInput(s);
     REQUIRE(Run("cd '" + s.Path() + "' && zip -qr plain.zip in && (head -c 5000 /dev/urandom; cat plain.zip) > sfx.exe && zip -qA sfx.exe") == 0);
-    CHECK(ReadAll(s / "sfx.exe", s / "x") == kZipOk);
+    CHECK(ExtractAll(s / "sfx.exe", s / "x") == kZipOk);
     CHECK(SameTree(s / "in/sub", s / "x/in/sub"));
     // Prepended data without adjusted offsets, as a plain concatenation gives.
     REQUIRE(Run("cd '" + s.Path() + "' && (head -c 777 /dev/urandom; cat plain.zip) > raw.exe") == 0);
-    CHECK(ReadAll(s / "raw.exe", s / "y") == kZipOk);
+    CHECK(ExtractAll(s / "raw.exe", s / "y") == kZipOk);
     const std::string stub = ReadFile(s / "raw.exe").substr(0, 777);
     WriteFile(s / "extra.txt", "added later");
     UpdateOptions o;

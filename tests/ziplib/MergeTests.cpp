@@ -33,15 +33,7 @@ int s_extracts = 0;
 // Name -> contents, extracted by the core (with `password` for protected entries).
 std::map<std::string, std::string> Contents(const CScratch& s, const std::string& archive, const std::string& password = "") {
     const std::string dest = s / ("out-" + std::to_string(++s_extracts));
-    ExtractOptions o;
-    o.archive = archive;
-    o.destination = dest;
-    o.quiet = true;
-    o.havePassword = !password.empty();
-    o.password = password;
-    CRecordingEvents ev;
-    CExtractJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
-    REQUIRE(job.Run(o) == kZipOk);
+    REQUIRE(ExtractAll(archive, dest, password) == kZipOk);
     std::map<std::string, std::string> contents;
     for (const std::string& f : TreeFiles(dest)) contents[f] = ReadFile(dest + "/" + f);
     return contents;

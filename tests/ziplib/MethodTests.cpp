@@ -29,18 +29,6 @@ void MakeInput(const CScratch& s) {
     WriteFile(s / "in/empty.txt", "");
 }
 
-ZipResult ExtractAll(const std::string& archive, const std::string& dest, const std::string& password = "") {
-    ExtractOptions o;
-    o.archive = archive;
-    o.destination = dest;
-    o.quiet = true;
-    o.havePassword = !password.empty();
-    o.password = password;
-    CRecordingEvents ev;
-    CExtractJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
-    return job.Run(o);
-}
-
 const ZipEntry* Find(const ZipDirectory& dir, const std::string& name) {
     for (const ZipEntry& e : dir.entries)
         if (e.name == name) return &e;

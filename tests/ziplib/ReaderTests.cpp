@@ -15,15 +15,6 @@ using namespace zt;
 
 namespace {
 
-ZipResult ExtractAll(const std::string& archive, const std::string& dest, CRecordingEvents& ev) {
-    ExtractOptions o;
-    o.archive = archive;
-    o.destination = dest;
-    o.quiet = true;
-    CExtractJob job(PlatformFileSystem(), &PlatformCrypto(), ev);
-    return job.Run(o);
-}
-
 // A 16 MiB run of zeros as one raw deflate stream (about 16 KiB).
 std::string DeflatedZeros(size_t size) {
     std::string zeros(size, '\0'), out(compressBound(uLong(size)), '\0');

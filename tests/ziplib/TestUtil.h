@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Crypto.h"
 #include "core/Events.h"
+#include "core/ExtractJob.h"
 #include "core/Format.h"
 #include "core/Io.h"
 
@@ -150,6 +152,25 @@ inline zl::ZipLimits AllZip64() {
     limits.count16 = 0;
     limits.newFile = 0;
     return limits;
+}
+
+// The whole archive extracted into `dest` by the core, quietly (with
+// `password` for protected entries).
+inline zl::ZipResult ExtractAll(const std::string& archive, const std::string& dest, CRecordingEvents& ev,
+                                const std::string& password = "") {
+    zl::ExtractOptions o;
+    o.archive = archive;
+    o.destination = dest;
+    o.quiet = true;
+    o.havePassword = !password.empty();
+    o.password = password;
+    zl::CExtractJob job(zl::PlatformFileSystem(), &zl::PlatformCrypto(), ev);
+    return job.Run(o);
+}
+
+inline zl::ZipResult ExtractAll(const std::string& archive, const std::string& dest, const std::string& password = "") {
+    CRecordingEvents ev;
+    return ExtractAll(archive, dest, ev, password);
 }
 
 // Reads an archive's directory with the core.
