@@ -56,6 +56,14 @@ bool WriteScript(const std::string& path, const CScript& script) {
            ::CloseHandle(file.Release()) != 0;
 }
 
+// The script as the file now holds it, with the file's stamp (called with the
+// cache's lock held).
+void Remember(const std::string& path, const CScript& script) {
+    gCache.valid = StampOf(path, gCache.stamp);
+    gCache.path = path;
+    gCache.script = script;
+}
+
 }  // namespace
 
 bool LoadScript(const std::string& path, CScript& script) {
@@ -67,9 +75,7 @@ bool LoadScript(const std::string& path, CScript& script) {
     }
     gCache.valid = false;
     if (!ReadScript(path, script)) return false;
-    gCache.valid = StampOf(path, gCache.stamp);
-    gCache.path = path;
-    gCache.script = script;
+    Remember(path, script);
     return true;
 }
 
@@ -79,9 +85,7 @@ bool SaveScript(const std::string& path, const CScript& script) {
     std::lock_guard<std::mutex> lock(gCacheLock);
     gCache.valid = false;
     if (!WriteScript(path, script)) return false;
-    gCache.valid = StampOf(path, gCache.stamp);
-    gCache.path = path;
-    gCache.script = script;
+    Remember(path, script);
     return true;
 }
 
