@@ -105,7 +105,8 @@ bool ReadWholeFile(const std::string& path, unsigned long long largest, std::str
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || (unsigned long long)size.QuadPart > std::min(largest, CArchiveIndex::kMaxFileSize))
+    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > std::min(largest, CArchiveIndex::kMaxFileSize))
         return false;
     bytes.resize(size_t(size.QuadPart));
     size_t done = 0;

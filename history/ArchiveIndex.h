@@ -6,8 +6,8 @@
 //
 // An archive is known by its path, its size and its last write time to the
 // file system's full precision; when any of them differs from what the index
-// holds, the archive is read again. A missing, foreign or damaged index file
-// is simply built again. Archives that are damaged, truncated or no ZIP files
+// holds, the archive is read again. A missing, foreign or damaged index file,
+// or one larger than its archives can justify, is simply built again. Archives that are damaged, truncated or no ZIP files
 // at all are kept in the index as such (with the reason), so they are not
 // read again and again while they stay as they are.
 
