@@ -121,7 +121,15 @@ bool WithCore(const Call& call) {
     // but their own folder can give it to them.
     bool ok = Expect("dzip add", AddFiles(call), kZipResultOk);
     ok = ok && Expect("the self-extracting build", BuildProgram(call), tb::sfx::kSfxOk);
-    return ok && ListArchive(call);
+    ok = ok && ListArchive(call);
+    // Every DLL this program loaded has been freed again; the core, which the
+    // thin DLLs loaded, stays pinned.
+    const std::string core = call.folder + "\\DUNZIP32.dll";
+    if (ok && !::GetModuleHandleA(core.c_str())) {
+        std::fprintf(stderr, "%s was unloaded\n", core.c_str());
+        ok = false;
+    }
+    return ok;
 }
 
 bool WithoutCore(const Call& call) {

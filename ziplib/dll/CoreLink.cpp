@@ -39,7 +39,7 @@ HMODULE Core() {
     if (void* known = g_core) return static_cast<HMODULE>(known);
     HMODULE core = LoadCoreBesideSelf();
     // Two first calls at once load the same module; either may publish it.
-    if (core) ::InterlockedCompareExchangePointer(const_cast<void**>(&g_core), core, nullptr);
+    if (core) ::InterlockedCompareExchangePointer(&g_core, core, nullptr);
     return core;
 }
 
