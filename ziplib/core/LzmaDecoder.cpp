@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <lzma.h>
 
 #include "DecodeLoop.h"
@@ -71,6 +72,7 @@ private:
             return kZipUnsupported;
         }
         auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
+        const std::unique_ptr<void, void (*)(void*)> owned(options, std::free);   // the decoder keeps a copy
         // A dictionary larger than the entry is never used; the header's own
         // may claim up to 4 GiB, and the entry's size as much. What is left
         // must fit the budget.
@@ -81,13 +83,12 @@ private:
         options->ext_size_low = uint32_t(m_params.size);
         options->ext_size_high = uint32_t(m_params.size >> 32);
         const uint64_t need = lzma_raw_decoder_memusage(filters);
-        if (need == UINT64_MAX || !m_memory.Fits(need, why)) {
-            std::free(options);
-            if (need == UINT64_MAX) why = "the entry's LZMA settings are not supported";
+        if (need == UINT64_MAX) {
+            why = "the entry's LZMA settings are not supported";
             return kZipUnsupported;
         }
+        if (!m_memory.Fits(need, why)) return kZipUnsupported;
         const lzma_ret r = lzma_raw_decoder(&m_strm, filters);
-        std::free(options);
         if (r == LZMA_OK) return kZipOk;
         if (r == LZMA_MEM_ERROR) return m_memory.OutOfMemory(why);
         why = "the entry's LZMA settings are not supported";
