@@ -11,6 +11,7 @@
 # regression/ holds every input that ever made the target fail, as it was
 # found; each goes in with its mend, so that every check replays it.
 set -euo pipefail
+export LC_ALL=C   # the same order of file names everywhere
 mode="$1"
 fuzzer="$2"
 work="$3"
@@ -34,18 +35,22 @@ report_failure() {
     echo "holds, and commit it with the mend: the test suite replays every file there."
 }
 
-# The check runs the target where memory lies at the same addresses every
-# time: the library code inlined into the target compares addresses (the
-# string functions ask whether a source overlaps its target), so with
-# addresses laid out at random a few coverage edges come and go from run to
-# run (measured), and the mutations then take another course.
-fixed_addresses() {
+# The check starts the target the same way everywhere: memory at the same
+# addresses (setarch -R), from its work folder, by a relative name, with
+# relative arguments and a fixed environment, so that the stack lies at the
+# same addresses too. The library code inlined into the target compares
+# addresses (the string functions ask whether a source overlaps its target),
+# and libFuzzer takes compared values into its mutations: with addresses that
+# differ between runs, runs took different courses (measured).
+run_fixed() {
+    ln -sf "$fuzzer" "$work/zip_fuzz_reader"
+    local start=(env -i PATH=/usr/bin:/bin ASAN_OPTIONS=allocator_release_to_os_interval_ms=-1)
     if setarch "$(uname -m)" -R true 2>/dev/null; then
-        setarch "$(uname -m)" -R "$@"
+        start+=(setarch "$(uname -m)" -R)
     else
         echo "note: addresses cannot be fixed here (setarch -R refused); this run may differ from others" >&2
-        "$@"
     fi
+    (cd "$work" && "${start[@]}" ./zip_fuzz_reader "$@")
 }
 
 case "$mode" in
@@ -61,10 +66,24 @@ check)
         exit 1
     }
     echo "replayed ${#inputs[@]} inputs (corpus and regression)"
-    # New inputs go to the work corpus; the seeds and regressions stay as they
-    # are. Nothing depends on the clock: a fixed number of runs, no reloads.
-    fixed_addresses "$fuzzer" "${options[@]}" -seed="$seed" -runs="$runs" -reload=0 -artifact_prefix="$work/artifacts/" \
-        "$work/corpus" "$seeds" "$regression" >"$work/fuzz.log" 2>&1 || {
+    # Copies of the seeds and regressions, under the same relative names
+    # everywhere (the names end up in memory beside what the target
+    # allocates), named in a list sorted by name: libFuzzer orders its inputs
+    # by size, and inputs of equal size would otherwise come in the order the
+    # file system lists a folder, which differs between machines. New inputs
+    # go to the work corpus. Nothing depends on the clock: a fixed number of
+    # runs, no reloads, and no memory given back to the system on a timer
+    # (run_fixed).
+    mkdir -p "$work/inputs"
+    names=()
+    for f in "${inputs[@]}"; do
+        name="inputs/$(basename "$(dirname "$f")")-$(basename "$f")"
+        cp "$f" "$work/$name"
+        names+=("$name")
+    done
+    (IFS=,; printf '%s' "${names[*]}") >"$work/inputs.txt"
+    run_fixed "${options[@]}" -seed="$seed" -runs="$runs" -reload=0 -artifact_prefix=artifacts/ \
+        -seed_inputs=@inputs.txt corpus >"$work/fuzz.log" 2>&1 || {
         report_failure "$work/fuzz.log"
         exit 1
     }
