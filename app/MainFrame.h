@@ -7,14 +7,14 @@
 #include <string>
 
 #include "app/ShutdownInterceptor.h"
+#include "autoarchive/ArchiveControl.h"
 #include "framework/FrameWindow.h"
 
 namespace tb {
 
 class CTallyboxView;
-class IArchiveControl;
 
-class CMainFrame : public CFrameWindow, private IShutdownHost {
+class CMainFrame : public CFrameWindow, private IShutdownHost, private IRunReport {
 public:
     static constexpr char kWindowClass[] = "TallyboxArchiveClass";
 
@@ -48,6 +48,11 @@ private:
     void BlockShutdown(bool block) override;
     bool EndSession(UINT exitFlags) override;
     void CloseFrame() override;
+
+    // IRunReport: the run's line in the status bar and the tray tip; a run
+    // that failed, was stopped or found no type to archive also raises a
+    // balloon, whatever the prompts.
+    void RunReported(const RunSummary& summary) override;
 
     CShutdownInterceptor m_shutdown;
     CTallyboxView* m_view = nullptr;

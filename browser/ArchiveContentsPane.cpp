@@ -528,7 +528,7 @@ LRESULT CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wP
 
 LRESULT CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT && CListBox(hwnd).Count() == 0) {
-        PaintEmptyList(hwnd, EmptyFileListHint(m_host.AutomaticArchivingOn()));
+        PaintEmptyList(hwnd, EmptyFileListHint(m_host.AutomaticArchivingOn(), CListBox(ArchiveList()).Count() > 0));
         return 0;
     }
     if (!ForwardListInput(hwnd, message, wParam, lParam) && message == WM_RBUTTONUP)

@@ -122,7 +122,13 @@ void CFrameWindow::RecalcLayout() {
 
 void CFrameWindow::ShowPrompt(UINT id) {
     std::string prompt = id ? CommandPrompt(id) : std::string();
-    SetStatusText(0, prompt.empty() ? kReady : prompt);
+    if (prompt.empty()) prompt = m_idleText.empty() ? std::string(kReady) : m_idleText;
+    SetStatusText(0, prompt);
+}
+
+void CFrameWindow::SetIdleText(const std::string& text) {
+    m_idleText = text;
+    SetStatusText(0, text.empty() ? std::string(kReady) : text);
 }
 
 CFrameWindow::CFrameWindow() {

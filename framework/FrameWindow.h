@@ -38,6 +38,9 @@ public:
     // A status bar; `widths` are the pane widths after the first, stretching pane.
     bool CreateStatusBar(const std::vector<int>& widths);
     void SetStatusText(int pane, const std::string& text) const;
+    // What the first pane shows when no command is pointed at ("Ready" until
+    // set); shown at once.
+    void SetIdleText(const std::string& text);
 
     // Places toolbar, status bar and view for the current client size.
     void RecalcLayout();
@@ -58,6 +61,7 @@ private:
     std::vector<int> m_statusWidths;
     std::vector<std::string> m_buttonTexts;
     std::string m_tip;  // the text a tool tip is showing
+    std::string m_idleText;
     UniqueImageList m_toolImages;
 };
 
