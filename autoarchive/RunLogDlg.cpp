@@ -33,8 +33,8 @@ BOOL CRunLogDlg::OnInitDialog() {
     if (m_lines.empty()) list.Add("No automatic archive has run yet.");
     list.Send(LB_SETHORIZONTALEXTENT, WPARAM(WidestLine(list.Handle(), m_lines) + kExtentMargin));
     if (list.Count() > 0) list.SetTopIndex(list.Count() - 1);  // the newest run in view
-    SetItemText(IDC_RL_NOTE, "One line for each automatic archive, the newest last. The log keeps the last " +
-                                 std::to_string(kRunLogLines) + " lines, in " + m_logPath + ".");
+    SetItemText(IDC_RL_NOTE, "One line for each automatic archive, the newest last; the last " +
+                                 std::to_string(kRunLogLines) + " are kept.\r\nLog file: " + m_logPath);
     SetDefaultButton(IDCANCEL);
     return FALSE;  // the focus is set
 }

@@ -6,22 +6,22 @@ namespace {
 constexpr int kMargin = 8;
 }  // namespace
 
-std::string EmptyFileListHint(bool automaticArchivingOn, bool archivesKnown) {
-    if (!automaticArchivingOn)
+std::string EmptyFileListHint(const EmptyListFacts& facts) {
+    if (!facts.archivingOn)
         return "Automatic archiving is off.\r\n\r\n"
                "To turn it on, choose Archive Settings in the Archive menu. On the Automatic page tick "
                "\"Monitor File Changes\" and \"Archive at Windows Shut Down\"; on the Drives page choose the "
                "drives to watch; on the File Types page make sure the types you want archived are in the list; "
                "on the Location page choose the folder for the archives. Then click OK.";
-    if (archivesKnown) return {};
+    if (facts.archivesKnown) return {};
+    std::string when = facts.atShutdown ? " when Windows shuts down" : " at the times set in Archive Settings";
     return "No archive yet.\r\n\r\n"
-           "Tallybox watches the drive of your documents for changed documents, spreadsheets, presentations, "
-           "texts, PDFs and pictures, and archives them into C:\\Auto Archives when Windows shuts down. When a "
-           "file of a new type changes, it asks whether to archive that type.\r\n\r\n"
-           "To see it work now, save a document, then choose Archive Changed Files Now in the Archive menu: "
-           "the day's archive appears in the list on the left, and the status bar tells what was archived.\r\n\r\n"
-           "Archive Settings in the Archive menu changes the drives, the file types, the times and the folder; "
-           "Archive Log tells what each archive did.";
+           "Changed files of the chosen types (documents, spreadsheets, presentations, texts, PDFs and pictures, "
+           "unless you chose others) on the watched drives are archived into " +
+           (facts.archiveFolder.empty() ? std::string("the archive folder") : facts.archiveFolder) + when +
+           ".\r\n\r\n"
+           "To archive now: Archive menu, Archive Changed Files Now.\r\n\r\n"
+           "To change the drives, types, times or folder: Archive menu, Archive Settings.";
 }
 
 void PaintEmptyList(HWND list, const std::string& hint) {

@@ -11,7 +11,13 @@ namespace tb {
 // What the empty file list says: while automatic archiving is off, that it is
 // off and every step to turn it on; while it is on and no archive is known
 // yet (a first start), what the program does and how to see it work; else "".
-std::string EmptyFileListHint(bool automaticArchivingOn, bool archivesKnown);
+struct EmptyListFacts {
+    bool archivingOn = false;
+    bool archivesKnown = false;
+    std::string archiveFolder;
+    bool atShutdown = false;
+};
+std::string EmptyFileListHint(const EmptyListFacts& facts);
 
 // Paints a list box that has no lines (its WM_PAINT): the background and,
 // when `hint` is not empty, the hint in grey, wrapped to the list's width.

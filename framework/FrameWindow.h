@@ -35,7 +35,8 @@ public:
     // button shows the short name of its command under its picture and is
     // `buttonWidth` pixels wide.
     bool CreateToolBar(UINT bitmapId, const std::vector<UINT>& commands, SIZE image, int buttonWidth);
-    // A status bar; `widths` are the pane widths after the first, stretching pane.
+    // A status bar; `widths` are the pane widths after the first, stretching
+    // pane, which keeps at least half the window's width.
     bool CreateStatusBar(const std::vector<int>& widths);
     void SetStatusText(int pane, const std::string& text) const;
     // What the first pane shows when no command is pointed at ("Ready" until

@@ -93,7 +93,7 @@ class FirstStart(Report):
         self.s.wait_watching()
         self.write(os.path.join("Documents", "letter.docx"), "Dear reader, this is the first letter.")
         self.write(os.path.join("Documents", "notes.xyz"), "a type in neither list")
-        self.archive_now(frame)
+        self.s.command(frame, IDS["ID_ARCHIVE_NOW"])
         # A type in neither list is asked about (Learn Mode, "Let me choose").
         question = self.s.wait_dialog("New File Type Found !")
         self.s.click(question, 2)  # IGNORE this time
