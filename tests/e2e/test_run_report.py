@@ -6,6 +6,7 @@ back."""
 import datetime
 import os
 import shutil
+import subprocess
 import sys
 import zipfile
 
@@ -195,6 +196,40 @@ class RunLines(Report):
         self.assertEqual(self.status(frame), "1 file archived in {}\\{}".format(location, dated_name()))
         with zipfile.ZipFile(os.path.join(DRIVE, "blocker", "Archives", dated_name())) as z:
             self.assertEqual(z.namelist(), ["DOCS/a.txt"])
+        self.s.terminate(frame)
+
+    def balloon(self):
+        """The text of the tray balloon on screen, or None."""
+        for entry in self.s.driver.call("windows").split("\x1f"):
+            fields = entry.split("|")
+            if len(fields) == 4 and fields[1] == "tooltips_class32" and fields[3] == "1" and fields[2]:
+                return tb.unescape(fields[2])
+        return None
+
+    def test_a_full_disk_is_told_with_a_balloon_and_the_files_stay_due(self):
+        full = os.path.join(tb.BUILD, "e2e-data", "runreport-full")
+        os.makedirs(full, exist_ok=True)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=512k", "tmpfs", full]).returncode != 0:
+            self.skipTest("a small disk cannot be mounted here")
+        self.addCleanup(subprocess.run, ["umount", full])
+        # The disk is filled up to a few kilobytes.
+        stats = os.statvfs(full)
+        with open(os.path.join(full, "filler"), "wb") as f:
+            f.write(b"\0" * (stats.f_bavail * stats.f_frsize - 24 * 1024))
+        self.addCleanup(os.remove, tb.link_drive(self.s.prefix, "f", full))
+        frame = self.start("F:\\Archives")
+        with open(os.path.join(DRIVE, "DOCS", "big.txt"), "wb") as f:
+            f.write(os.urandom(200 * 1024))
+        self.archive_now(frame)
+        line = self.status(frame)
+        self.assertEqual(line, "The archive could not be written: F:\\Archives\\{}: the disk is full; 1 changed "
+                               "file waits for the next archive".format(dated_name()))
+        self.assertTrue(self.log_lines()[-1].endswith("  Archive Now  " + line))
+        self.assertIsNone(self.s.ini_value("Settings", "LastArchiveTime") or None)
+        self.assertEqual(self.s.ini_value("Changes", "Dir1"), "T:\\DOCS")
+        self.assertTrue(self.s.no_message_box())  # silent: only the balloon tells
+        self.assertEqual(self.s.wait_until(self.balloon, what="the tray balloon"), line)
+        self.s.screenshot("run-balloon-full-disk")
         self.s.terminate(frame)
 
 
