@@ -218,7 +218,8 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
         m_summary.stopped = outcome.stopped;
         if (!written && !outcome.stopped) {
             m_summary.failed = true;
-            m_summary.failure = outcome.problem.empty() ? primary + ": the archive could not be written" : outcome.problem;
+            m_summary.failure =
+                outcome.problem.empty() ? primary + ": the archive could not be written" : outcome.problem;
         }
         if (!written) {
             m_failed = true;
@@ -231,8 +232,9 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
         if (written) {
             m_writtenArchive = shown;
             m_summary.archive = shown;
+            m_summary.stopped = false;  // the alternate took it after all
             m_summary.inUse = int(outcome.notArchived.size());
-            m_summary.taken = int(m_pass.m_archive.size()) - m_summary.inUse;
+            m_summary.taken = std::max(0, int(m_pass.m_archive.size()) - m_summary.inUse);
         } else {
             m_summary.taken = int(m_pass.m_archive.size());  // they wait for the next archive
         }
