@@ -89,7 +89,7 @@ Var EndAttempts
 !insertmacro MUI_PAGE_INSTFILES
 
 !define MUI_FINISHPAGE_TITLE "Tallybox is installed"
-!define MUI_FINISHPAGE_TEXT "Tallybox is in the Start menu. While it runs, its icon sits in the notification area beside the clock.$\r$\n$\r$\nFrom its first start it watches the drive of your documents and archives changed documents, spreadsheets, presentations, texts, PDFs and pictures into C:\Auto Archives when Windows shuts down; it asks about new types of files.$\r$\n$\r$\nTo see it work now, save a document, then choose Archive Changed Files Now in its Archive menu. Archive Settings in the same menu changes the drives, types, times and folder."
+!define MUI_FINISHPAGE_TEXT "From its first start Tallybox watches the drive of your documents and archives changed documents, pictures and other common files into C:\Auto Archives at shut-down.$\r$\n$\r$\nTo see it now: save a document, then Archive menu, Archive Changed Files Now."
 !define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PROGRAM}"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Tallybox now"
