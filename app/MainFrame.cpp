@@ -70,6 +70,7 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
     if (const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated"))
         Map().OnMessage(taskbarCreated, [this](WPARAM, LPARAM) -> LRESULT {
             CTrayIcon::Add(Handle());
+            if (!m_lastRunLine.empty()) CTrayIcon::Tell(Handle(), m_lastRunLine);
             return 0;
         });
     Map().OnCommand(ID_APP_EXIT, [this] { Terminate(); });
@@ -234,6 +235,7 @@ void CMainFrame::CloseFrame() { ::DestroyWindow(Handle()); }
 
 void CMainFrame::RunReported(const RunSummary& summary) {
     const std::string line = RunStatusLine(summary);
+    m_lastRunLine = line;
     SetIdleText(line);
     CTrayIcon::Tell(Handle(), line, RunNeedsAttention(summary) ? "Automatic archive" : "");
 }

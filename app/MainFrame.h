@@ -62,6 +62,7 @@ private:
     int m_lastHeight = 0;
     bool m_shownOnce = false;
     int m_sizeMessages = 0;  // size messages since the toolbar and status bar last followed
+    std::string m_lastRunLine;  // what the last archive run did, for the tray tip
 };
 
 }  // namespace tb
