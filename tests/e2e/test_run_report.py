@@ -126,11 +126,12 @@ class RunLines(Report):
         if os.path.exists(self.log_path()):
             os.remove(self.log_path())
 
-    def start(self, location):
-        self.s.write_ini({"Settings": {"General": 3, "Drives": 4, "CustomDriveList": "t", "Prompts": 0x20,
-                                       "FileTypes": ".TXT;.DOC;", "ExcludeTypes": ".TMP;",
-                                       "LocationDir": location, "FrameLeft": 10, "FrameTop": 10,
-                                       "FrameRight": 900, "FrameBottom": 560},
+    def start(self, location, **overrides):
+        settings = {"General": 3, "Drives": 4, "CustomDriveList": "t", "Prompts": 0x20,
+                    "FileTypes": ".TXT;.DOC;", "ExcludeTypes": ".TMP;", "LocationDir": location,
+                    "FrameLeft": 10, "FrameTop": 10, "FrameRight": 900, "FrameBottom": 560}
+        settings.update(overrides)
+        self.s.write_ini({"Settings": settings,
                           "Directories": {"Dir1": "T:\\", "Dir2": "T:\\DOCS", "Dir3": ""}})
         self.s.start()
         frame = self.s.main_window()
@@ -171,6 +172,18 @@ class RunLines(Report):
         self.s.screenshot("archive-log", dialog)
         self.s.click(dialog, 2)
         self.s.driver.call("wait-gone", dialog, 20000)
+        self.s.terminate(frame)
+
+    def test_a_timed_run_tells_its_line_and_is_logged_as_timed(self):
+        # Every hour: the first tick of the schedule finds it due. No catching
+        # up at start-up, so that the tick's run is the only one.
+        frame = self.start(tb.windows_path(ARCHIVES), General=0x1 | 0x2 | 0x4 | 0x10, Interval=0, CatchUpMissed=0)
+        self.write(os.path.join("DOCS", "timed.txt"), "by the schedule")
+        self.s.schedule_tick(frame)
+        line = "1 file archived in {}".format(tb.windows_path(os.path.join(ARCHIVES, dated_name())))
+        self.assertEqual(self.status(frame), line)
+        self.assertEqual(len(self.log_lines()), 1)
+        self.assertTrue(self.log_lines()[0].endswith("  Timed  " + line), self.log_lines())
         self.s.terminate(frame)
 
     def test_a_location_that_cannot_be_made_is_told_and_the_files_stay_due(self):
