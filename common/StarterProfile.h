@@ -36,7 +36,7 @@ char DocumentsDrive();
 // True when Vaultly.ini holds a "Settings" section with at least one key.
 bool SettingsSectionExists();
 
-// Reads the settings (Part of start-up). With no settings at all, the starter
+// Reads the settings at start-up. With no settings at all, the starter
 // profile is written first and read back. Returns true when it was written.
 bool ReadOrStartSettings(SettingsRecord& record);
 
