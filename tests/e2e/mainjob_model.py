@@ -101,7 +101,7 @@ class MainJob:
         self.checker = model_checker.Checker(ARCHIVES)
         # A second driver ends the program while the first waits for a run.
         self.killer = tb.Driver(session.env)
-        self.pid = self.frame = self.view = None
+        self.pid = self.frame = None
 
     def close(self):
         self.killer.close()
@@ -112,7 +112,8 @@ class MainJob:
     def start(self):
         self.pid = self.s.start("/hide")
         self.frame = self.s.main_window()
-        self.view = self.s.view(self.frame)
+        # The view exists once the frame has made its children.
+        self.s.wait_until(lambda: self.s.driver.try_call("descendant", self.frame, 1047), what="the main view")
         self.s.wait_watching()
 
     def begin(self):

@@ -132,10 +132,16 @@ class DriveModel:
     def _join(self, folder, name):
         return folder + "/" + name if folder else name
 
-    def _pick_folder(self):
-        """Deep folders more often than shallow ones."""
-        weights = [1 + depth_of(f) + (1 if f else 0) for f in self.folders]
-        return self.rng.choices(self.folders, weights)[0]
+    def _level(self, folder):
+        """0 for the root, 1 for a first-level folder, and so on."""
+        return depth_of(folder) + 1 if folder else 0
+
+    def _pick_folder(self, deepest=MAX_DEPTH):
+        """A level first, then a folder of that level: every level as often,
+        however many folders the deep ones hold."""
+        levels = sorted({self._level(f) for f in self.folders if self._level(f) <= deepest})
+        level = self.rng.choice(levels)
+        return self.rng.choice([f for f in self.folders if self._level(f) == level])
 
     def _free_files(self, chosen=None):
         return [p for p in self.files if p not in self.locked and (chosen is None or is_chosen(p) == chosen)]
@@ -152,8 +158,9 @@ class DriveModel:
         return "create", self.write_new(self._pick_folder(), types, "create")
 
     def create_big(self, size):
-        """An incompressible chosen file that takes the archive a while to write."""
-        path = self._join(self._pick_folder(), self._new_name([".pdf"]))
+        """An incompressible chosen file that takes the archive a while to
+        write, where every run looks: the root or a first-level folder."""
+        path = self._join(self._pick_folder(deepest=1), self._new_name([".pdf"]))
         with open(self.real(path), "wb") as f:
             f.write(self._content(0) + self.rng.randbytes(size))
         return self._record(path, "create")
@@ -230,7 +237,7 @@ class DriveModel:
         """One to three new nested folders and, at the same moment, a file in the deepest."""
         folder = self._pick_folder()
         for _ in range(self.rng.randint(1, 3)):
-            if depth_of(folder) + (1 if folder else 0) >= MAX_DEPTH:
+            if self._level(folder) >= MAX_DEPTH:
                 break
             self.counter += 1
             folder = self._join(folder, "{} {}".format(self.rng.choice(FOLDER_STEMS), self.counter))
@@ -240,7 +247,7 @@ class DriveModel:
 
     def empty_folder(self):
         folder = self._pick_folder()
-        if depth_of(folder) + 1 >= MAX_DEPTH:
+        if self._level(folder) >= MAX_DEPTH:
             return self.create()
         self.counter += 1
         folder = self._join(folder, "{} {}".format(self.rng.choice(FOLDER_STEMS), self.counter))
