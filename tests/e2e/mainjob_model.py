@@ -17,7 +17,6 @@ import argparse
 import datetime
 import os
 import random
-import re
 import shutil
 import subprocess
 import sys
@@ -127,9 +126,7 @@ class MainJob:
         self.s.wait_until(lambda: time.time() >= int(moment) + 1, what="the next second")
 
     def last_archive_time(self):
-        text = self.s._ini_text() or ""
-        found = re.search(r"(?m)^LastArchiveTime=([^\r\n]*)", text)
-        return found.group(1) if found else None
+        return self.s.ini_value("Settings", "LastArchiveTime")
 
     # ---- runs -------------------------------------------------------------------------------
     def run_by_command(self):
