@@ -230,7 +230,8 @@ class MainJob:
         if completed:
             run.boxes = self.message_boxes()
             self.checker.completed(run, present, touched, set(locked))
-        self.log("round {:>3}: {:<16} {}".format(number, kind, "completed" if completed else "killed while writing"))
+        self.log("round {:>3}: {:<16} {:<20} last archive time {}".format(
+            number, kind, "completed" if completed else "killed while writing", self.last_archive_time()))
         self.wait_next_second(ended)
         self.s.wait_watching()
 

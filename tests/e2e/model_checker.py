@@ -40,6 +40,7 @@ class ArchiveFolder:
         self.folder = folder
         self.tested = {}
         self.corrupt = set()
+        self.empty = set()
 
     def read(self):
         """{(path, crc, size)}, [(archive, path) of every entry]."""
@@ -67,8 +68,17 @@ class ArchiveFolder:
             return
         self.tested[name] = stamp
         result = subprocess.run(["unzip", "-tqq", full], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if result.returncode != 0:
-            self.corrupt.add(name)
+        if result.returncode == 0:
+            return
+        # unzip warns about an archive without entries: well formed, but worth telling.
+        try:
+            with zipfile.ZipFile(full) as z:
+                if not z.infolist():
+                    self.empty.add(name)
+                    return
+        except (zipfile.BadZipFile, OSError):
+            pass
+        self.corrupt.add(name)
 
     def temporary_files(self):
         return sorted(n for n in os.listdir(self.folder) if is_temporary(n))
@@ -155,7 +165,7 @@ class Checker:
                              key=lambda item: item[0].number),
             "versions_made": len(model.versions),
             "unwatched": unwatched, "wrong": wrong,
-            "corrupt": sorted(self.archives.corrupt),
+            "corrupt": sorted(self.archives.corrupt), "empty": sorted(self.archives.empty),
             "temporary": self.archives.temporary_files(),
             "deepest": max(model_drive.depth_of(f + "/x") for f in model.folders),
         }
@@ -184,9 +194,10 @@ def format_report(report, limit=40):
     lines.append("by depth (folders below the root, 6 = six or more): " + spread(report["by_depth"], "depth"))
     lines.append("by operation: " + spread(report["by_op"], "op"))
     lines.append("corrupt archives {}; temporary files left {}; entries of unwatched types {}; "
-                 "entries with content never written {}; runs with a message box {}".format(
+                 "entries with content never written {}; runs with a message box {}; "
+                 "archives written without entries {}".format(
                      len(report["corrupt"]), len(report["temporary"]), len(report["unwatched"]),
-                     len(report["wrong"]), sum(1 for r in runs if r.boxes)))
+                     len(report["wrong"]), sum(1 for r in runs if r.boxes), len(report["empty"])))
     for version, run in report["missed"][:limit]:
         lines.append("  missed: {} (depth {}, {}, required at run {})".format(
             version.path, version.depth, version.op, run.number))

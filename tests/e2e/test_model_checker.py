@@ -119,11 +119,13 @@ class Checker(unittest.TestCase):
         with open(os.path.join(self.archives, "May 03 2031.zip"), "wb") as f:
             f.write(b"PK\x03\x04 not an archive")
         open(os.path.join(self.archives, "May 01 2031.zip.tbz0~"), "wb").close()
+        zipfile.ZipFile(os.path.join(self.archives, "May 04 2031.zip"), "w").close()
         self.completed()
         report = self.checker.report(self.model)
         self.assertEqual(report["unwatched"], [("May 01 2031.zip", excluded.path)])
         self.assertEqual([p for p, _, _ in report["wrong"]], [kept.path])
         self.assertEqual(report["corrupt"], ["May 03 2031.zip"])
+        self.assertEqual(report["empty"], ["May 04 2031.zip"])
         self.assertEqual(report["temporary"], ["May 01 2031.zip.tbz0~"])
         self.assertEqual(len(model_checker.failures(report)), 4)
 
