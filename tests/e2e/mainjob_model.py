@@ -156,27 +156,27 @@ class MainJob:
             raise failure[0]
 
     def run_and_kill(self, run):
-        """Asks for a run and ends the program as soon as the archive is being
-        written; a run that ends before it is seen writing counts as completed."""
-        before = self.last_archive_time()
+        """Asks for a run and ends the program as soon as it is seen writing
+        the archive; a run that ends before that counts as completed."""
         asked = time.time()
-        self.s.command(self.frame, ID_ARCHIVE_NOW)
+        worker = threading.Thread(target=lambda: self.s.driver.try_call("run-command", self.frame, ID_ARCHIVE_NOW))
+        worker.start()
 
-        def written_since(name):
+        def written_since_asked(name):
             try:
                 return os.path.getmtime(os.path.join(ARCHIVES, name)) >= int(asked)
             except OSError:
                 return False
 
-        def writing_or_done():
-            if any(model_checker.is_temporary(n) and written_since(n) for n in os.listdir(ARCHIVES)):
-                return "writing"
-            return "done" if self.last_archive_time() != before else None
-        state = self.s.wait_until(writing_or_done, timeout=120, what="the run to write or end")
-        if state == "done":
-            self.s.sync(self.frame)
+        def writing():
+            return any(model_checker.is_temporary(n) and written_since_asked(n) for n in os.listdir(ARCHIVES))
+        # The run's end, or its temporary archive, whichever comes first.
+        while worker.is_alive() and not writing():
+            worker.join(0.002)
+        if not worker.is_alive():
             return True
         self.killer.call("kill", self.pid)
+        worker.join()
         run.killed_while_writing = True
         self.start()
         return False
