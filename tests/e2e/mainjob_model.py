@@ -91,10 +91,6 @@ class MainJob:
         self.s = session
         self.rng = random.Random(seed)
         self.log = log
-        shutil.rmtree(DATA, ignore_errors=True)
-        os.makedirs(DRIVE)
-        os.makedirs(ARCHIVES)
-        self.link = tb.link_drive(session.prefix, LETTER, DRIVE)
         self.model = model_drive.DriveModel(DRIVE, self.rng)
         self.model.make_initial_tree()
         self.checker = model_checker.Checker(ARCHIVES)
@@ -104,8 +100,6 @@ class MainJob:
 
     def close(self):
         self.killer.close()
-        if os.path.lexists(self.link):
-            os.remove(self.link)
 
     # ---- the program ------------------------------------------------------------------------
     def start(self):
@@ -248,15 +242,32 @@ class MainJob:
         return self.checker.report(self.model)
 
 
+def prepare_drive(prefix):
+    """A fresh test drive and archive folder. The drive is linked while no
+    program of the prefix runs: Wine's mount manager, once started, does not
+    see a drive linked later, and the program's directory list (built from
+    the drives the system reports) would then lose it."""
+    tb.kill_prefix(prefix)
+    shutil.rmtree(DATA, ignore_errors=True)
+    os.makedirs(DRIVE)
+    os.makedirs(ARCHIVES)
+    return tb.link_drive(prefix, LETTER, DRIVE)
+
+
 def run(seed, rounds, desktop=True, log=print):
     """Plays `rounds` rounds and returns the checker's report."""
-    session = tb.Session(prepare_prefix(desktop))
-    job = MainJob(session, seed, log)
+    prefix = prepare_prefix(desktop)
+    link = prepare_drive(prefix)
+    session = tb.Session(prefix)
     try:
-        return job.play(rounds)
+        job = MainJob(session, seed, log)
+        try:
+            return job.play(rounds)
+        finally:
+            job.close()
     finally:
-        job.close()
         session.close()
+        os.remove(link)
 
 
 def main():
