@@ -11,6 +11,8 @@
 //                                    entry: the program named first (in quotes when it has
 //                                    blanks), in its own folder -> process id
 //   wait-exit <pid> <ms>             wait for a started process to end -> exit code
+//   kill <pid>                       end a process at once, as a crash or the task
+//                                    manager would (TerminateProcess), and wait for its end
 //   find <class|*> <title|*>         first visible-or-hidden top-level window -> hwnd
 //   wait <class|*> <title|*> <ms>    the same, waiting for it to appear
 //   wait-gone <hwnd> <ms>            wait until a window no longer exists
@@ -307,6 +309,17 @@ std::string Handle(const std::string& line) {
         DWORD code = 0;
         ::GetExitCodeProcess(process, &code);
         return "ok " + std::to_string(code);
+    }
+    if (c == "kill" && need(2)) {
+        // Any process of the prefix: the one that started it may be busy waiting on it.
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, DWORD(Number(w[1])));
+        if (!process) return "err open " + std::to_string(::GetLastError());
+        const BOOL ended = ::TerminateProcess(process, 99);
+        const DWORD error = ::GetLastError();
+        const bool gone = ended && ::WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
+        ::CloseHandle(process);
+        if (!ended) return "err terminate " + std::to_string(error);
+        return gone ? "ok" : "err timeout";
     }
     if (c == "find" && need(3)) {
         HWND hwnd = FindTop(w[1], w[2]);
