@@ -1,11 +1,15 @@
 #include "autoarchive/AutoArchiveController.h"
 
+#include <shlobj.h>
+
 #include <ctime>
 
 #include "autoarchive/ArchiveRun.h"
 #include "autoarchive/CatchUp.h"
 #include "autoarchive/ProgramArchiveHost.h"
+#include "autoarchive/Reconciliation.h"
 #include "common/Clock.h"
+#include "framework/Shell.h"
 #include "monitor/ChangeMonitor.h"
 #include "monitor/DirectoryListWorker.h"
 #include "res/resource.h"
@@ -21,6 +25,12 @@ constexpr UINT kWaitingRunMs = 100;
 constexpr UINT kCatchUpDelayMs = 2000;
 constexpr UINT kCatchUpRetryMs = 60000;
 constexpr UINT kFoldingCheckMs = 1000;
+// The reconciliation walk runs at least this often.
+constexpr time_t kReconciliationEvery = 24 * 60 * 60;
+
+TypeChoice ChoiceOf(const ChangeTrackingSettings& s) {
+    return TypeChoice::From(s.FileTypes, s.ExcludeTypes, s.ExcludeFiles, s.General, s.Sizelimit);
+}
 
 // Sets a flag for as long as it lives.
 class FlagWhile {
@@ -40,7 +50,11 @@ CAutoArchiveController::CAutoArchiveController(SettingsRecord& settings, IArchiv
       m_view(view),
       m_worker(std::make_unique<CDirectoryListWorker>(settings)),
       m_monitor(std::make_unique<CChangeMonitor>(settings)),
-      m_changeList(view, settings) {}
+      m_changeList(view, settings) {
+    EnsureTrackedSince();
+    m_worker->SetReconciliation(
+        [this](const ChangeTrackingSettings& tracking, const std::atomic<int>& quit) { return Reconcile(tracking, quit); });
+}
 
 CAutoArchiveController::~CAutoArchiveController() { Stop(); }
 
@@ -49,7 +63,36 @@ void CAutoArchiveController::Start(HWND viewWindow, HWND owner) {
     m_owner = owner;
     if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_SCHEDULE, kScheduleTickMs, nullptr);
     m_changeList.SetProgressParent(Owner());
+    RequestReconciliation();
     LookForMissedArchive();
+}
+
+std::shared_ptr<const CDueRule> CAutoArchiveController::DueRuleNow() {
+    const ChangeTrackingSettings tracking = ChangeTrackingSettings::From(m_settings);
+    return std::make_shared<const CDueRule>(
+        CurrentDueRule(ChoiceOf(tracking), tracking.LocationDir, tracking.LocationDirAlt, m_archiveContents));
+}
+
+int CAutoArchiveController::Reconcile(const ChangeTrackingSettings& settings, const std::atomic<int>& quit) {
+    WatchedPlaces places;
+    places.settings = settings;
+    places.tempFolder = TempFolder(MAX_PATH);
+    places.internetCacheFolder = SpecialFolder(CSIDL_INTERNET_CACHE);
+    const CDueRule rule =
+        CurrentDueRule(ChoiceOf(settings), settings.LocationDir, settings.LocationDirAlt, m_archiveContents);
+    return tb::Reconcile(places, rule, &quit);
+}
+
+void CAutoArchiveController::RequestReconciliation() {
+    m_lastReconciliation = CurrentTime();
+    if (RunningUnderWine()) return;
+    m_worker->Request(kJobReconcile);
+}
+
+void CAutoArchiveController::ReconcileBeforeList() {
+    if (!RunningUnderWine()) return;
+    m_worker->Request(kJobReconcile);
+    m_worker->Request(kJobNone);  // until the walk is over
 }
 
 void CAutoArchiveController::Stop() {
@@ -152,7 +195,10 @@ void CAutoArchiveController::RunWaiting() {
     RunArchive(ArchiveTrigger::Schedule);
 }
 
-void CAutoArchiveController::OnWake() { LookForMissedArchive(); }
+void CAutoArchiveController::OnWake() {
+    RequestReconciliation();
+    LookForMissedArchive();
+}
 
 void CAutoArchiveController::LookForMissedArchive() {
     if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_CATCH_UP, kCatchUpDelayMs, nullptr);
@@ -209,6 +255,8 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
     if (due.interval) RunArchive(ArchiveTrigger::Schedule);
     if (!due.specificTime && !due.interval) RunWaiting();
     if (id == IDT_VIEW_SCHEDULE) ConsolidateIfDue();  // a new day while the program runs
+    if (id == IDT_VIEW_SCHEDULE && !Busy() && now - m_lastReconciliation >= kReconciliationEvery)
+        RequestReconciliation();
 }
 
 int CAutoArchiveController::SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/NumberedList.h"
+#include "monitor/ChangeRecords.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Guard.h"
 #include "framework/Handles.h"
@@ -26,6 +27,10 @@ constexpr int kDirectoryKeyLimit = 149999; // keys Dir1 .. Dir149999
 constexpr int kChangeRecordLimit = 5000;
 constexpr auto kPauseLimit = std::chrono::milliseconds(25000);
 constexpr auto kShutdownLimit = std::chrono::milliseconds(18000);
+// Writes, and also files and folders made, renamed, moved or removed: a file
+// moved in keeps its old time, and a new folder must be seen to be listed.
+constexpr DWORD kWatchFilter =
+    FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
 
 struct Watch {
     std::string path;
@@ -69,6 +74,7 @@ bool WatchesSubtree(const std::string& path) { return std::count(path.begin(), p
 
 int RecordChangedDirectory(const std::string& path) {
     if (path.empty()) return 0;
+    std::lock_guard<std::mutex> guard(ChangeRecordLock());
     CIniSection changes(kChangesSection);
     for (int n = 1; n <= kChangeRecordLimit; ++n) {
         const std::string value = changes.Value(DirKey(n), kDirValueBuffer);
@@ -168,7 +174,7 @@ void CChangeMonitor::State::WatchPeriod() {
         if (ExclusionOf(path, settings, tempFolder, cacheFolder) != WatchExclusion::None) continue;
         const bool subtree = WatchesSubtree(path);
         UniqueChangeNotification handle(
-            ::FindFirstChangeNotificationA(path.c_str(), subtree ? TRUE : FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE));
+            ::FindFirstChangeNotificationA(path.c_str(), subtree ? TRUE : FALSE, kWatchFilter));
         if (!handle) continue;  // gone or unreadable: never fires
         watches.push_back(Watch{path, std::move(handle)});
         if (subtree && visitSubtrees) VisitSubtree(path);

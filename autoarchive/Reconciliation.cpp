@@ -1,0 +1,106 @@
+#include "autoarchive/Reconciliation.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "framework/DirectoryWalker.h"
+#include "framework/Drives.h"
+#include "framework/Shell.h"
+#include "monitor/ChangeMonitor.h"
+#include "monitor/ChangeRecords.h"
+#include "monitor/DirectoryListWorker.h"
+
+namespace tb {
+
+namespace {
+
+int LevelOf(const std::string& folder) {
+    if (folder.size() <= 3) return 0;  // a drive root
+    return int(std::count(folder.begin(), folder.end(), '\\'));
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos) return path;
+    if (slash == 2 && path[1] == ':') return path.substr(0, 3);  // X:\ keeps its backslash
+    return path.substr(0, slash);
+}
+
+// Under Wine a drive may be the host's whole file system (Z: by default):
+// that is no user's drive, and the walk leaves it alone.
+bool IsHostRoot(const std::string& root) {
+    if (!RunningUnderWine()) return false;
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName || root.size() < 3) return false;
+    const wchar_t dos[4] = {wchar_t(root[0]), L':', L'\\', 0};
+    char* name = unixName(dos);
+    if (!name) return false;
+    const std::string path(name);
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return path == "/";
+}
+
+}  // namespace
+
+std::string WatchOwnerOf(const std::string& folder) {
+    if (LevelOf(folder) <= 2) return folder;
+    size_t at = 0;
+    for (int i = 0; i < 3; ++i) at = folder.find('\\', at + 1);
+    return folder.substr(0, at);
+}
+
+std::vector<std::string> FoldersHoldingDueFiles(const std::string& root, const WatchedPlaces& places,
+                                                const CDueRule& rule, const std::atomic<int>* quit, bool& stopped) {
+    std::vector<std::string> found;
+    std::unordered_set<std::string> recorded;  // owners already found
+    std::unordered_set<std::string> unwatched;  // owners the monitor leaves out
+    const auto watched = [&](const std::string& owner) {
+        if (unwatched.count(owner)) return false;
+        if (ExclusionOf(owner, places.settings, places.tempFolder, places.internetCacheFolder) == WatchExclusion::None)
+            return true;
+        unwatched.insert(owner);
+        return false;
+    };
+    const auto quitting = [&] { return quit && quit->load(); };
+    // A second-level folder that is not watched takes its tree with it; one
+    // already recorded needs no further look.
+    const auto enter = [&](const WalkEntry& directory) {
+        if (quitting()) return false;
+        const std::string owner = WatchOwnerOf(directory.path);
+        if (LevelOf(directory.path) < 2) return true;
+        return !recorded.count(owner) && watched(owner);
+    };
+    CDirectoryWalker walk(root, {CDirectoryWalker::kWholeTree, CDirectoryWalker::Order::DirectoryFirst, 0, enter});
+    for (WalkEntry entry; walk.Next(entry);) {
+        if (quitting()) {
+            stopped = true;
+            break;
+        }
+        if (entry.IsDirectory()) continue;
+        const std::string owner = WatchOwnerOf(FolderOf(entry.path));
+        if (recorded.count(owner)) continue;
+        if (!rule.Choice().Chosen(entry.path)) continue;
+        if (!rule.Due(FileState{entry.path, entry.size, TicksOf(entry.lastWrite)})) continue;
+        if (!watched(owner)) continue;
+        recorded.insert(owner);
+        found.push_back(owner);
+    }
+    return found;
+}
+
+int Reconcile(const WatchedPlaces& places, const CDueRule& rule, const std::atomic<int>* quit) {
+    int recorded = 0;
+    bool stopped = false;
+    for (const std::string& root : LogicalDriveRoots()) {
+        if (!DriveSelected(places.settings, root, DriveTypeOf(root)) || IsHostRoot(root)) continue;
+        recorded += RecordChangedDirectories(FoldersHoldingDueFiles(root, places, rule, quit, stopped));
+        if (stopped) return -1;
+    }
+    return recorded;
+}
+
+}  // namespace tb
