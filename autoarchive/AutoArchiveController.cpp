@@ -80,12 +80,15 @@ int CAutoArchiveController::Reconcile(const ChangeTrackingSettings& settings, co
     places.internetCacheFolder = SpecialFolder(CSIDL_INTERNET_CACHE);
     const CDueRule rule =
         CurrentDueRule(ChoiceOf(settings), settings.LocationDir, settings.LocationDirAlt, m_archiveContents);
-    return tb::Reconcile(places, rule, &quit);
+    return tb::Reconcile(places, rule, [&] { return quit.load() || m_cancelReconciliation.load(); });
 }
 
 void CAutoArchiveController::RequestReconciliation() {
-    m_lastReconciliation = CurrentTime();
     if (RunningUnderWine()) return;
+    // The user-interface thread does not wait for a busy worker: the next
+    // schedule tick asks again.
+    if (m_worker->Busy()) return;
+    m_lastReconciliation = CurrentTime();
     m_worker->Request(kJobReconcile);
 }
 
@@ -97,6 +100,7 @@ void CAutoArchiveController::ReconcileBeforeList() {
 
 void CAutoArchiveController::Stop() {
     m_consolidation.Stop();
+    m_cancelReconciliation = 1;
     m_worker->Request(kJobNone);
     m_monitor->Pause();
     if (m_viewWindow) {
@@ -115,9 +119,21 @@ bool CAutoArchiveController::PauseMonitor() { return m_monitor->Pause(); }
 void CAutoArchiveController::ResumeMonitor() { m_monitor->Resume(); }
 
 void CAutoArchiveController::RequestRebuildAndRestart() {
-    m_worker->Request(kJobRebuildDirectoryList);
+    // A reconciliation walk may take long on a large drive: the rebuild is
+    // then handed over by the timer once the walk is over.
+    m_rebuildWaiting = m_worker->Busy();
+    if (!m_rebuildWaiting) m_worker->Request(kJobRebuildDirectoryList);
     if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_MONITOR_RESTART, kMonitorRestartMs, nullptr);
     m_monitorRestart = 1;
+}
+
+// Timer 28 while a rebuild waits: once the worker is free it gets the
+// rebuild, and the monitor restarts 10 s after that.
+bool CAutoArchiveController::RebuildStillWaiting() {
+    if (!m_rebuildWaiting) return false;
+    if (m_worker->Busy()) return true;
+    RequestRebuildAndRestart();
+    return true;
 }
 
 int CAutoArchiveController::RunArchive(ArchiveTrigger trigger) {
@@ -239,12 +255,16 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
         RunWaiting();
         return;
     }
-    if (m_monitorRestart) {
-        m_monitorRestart = 0;
-        m_monitor->Pause();
-        m_monitor->Resume();
+    if (RebuildStillWaiting()) {
+        // Timer 28 goes on until the rebuild has been handed over.
+    } else {
+        if (m_monitorRestart) {
+            m_monitorRestart = 0;
+            m_monitor->Pause();
+            m_monitor->Resume();
+        }
+        if (id == IDT_VIEW_MONITOR_RESTART && m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_MONITOR_RESTART);
     }
-    if (id == IDT_VIEW_MONITOR_RESTART && m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_MONITOR_RESTART);
     const time_t now = CurrentTime();
     std::tm local{};
     if (const std::tm* converted = std::localtime(&now)) local = *converted;

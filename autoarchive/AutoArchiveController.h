@@ -111,6 +111,9 @@ private:
     // Hands the worker a reconciliation walk (after start-up, a wake, and
     // once a day). Under Wine every run makes its own first instead.
     void RequestReconciliation();
+    // True while the rebuild after a run waits for the worker (it is handed
+    // over here once the worker is free).
+    bool RebuildStillWaiting();
     int Reconcile(const ChangeTrackingSettings& settings, const std::atomic<int>& quit);
 
     SettingsRecord& m_settings;
@@ -123,6 +126,11 @@ private:
     ScheduleState m_schedule;
     CConsolidationWorker m_consolidation;
     time_t m_lastReconciliation = 0;
+    // Ends a reconciliation walk at once (the program is closing).
+    std::atomic<int> m_cancelReconciliation{0};
+    // The directory list waits to be rebuilt until the worker is done with
+    // a reconciliation walk, so the user-interface thread never waits for one.
+    bool m_rebuildWaiting = false;
     HWND m_viewWindow = nullptr;
     HWND m_owner = nullptr;
     int m_cancelShutdown = 0;

@@ -54,7 +54,7 @@ std::string WatchOwnerOf(const std::string& folder) {
 }
 
 std::vector<std::string> FoldersHoldingDueFiles(const std::string& root, const WatchedPlaces& places,
-                                                const CDueRule& rule, const std::atomic<int>* quit, bool& stopped) {
+                                                const CDueRule& rule, const StopTest& stop, bool& stopped) {
     std::vector<std::string> found;
     std::unordered_set<std::string> recorded;  // owners already found
     std::unordered_set<std::string> unwatched;  // owners the monitor leaves out
@@ -65,7 +65,7 @@ std::vector<std::string> FoldersHoldingDueFiles(const std::string& root, const W
         unwatched.insert(owner);
         return false;
     };
-    const auto quitting = [&] { return quit && quit->load(); };
+    const auto quitting = [&] { return stop && stop(); };
     // A second-level folder that is not watched takes its tree with it; one
     // already recorded needs no further look.
     const auto enter = [&](const WalkEntry& directory) {
@@ -92,12 +92,12 @@ std::vector<std::string> FoldersHoldingDueFiles(const std::string& root, const W
     return found;
 }
 
-int Reconcile(const WatchedPlaces& places, const CDueRule& rule, const std::atomic<int>* quit) {
+int Reconcile(const WatchedPlaces& places, const CDueRule& rule, const StopTest& stop) {
     int recorded = 0;
     bool stopped = false;
     for (const std::string& root : LogicalDriveRoots()) {
         if (!DriveSelected(places.settings, root, DriveTypeOf(root)) || IsHostRoot(root)) continue;
-        recorded += RecordChangedDirectories(FoldersHoldingDueFiles(root, places, rule, quit, stopped));
+        recorded += RecordChangedDirectories(FoldersHoldingDueFiles(root, places, rule, stop, stopped));
         if (stopped) return -1;
     }
     return recorded;

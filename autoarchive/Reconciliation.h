@@ -8,7 +8,7 @@
 // lists it whatever notifications arrived. It runs on the directory-list
 // worker thread and stops at once when the worker is told to quit.
 
-#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,14 +32,15 @@ struct WatchedPlaces {
 // The folders to record for the due files of a chosen type below `root` (a
 // drive root such as "X:\\"), each once, in the order met. Folders the
 // monitor does not watch (excluded folders, and the trees of excluded
-// second-level folders) are left out. `stopped` is set when `quit` ended the
-// walk early.
+// second-level folders) are left out. `stopped` is set when `stop` (asked
+// at every entry; may be empty) ended the walk early.
+using StopTest = std::function<bool()>;
 std::vector<std::string> FoldersHoldingDueFiles(const std::string& root, const WatchedPlaces& places,
-                                                const CDueRule& rule, const std::atomic<int>* quit, bool& stopped);
+                                                const CDueRule& rule, const StopTest& stop, bool& stopped);
 
 // The whole pass: every drive the settings select, the folders found
 // recorded in "Changes". Returns the number of folders newly recorded, or -1
 // when the walk was stopped (what was found up to then is recorded).
-int Reconcile(const WatchedPlaces& places, const CDueRule& rule, const std::atomic<int>* quit);
+int Reconcile(const WatchedPlaces& places, const CDueRule& rule, const StopTest& stop);
 
 }  // namespace tb
