@@ -5,6 +5,8 @@
 #include <fstream>
 
 #include "autoarchive/ChangeListBuilder.h"
+#include "autoarchive/Classification.h"
+#include "autoarchive/FileSizeLimitDlg.h"
 #include "common/Profile.h"
 #include "framework/Path.h"
 #include "framework/Shell.h"
@@ -112,10 +114,8 @@ TypeChoice TypeChoice::From(const std::string& fileTypes, const std::string& exc
 }
 
 bool TypeChoice::Chosen(const std::string& path) const {
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos) return false;
-    const std::string type = ToUpper(path.substr(dot));
-    if (type.size() > 6 || type.find('\\') != std::string::npos) return false;
+    const std::string type = ArchiveTypeOf(path);
+    if (type.empty()) return false;
     const size_t slash = path.find_last_of('\\');
     const std::string name = ToUpper(slash == std::string::npos ? path : path.substr(slash + 1));
     if (excludeFiles.find(name) != std::string::npos) return false;
@@ -125,7 +125,7 @@ bool TypeChoice::Chosen(const std::string& path) const {
 }
 
 bool TypeChoice::Oversize(unsigned long long size) const {
-    return (general & kGeneralSizeLimit) && size > static_cast<unsigned long long>(sizelimit) * 1000;
+    return ExceedsSizeLimit(general, sizelimit, static_cast<long long>(size));
 }
 
 // ---------------------------------------------------------------------------

@@ -77,24 +77,27 @@ class NoBlindSpot(tb.ScenarioTest):
 
     def test_renamed_and_moved_files_are_archived_under_their_new_names(self):
         self.write(os.path.join("DOCS", "old.txt"), "renamed later")
+        self.write(os.path.join("DOCS", "cv draft.txt"), "a name with blanks, then one outside ASCII")
         self.write("mover.doc", "moved later")
         draft = self.write(os.path.join("DOCS", "REPORT", "draft.tmp"), "an excluded type first")
         self.wait_past(draft)
         self.archive()
-        self.assertEqual(sorted(self.contents()), ["DOCS/old.txt", "mover.doc"])
+        self.assertEqual(sorted(self.contents()), ["DOCS/cv draft.txt", "DOCS/old.txt", "mover.doc"])
         last = self.last_archive_time()
 
         os.rename(os.path.join(DRIVE, "DOCS", "old.txt"), os.path.join(DRIVE, "DOCS", "renamed.txt"))
         os.rename(os.path.join(DRIVE, "mover.doc"), os.path.join(DRIVE, "DOCS", "REPORT", "mover.doc"))
         os.rename(draft, os.path.join(DRIVE, "DOCS", "REPORT", "draft.txt"))
-        # All three keep times older than the last archive.
-        for name in ["DOCS/renamed.txt", "DOCS/REPORT/mover.doc", "DOCS/REPORT/draft.txt"]:
+        os.rename(os.path.join(DRIVE, "DOCS", "cv draft.txt"), os.path.join(DRIVE, "DOCS", "résumé final.txt"))
+        # All of them keep times older than the last archive.
+        for name in ["DOCS/renamed.txt", "DOCS/REPORT/mover.doc", "DOCS/REPORT/draft.txt", "DOCS/résumé final.txt"]:
             self.assertLess(os.path.getmtime(os.path.join(DRIVE, name)), last)
         self.archive()
         taken = self.contents()
         self.assertEqual(taken["DOCS/renamed.txt"], b"renamed later")
         self.assertEqual(taken["DOCS/REPORT/mover.doc"], b"moved later")
         self.assertEqual(taken["DOCS/REPORT/draft.txt"], b"an excluded type first")
+        self.assertEqual(taken["DOCS/résumé final.txt"], b"a name with blanks, then one outside ASCII")
 
         # Once the archive holds them, nothing is taken again.
         archive = os.path.join(ARCHIVES, dated_name())
