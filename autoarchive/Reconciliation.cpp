@@ -8,6 +8,7 @@
 #include "framework/DirectoryWalker.h"
 #include "framework/Drives.h"
 #include "framework/Shell.h"
+#include "framework/Text.h"
 #include "monitor/ChangeMonitor.h"
 #include "monitor/ChangeRecords.h"
 #include "monitor/DirectoryListWorker.h"
@@ -42,6 +43,25 @@ bool IsHostRoot(const std::string& root) {
     const std::string path(name);
     ::HeapFree(::GetProcessHeap(), 0, name);
     return path == "/";
+}
+
+// The drives to look at: those the system lists, and the letters of a custom
+// selection whose root can be reached although the system did not list it
+// (Wine lists a drive linked in while it runs only after a while).
+std::vector<std::string> DriveRoots(const ChangeTrackingSettings& settings) {
+    std::vector<std::string> roots = LogicalDriveRoots();
+    if (!(settings.Drives & kDrivesCustom)) return roots;
+    for (char letter : ToUpper(settings.CustomDriveList)) {
+        if (letter < 'A' || letter > 'Z') continue;
+        const std::string root = std::string(1, letter) + ":\\";
+        const bool listed = std::any_of(roots.begin(), roots.end(), [&](const std::string& listedRoot) {
+            return !listedRoot.empty() && ToUpper(listedRoot.substr(0, 1))[0] == letter;
+        });
+        const DWORD attributes = ::GetFileAttributesA(root.c_str());
+        if (!listed && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            roots.push_back(root);
+    }
+    return roots;
 }
 
 }  // namespace
@@ -95,7 +115,7 @@ std::vector<std::string> FoldersHoldingDueFiles(const std::string& root, const W
 int Reconcile(const WatchedPlaces& places, const CDueRule& rule, const StopTest& stop) {
     int recorded = 0;
     bool stopped = false;
-    for (const std::string& root : LogicalDriveRoots()) {
+    for (const std::string& root : DriveRoots(places.settings)) {
         if (!DriveSelected(places.settings, root, DriveTypeOf(root)) || IsHostRoot(root)) continue;
         recorded += RecordChangedDirectories(FoldersHoldingDueFiles(root, places, rule, stop, stopped));
         if (stopped) return -1;
