@@ -7,6 +7,8 @@
 #include "app/TallyboxApp.h"
 #include "app/TrayIcon.h"
 #include "autoarchive/ArchiveControl.h"
+#include "autoarchive/RunLogDlg.h"
+#include "autoarchive/RunSummary.h"
 #include "browser/TallyboxView.h"
 #include "common/Profile.h"
 #include "editor/EditorOperations.h"
@@ -68,10 +70,12 @@ CMainFrame::CMainFrame() : m_shutdown(*this) {
     if (const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated"))
         Map().OnMessage(taskbarCreated, [this](WPARAM, LPARAM) -> LRESULT {
             CTrayIcon::Add(Handle());
+            if (!m_lastRunLine.empty()) CTrayIcon::Tell(Handle(), m_lastRunLine);
             return 0;
         });
     Map().OnCommand(ID_APP_EXIT, [this] { Terminate(); });
     Map().OnCommand(ID_HIDE_WINDOW, [this] { Show(SW_HIDE); });
+    Map().OnCommand(ID_ARCHIVE_LOG, [this] { ShowRunLog(Handle()); });
     for (UINT id : {ID_HELP_INDEX, ID_HELP, ID_CONTEXT_HELP, ID_DEFAULT_HELP})
         Map().OnCommand(id, [this] { OpenHelp(); });
 
@@ -99,6 +103,7 @@ bool CMainFrame::CreateFrame() {
 void CMainFrame::Attach(CTallyboxView* view, IArchiveControl* archiving) {
     m_view = view;
     m_archiving = archiving;
+    if (m_archiving) m_archiving->SetRunReport(this);
 }
 
 int CMainFrame::OnCreate() {
@@ -175,6 +180,7 @@ void CMainFrame::Terminate() {
 
 void CMainFrame::OnDestroy() {
     CTrayIcon::Remove(Handle());
+    if (m_archiving) m_archiving->SetRunReport(nullptr);
     m_view = nullptr;  // its window goes next
     if (!::IsIconic(Handle()) && ::IsWindowEnabled(Handle())) {
         RECT r = WindowRect();
@@ -226,5 +232,12 @@ void CMainFrame::BlockShutdown(bool block) {
 bool CMainFrame::EndSession(UINT exitFlags) { return EndWindowsSession(exitFlags); }
 
 void CMainFrame::CloseFrame() { ::DestroyWindow(Handle()); }
+
+void CMainFrame::RunReported(const RunSummary& summary) {
+    const std::string line = RunStatusLine(summary);
+    m_lastRunLine = line;
+    SetIdleText(line);
+    CTrayIcon::Tell(Handle(), line, RunNeedsAttention(summary) ? "Automatic archive" : "");
+}
 
 }  // namespace tb

@@ -7,14 +7,14 @@
 #include <string>
 
 #include "app/ShutdownInterceptor.h"
+#include "autoarchive/ArchiveControl.h"
 #include "framework/FrameWindow.h"
 
 namespace tb {
 
 class CTallyboxView;
-class IArchiveControl;
 
-class CMainFrame : public CFrameWindow, private IShutdownHost {
+class CMainFrame : public CFrameWindow, private IShutdownHost, private IRunReport {
 public:
     static constexpr char kWindowClass[] = "TallyboxArchiveClass";
 
@@ -49,6 +49,11 @@ private:
     bool EndSession(UINT exitFlags) override;
     void CloseFrame() override;
 
+    // IRunReport: the run's line in the status bar and the tray tip; a run
+    // that failed, was stopped or found no type to archive also raises a
+    // balloon, whatever the prompts.
+    void RunReported(const RunSummary& summary) override;
+
     CShutdownInterceptor m_shutdown;
     CTallyboxView* m_view = nullptr;
     IArchiveControl* m_archiving = nullptr;
@@ -57,6 +62,7 @@ private:
     int m_lastHeight = 0;
     bool m_shownOnce = false;
     int m_sizeMessages = 0;  // size messages since the toolbar and status bar last followed
+    std::string m_lastRunLine;  // what the last archive run did, for the tray tip
 };
 
 }  // namespace tb

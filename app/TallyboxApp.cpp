@@ -13,6 +13,9 @@
 #include "browser/OpenedCopies.h"
 #include "browser/TallyboxView.h"
 #include "common/Clock.h"
+#include "common/StarterProfile.h"
+#include "monitor/ChangeTrackingSettings.h"
+#include "monitor/DirectoryListWorker.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
 
@@ -100,7 +103,9 @@ BOOL CTallyboxApp::InitInstance() {
     if (!m_frame->CreateFrame()) return FALSE;
     SetMainWindow(m_frame->Handle());
     SetAccelerators(::LoadAcceleratorsA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
-    ReadSettings(gSettings);
+    // A first start lists the folders of the drive it watches before the
+    // change monitor arms its watches on that list: the first changes count.
+    if (ReadOrStartSettings(gSettings)) RebuildDirectoryList(ChangeTrackingSettings::From(gSettings));
     m_view = new CTallyboxView(gSettings);
     m_archiving = std::make_unique<CAutoArchiveController>(gSettings, *m_view);
     m_view->SetArchiveControl(m_archiving.get());

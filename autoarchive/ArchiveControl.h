@@ -15,6 +15,15 @@
 
 namespace tb {
 
+struct RunSummary;
+
+// What is told of each archive run once it is over (the status bar, the tray).
+class IRunReport {
+public:
+    virtual ~IRunReport() = default;
+    virtual void RunReported(const RunSummary& summary) = 0;
+};
+
 // What started an automatic archive run.
 enum class ArchiveTrigger {
     Command,   // command 32772 ("Archive Now" on the toolbar)
@@ -60,6 +69,9 @@ public:
     // the archives among them join the known-archive list. "" sets the found
     // count to 0. Returns the found count, or -1 when the user aborted.
     virtual int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) = 0;
+    // Who is told of each run; null for no one. Every run is also written to
+    // the run log.
+    virtual void SetRunReport(IRunReport* report) = 0;
 };
 
 class IArchiveViewHost : public IKnownArchiveSink {

@@ -103,6 +103,13 @@ CAutoArchiveRun::ListCoverage CAutoArchiveRun::Coverage(const std::vector<std::s
     return coverage;
 }
 
+void CAutoArchiveRun::NoteChoice(const SettingsRecord& settings) {
+    m_summary.untyped = int(m_pass.m_untyped.size());
+    m_summary.untypedTypes = m_pass.m_newTypes;
+    m_summary.excluded = int(m_pass.m_skipped.size());
+    m_summary.noTypesChosen = settings.FileTypes.empty();
+}
+
 void CAutoArchiveRun::PruneWhilePaused(const std::vector<std::string>& done, FileTicks sinceTicks,
                                        const std::vector<std::string>& retry) {
     // A monitor that did not stop may be writing the records: they stay as they are.
@@ -113,9 +120,13 @@ void CAutoArchiveRun::PruneWhilePaused(const std::vector<std::string>& done, Fil
 int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     m_writtenArchive.clear();
     m_failed = false;
+    m_summary = RunSummary{};
+    m_summary.trigger = trigger;
+    m_summary.when = m_host.Now();
     const bool automatic = trigger != ArchiveTrigger::Command;
     const bool atShutdown = trigger == ArchiveTrigger::Shutdown;
     if (automatic && !(settings.General & kGeneralMonitor)) return 1;
+    m_summary.ran = true;
 
     // Every change seen so far goes into the change records; what they hold
     // now is what this run scans. The moment is taken before the list is
@@ -145,6 +156,7 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
         if (m_host.LearnNewFileTypes(m_pass.m_newTypes, settings)) continue;
         WriteSettings(settings);
 
+        NoteChoice(settings);
         if (!(settings.Prompts & kPromptPending)) break;
         const int mode = atShutdown ? CPendingArchiveDlg::kShutdownMode : 0;
         const PendingAnswer answer = m_host.ShowPendingDialog(m_pass.m_archive, m_pass.m_skipped, mode);
@@ -152,6 +164,7 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
             m_host.OpenSettings();
             continue;
         }
+        m_summary.postponed = answer != kPendingArchiveNow;
         if (answer == kPendingCustomArchive) {
             m_host.OpenEditorWithPending();
             return 0;
@@ -163,6 +176,7 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
         if (answer == kPendingLater) return 0;
         if (answer == kPendingShutdownWithoutArchiving) return 1;
         if (answer == kPendingExitAndReset) {
+            m_summary.reset = true;
             // The files listed are not offered again; what changed since the
             // list was taken, and what the list did not cover, still is.
             std::vector<std::string> declined = m_pass.m_archive;
@@ -172,6 +186,7 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
             WriteLastArchiveTime(coverage.upTo);
             return 0;
         }
+        m_summary.postponed = false;
         break;  // "Archive Now"
     }
     saveFolderNames = ReadIniInt(kSettingsSection, "PendSaveFolderNames", 1);
@@ -191,8 +206,14 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     // The location is made when it is missing; only when that fails, or the
     // archive cannot be written there, does the alternate take the files.
     const auto zipInto = [&](const std::string& folder, const std::string& archive) {
-        if (!folder.empty() && !m_host.MakeFolder(folder)) return ZipOutcome{};
-        return m_host.ZipFiles(archive, fileList, options);
+        if (!folder.empty() && !m_host.MakeFolder(folder)) {
+            ZipOutcome unmade;
+            unmade.problem = folder + ": the folder could not be made";
+            return unmade;
+        }
+        ZipOutcome outcome = m_host.ZipFiles(archive, fileList, options);
+        if (!outcome.written && !outcome.problem.empty()) outcome.problem = archive + ": " + outcome.problem;
+        return outcome;
     };
     bool written = true;  // nothing to write counts as done
     std::string shown = primary;
@@ -200,6 +221,12 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     if (!fileList.empty()) {
         outcome = zipInto(settings.LocationDir, primary);
         written = outcome.written;
+        m_summary.stopped = outcome.stopped;
+        if (!written && !outcome.stopped) {
+            m_summary.failed = true;
+            m_summary.failure =
+                outcome.problem.empty() ? primary + ": the archive could not be written" : outcome.problem;
+        }
         if (!written) {
             m_failed = true;
             if (!settings.LocationDirAlt.empty()) {
@@ -208,7 +235,15 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
                 if (written) shown = alternate;
             }
         }
-        if (written) m_writtenArchive = shown;
+        if (written) {
+            m_writtenArchive = shown;
+            m_summary.archive = shown;
+            m_summary.stopped = false;  // the alternate took it after all
+            m_summary.inUse = int(outcome.notArchived.size());
+            m_summary.taken = std::max(0, int(m_pass.m_archive.size()) - m_summary.inUse);
+        } else {
+            m_summary.taken = int(m_pass.m_archive.size());  // they wait for the next archive
+        }
         if ((!written || !outcome.notArchived.empty() || m_failed) && (settings.Prompts & kPromptPending))
             m_host.ShowError(kRunError);
     }
@@ -218,8 +253,12 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     // location could be written, the files stay due for the next run. A file
     // that could not be read (locked by its program) stays due too: the time
     // goes no later than just before it was last written.
-    if (written) WriteLastArchiveTime(EarliestRetry(outcome.notArchived, coverage.upTo));
-    if (!m_failed) PruneWhilePaused(coverage.done, listTakenTicks, outcome.notArchived);
+    // A run that took nothing while files of types in neither list changed
+    // (no type chosen yet, or a new type the user let pass this time) keeps
+    // them due: once their type is chosen, the next run takes them.
+    const bool keepDue = fileList.empty() && !m_pass.m_untyped.empty();
+    if (written && !keepDue) WriteLastArchiveTime(EarliestRetry(outcome.notArchived, coverage.upTo));
+    if (!m_failed && !keepDue) PruneWhilePaused(coverage.done, listTakenTicks, outcome.notArchived);
     WriteSettings(settings);
     if (m_host.DirectoryChanged() || !atShutdown) {
         m_host.ClearDirectoryChanged();

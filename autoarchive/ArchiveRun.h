@@ -14,6 +14,7 @@
 #include "autoarchive/ArchiveControl.h"
 #include "autoarchive/Classification.h"
 #include "autoarchive/PendingArchiveDlg.h"
+#include "autoarchive/RunSummary.h"
 #include "common/Clock.h"
 #include "common/Settings.h"
 #include "history/DatedArchives.h"
@@ -24,6 +25,8 @@ namespace tb {
 struct ZipOutcome {
     bool written = false;                 // the archive holds the files (all, or all but notArchived)
     std::vector<std::string> notArchived;  // files that could not be read (locked, vanished)
+    bool stopped = false;                  // the user pressed "Abort Operation"
+    std::string problem;                   // why nothing was written, in words
 };
 
 // What a build of the change list came to.
@@ -99,6 +102,7 @@ public:
     // What the last run did, for tests and messages.
     std::string m_writtenArchive;
     bool m_failed = false;
+    RunSummary m_summary;
 
 private:
     // The recorded directories whose changes the list holds in full, and the
@@ -109,6 +113,8 @@ private:
     };
     ListCoverage Coverage(const std::vector<std::string>& recorded, const BuiltChangeList& built,
                           time_t listTaken) const;
+    // What the classification pass chose, into the summary.
+    void NoteChoice(const SettingsRecord& settings);
     // Takes the directories of `done` out of the change records, as far as
     // nothing changed in them since; only while the monitor is stopped.
     void PruneWhilePaused(const std::vector<std::string>& done, FileTicks sinceTicks,

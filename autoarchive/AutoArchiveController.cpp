@@ -8,6 +8,8 @@
 #include "autoarchive/CatchUp.h"
 #include "autoarchive/ProgramArchiveHost.h"
 #include "autoarchive/Reconciliation.h"
+#include "autoarchive/RunLog.h"
+#include "autoarchive/RunSummary.h"
 #include "common/Clock.h"
 #include "framework/Shell.h"
 #include "monitor/ChangeMonitor.h"
@@ -149,11 +151,18 @@ int CAutoArchiveController::RunArchive(ArchiveTrigger trigger) {
         CProgramArchiveHost host(*this);
         CAutoArchiveRun run(host);
         result = run.Run(trigger, m_settings);
+        Tell(run.m_summary);
     }
     // Old days are folded after a run, beside the program; not as Windows ends.
     if (trigger != ArchiveTrigger::Shutdown) ConsolidateIfDue();
     LetWaitingRunCome();
     return result;
+}
+
+void CAutoArchiveController::Tell(const RunSummary& summary) {
+    if (!summary.ran) return;  // a timed run while monitoring is off
+    AppendRunLog(RunLogPath(), RunLogLine(summary));
+    if (m_report) m_report->RunReported(summary);
 }
 
 void CAutoArchiveController::ConsolidateIfDue() {

@@ -57,6 +57,7 @@ public:
     void ClearCancelShutdown() override { m_cancelShutdown = 0; }
     void SetEditorOpen(bool open) override;
     int SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) override;
+    void SetRunReport(IRunReport* report) override { m_report = report; }
 
     // The settings sheet from inside a run ("Edit Settings"): the run stays
     // the one that is open.
@@ -115,6 +116,8 @@ private:
     // over here once the worker is free).
     bool RebuildStillWaiting();
     int Reconcile(const ChangeTrackingSettings& settings, const std::atomic<int>& quit);
+    // The run log gets the run's line, and the report is told.
+    void Tell(const RunSummary& summary);
 
     SettingsRecord& m_settings;
     IArchiveViewHost& m_view;
@@ -140,6 +143,7 @@ private:
     bool m_scheduleWaiting = false;
     int m_monitorRestart = 0;
     bool m_typeListFullTold = false;
+    IRunReport* m_report = nullptr;
 };
 
 }  // namespace tb

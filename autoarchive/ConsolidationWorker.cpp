@@ -1,6 +1,7 @@
 #include "autoarchive/ConsolidationWorker.h"
 
 #include "common/Profile.h"
+#include "framework/GuardedThread.h"
 #include "framework/Text.h"
 
 namespace tb {
@@ -25,7 +26,9 @@ bool CConsolidationWorker::StartIfDue(const SettingsRecord& settings, time_t now
     if (m_thread.joinable()) m_thread.join();  // the last pass ended
     m_stop = false;
     m_running = true;
-    m_thread = std::thread(&CConsolidationWorker::Pass, this, folders, today, settings.ConsolidateDays);
+    const int days = settings.ConsolidateDays;
+    m_thread = GuardedThread("folding of old archives", [this, folders, today, days] { Pass(folders, today, days); },
+                             [this] { Failed(); });
     return true;
 }
 
@@ -37,6 +40,16 @@ void CConsolidationWorker::Pass(std::vector<std::string> folders, std::tm today,
     {
         std::lock_guard<std::mutex> lock(m_resultLock);
         m_last = std::move(result);
+    }
+    m_running = false;
+}
+
+void CConsolidationWorker::Failed() {
+    // The pass ended early: it is made again on the next occasion.
+    {
+        std::lock_guard<std::mutex> lock(m_resultLock);
+        m_last = ConsolidationResult();
+        m_last.problems.push_back("The folding of old archives stopped on an unexpected error; it is tried again later");
     }
     m_running = false;
 }

@@ -36,6 +36,8 @@ public:
 
 private:
     void Pass(std::vector<std::string> folders, std::tm today, int days);
+    // After an exception ended a pass.
+    void Failed();
 
     std::thread m_thread;
     std::atomic<bool> m_stop{false};

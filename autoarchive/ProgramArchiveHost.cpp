@@ -14,6 +14,26 @@
 
 namespace tb {
 
+namespace {
+
+// Less free space than this on the archive's disk after a failed write: full.
+constexpr unsigned long long kFullDiskBytes = 1024 * 1024;
+
+// Why the archive could not be written, in the user's words.
+std::string WriteProblem(const std::string& archive, int result) {
+    ULARGE_INTEGER free{};
+    const size_t cut = archive.find_last_of('\\');
+    const std::string folder = cut == std::string::npos ? std::string(".") : archive.substr(0, cut + 1);
+    if (::GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr) &&
+        free.QuadPart < kFullDiskBytes)
+        return "the disk is full";
+    if (result == kZipResultCannotOpen) return "the archive could not be opened or made";
+    if (result == kZipResultBadArchive) return "the archive is damaged";
+    return "the archive could not be written";
+}
+
+}  // namespace
+
 time_t CProgramArchiveHost::Now() { return CurrentTime(); }
 
 unsigned long long CProgramArchiveHost::NowTicks() {
@@ -99,6 +119,8 @@ ZipOutcome CProgramArchiveHost::ZipFiles(const std::string& archive, const std::
     // Done, or done with some files that could not be read: the archive holds the others.
     outcome.written = engine.LastResult() == kZipResultOk || engine.LastResult() == kZipResultIncomplete;
     outcome.notArchived = engine.UnreadableFiles();
+    outcome.stopped = engine.LastResult() == kZipResultAborted || engine.AbortRequested();
+    if (!outcome.written) outcome.problem = WriteProblem(archive, engine.LastResult());
     return outcome;
 }
 

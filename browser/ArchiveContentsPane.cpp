@@ -203,7 +203,12 @@ int CArchiveContentsPane::ListArchiveEntries() {
     m_files.clear();
     ShowLines(FileList(), kRetrieving);
     const std::string archive = m_host.KnownArchiveAt(CListBox(ArchiveList()).CurSel());
-    if (archive.empty()) return 0;
+    if (archive.empty()) {
+        // Nothing selected (a run that wrote no archive selects nothing): no
+        // placeholder stays, and an empty list shows its hint.
+        CListBox(FileList()).Reset();
+        return 0;
+    }
 
     CZipEngine engine(Handle());
     const int count = engine.CountEntries(archive);
@@ -528,7 +533,12 @@ LRESULT CArchiveContentsPane::ArchiveListProc(HWND hwnd, UINT message, WPARAM wP
 
 LRESULT CArchiveContentsPane::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT && CListBox(hwnd).Count() == 0) {
-        PaintEmptyList(hwnd, EmptyFileListHint(m_host.AutomaticArchivingOn()));
+        EmptyListFacts facts;
+        facts.archivingOn = m_host.AutomaticArchivingOn();
+        facts.archivesKnown = CListBox(ArchiveList()).Count() > 0;
+        facts.archiveFolder = m_host.AutomaticArchiveFolder();
+        facts.atShutdown = m_host.ArchivesAtShutdown();
+        PaintEmptyList(hwnd, EmptyFileListHint(facts));
         return 0;
     }
     if (!ForwardListInput(hwnd, message, wParam, lParam) && message == WM_RBUTTONUP)

@@ -27,6 +27,9 @@ public:
     virtual void SetStatusText(const std::string& text) = 0;
     // Whether automatic archiving is on: the empty file list says when it is not.
     virtual bool AutomaticArchivingOn() const = 0;
+    // Where and when automatic archives are made, for the empty list to say.
+    virtual std::string AutomaticArchiveFolder() const = 0;
+    virtual bool ArchivesAtShutdown() const = 0;
 };
 
 }  // namespace tb

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "framework/Guard.h"
+#include "framework/GuardedThread.h"
 #include "zip/ZipEngine.h"
 
 namespace tb {
@@ -32,7 +33,13 @@ void CDirectoryPrefetch::Request(const std::string& archive) {
         std::lock_guard<std::mutex> lock(m_lock);
         if (m_quit) return;
         m_waiting = archive;
-        if (!m_thread.joinable()) m_thread = std::thread(&CDirectoryPrefetch::ThreadMain, this);
+        if (!m_thread.joinable())
+            m_thread = GuardedThread("directory prefetch", [this] { ThreadMain(); }, [this] {
+                std::lock_guard<std::mutex> ended(m_lock);
+                m_reading = false;
+                m_waiting.clear();
+                m_changed.notify_all();
+            });
     }
     m_changed.notify_all();
 }

@@ -8,12 +8,20 @@
 
 namespace tb {
 
-// What the empty file list says: while automatic archiving is off (as a fresh
-// settings file leaves it), that it is off and how to turn it on; else "".
-std::string EmptyFileListHint(bool automaticArchivingOn);
+// What the empty file list says: while automatic archiving is off, that it is
+// off and every step to turn it on; while it is on and no archive is known
+// yet (a first start), what the program does and how to see it work; else "".
+struct EmptyListFacts {
+    bool archivingOn = false;
+    bool archivesKnown = false;
+    std::string archiveFolder;
+    bool atShutdown = false;
+};
+std::string EmptyFileListHint(const EmptyListFacts& facts);
 
 // Paints a list box that has no lines (its WM_PAINT): the background and,
 // when `hint` is not empty, the hint in grey, wrapped to the list's width.
+// The hint is also the list's window text, where screen readers find it.
 void PaintEmptyList(HWND list, const std::string& hint);
 
 }  // namespace tb

@@ -83,6 +83,8 @@ private:
     void LayoutPanes() override { LayoutPanes(-1, -1); }
     void SetStatusText(const std::string& text) override;
     bool AutomaticArchivingOn() const override { return (m_settings.General & kGeneralMonitor) != 0; }
+    std::string AutomaticArchiveFolder() const override { return m_settings.LocationDir; }
+    bool ArchivesAtShutdown() const override { return (m_settings.General & kGeneralArchiveAtShutdown) != 0; }
 
     // IArchiveFinder: the find-archives dialog's way to the list and the search.
     void ClearKnownArchives() override;

@@ -10,8 +10,8 @@
 add_library(tb_small_runtime OBJECT ${CMAKE_CURRENT_LIST_DIR}/SmallRuntime.cpp)
 target_compile_options(tb_small_runtime PRIVATE -Os)
 
-# tb_shipped_binary(target description [NO_RUNTIME]): NO_RUNTIME for a binary
-# without C++ code (the DZIP32.dll forwarder).
+# tb_shipped_binary(target description [NO_RUNTIME]): NO_RUNTIME for a binary built
+# without the runtimes (the thin DLLs DZIP32.dll and adfactry.dll).
 function(tb_shipped_binary target description)
     cmake_parse_arguments(S "NO_RUNTIME" "" "" ${ARGN})
     if(NOT TARGET ${target})

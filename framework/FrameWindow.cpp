@@ -70,7 +70,7 @@ bool CFrameWindow::CreateToolBar(UINT bitmapId, const std::vector<UINT>& command
 }
 
 bool CFrameWindow::CreateStatusBar(const std::vector<int>& widths) {
-    m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, kReady, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
+    m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, kReady, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | SBARS_TOOLTIPS,
                                     0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(UINT_PTR(kStatusBarId)),
                                     ::GetModuleHandleA(nullptr), nullptr);
     if (!m_statusBar) return false;
@@ -90,6 +90,14 @@ void CFrameWindow::LayoutStatusParts() {
         right -= m_statusWidths[i - 1];
     }
     edges[0] = right > 0 ? right : 0;
+    // In a narrow window the first pane keeps half the width: the panes after
+    // it move right and are cut.
+    const int firstMin = r.right / 2;
+    if (edges[0] < firstMin) {
+        const int shift = firstMin - edges[0];
+        for (int& edge : edges)
+            if (edge != -1) edge += shift;
+    }
     if (m_statusWidths.empty()) edges[0] = -1;
     ::SendMessageA(m_statusBar, SB_SETPARTS, WPARAM(edges.size()), LPARAM(edges.data()));
 }
@@ -122,7 +130,15 @@ void CFrameWindow::RecalcLayout() {
 
 void CFrameWindow::ShowPrompt(UINT id) {
     std::string prompt = id ? CommandPrompt(id) : std::string();
-    SetStatusText(0, prompt.empty() ? kReady : prompt);
+    if (prompt.empty()) prompt = m_idleText.empty() ? std::string(kReady) : m_idleText;
+    SetStatusText(0, prompt);
+}
+
+void CFrameWindow::SetIdleText(const std::string& text) {
+    m_idleText = text;
+    SetStatusText(0, text.empty() ? std::string(kReady) : text);
+    // The whole text shows as the pane's tip when the pane cuts it.
+    if (m_statusBar) ::SendMessageA(m_statusBar, SB_SETTIPTEXTA, 0, LPARAM(m_idleText.c_str()));
 }
 
 CFrameWindow::CFrameWindow() {

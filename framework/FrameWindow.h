@@ -35,9 +35,13 @@ public:
     // button shows the short name of its command under its picture and is
     // `buttonWidth` pixels wide.
     bool CreateToolBar(UINT bitmapId, const std::vector<UINT>& commands, SIZE image, int buttonWidth);
-    // A status bar; `widths` are the pane widths after the first, stretching pane.
+    // A status bar; `widths` are the pane widths after the first, stretching
+    // pane, which keeps at least half the window's width.
     bool CreateStatusBar(const std::vector<int>& widths);
     void SetStatusText(int pane, const std::string& text) const;
+    // What the first pane shows when no command is pointed at ("Ready" until
+    // set); shown at once.
+    void SetIdleText(const std::string& text);
 
     // Places toolbar, status bar and view for the current client size.
     void RecalcLayout();
@@ -58,6 +62,7 @@ private:
     std::vector<int> m_statusWidths;
     std::vector<std::string> m_buttonTexts;
     std::string m_tip;  // the text a tool tip is showing
+    std::string m_idleText;
     UniqueImageList m_toolImages;
 };
 

@@ -8,8 +8,8 @@ constexpr DWORD kRepaintEveryMs = 100;
 void RepaintNow(HWND list) { ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW); }
 }  // namespace
 
-CListRedrawThrottle::CListRedrawThrottle(HWND list, bool active)
-    : m_list(list), m_active(active), m_last(::GetTickCount()) {
+CListRedrawThrottle::CListRedrawThrottle(HWND list, bool active, TickSource ticks)
+    : m_list(list), m_active(active), m_ticks(ticks), m_last(ticks()) {
     if (m_active) ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
 }
 
@@ -30,7 +30,7 @@ bool CListRedrawThrottle::PageFull() const {
 
 void CListRedrawThrottle::Tick(bool now) {
     if (!m_active) return;
-    const DWORD time = ::GetTickCount();
+    const DWORD time = m_ticks();
     if (!now && time - m_last < kRepaintEveryMs) return;
     m_last = time;
     // Turning drawing on brings the scroll bar up to date.

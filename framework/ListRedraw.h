@@ -5,7 +5,8 @@
 // means repainted while the lines it shows may still change (its page is not
 // full), and afterwards only its scroll bar: lines added below the page do
 // not change what it shows. Redrawing comes back on, with a repaint, when the
-// throttle goes.
+// throttle goes. The milliseconds come from GetTickCount unless another tick
+// source is given.
 
 #include <windows.h>
 
@@ -13,7 +14,9 @@ namespace tb {
 
 class CListRedrawThrottle {
 public:
-    CListRedrawThrottle(HWND list, bool active);
+    using TickSource = DWORD(WINAPI*)();
+
+    CListRedrawThrottle(HWND list, bool active, TickSource ticks = &::GetTickCount);
     ~CListRedrawThrottle();
     CListRedrawThrottle(const CListRedrawThrottle&) = delete;
     CListRedrawThrottle& operator=(const CListRedrawThrottle&) = delete;
@@ -26,6 +29,7 @@ private:
 
     HWND m_list;
     bool m_active;
+    TickSource m_ticks;
     DWORD m_last;
 };
 

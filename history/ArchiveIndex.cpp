@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <type_traits>
 #include <unordered_set>
 
@@ -19,13 +20,20 @@ constexpr char kEndMagic[8] = {'X', 'I', 'T', 'S', 'I', 'H', 'B', 'T'};
 constexpr uint32_t kVersion = 1;
 // No sane index holds more than this; a count above it is damage.
 constexpr uint32_t kMaxCount = 0x4000000;
+// The fewest bytes an archive's record takes in the file: its path (one
+// character at least), size, write time, state, problem, names and entry count.
+constexpr size_t kMinArchiveRecord = 5 + 8 + 8 + 1 + 4 + 4 + 4;
+// Room in the file for an archive's own record beside its path.
+constexpr unsigned long long kArchiveRecordRoom = 1024;
 
 static_assert(std::is_trivially_copyable<IndexedEntry>::value, "entries are written as they are kept");
 static_assert(sizeof(IndexedEntry) == 48, "the index file's entry record");
 
+}  // namespace
+
 // A checksum of the file's body, eight bytes at a time, to tell a damaged or
 // cut file from a good one (not a guard against deliberate change).
-uint64_t Checksum(const char* data, size_t size) {
+uint64_t IndexFileChecksum(const char* data, size_t size) {
     uint64_t hash = 0x9E3779B97F4A7C15ull ^ size;
     size_t at = 0;
     for (; at + 8 <= size; at += 8) {
@@ -37,6 +45,8 @@ uint64_t Checksum(const char* data, size_t size) {
     for (; at < size; ++at) hash = (hash ^ static_cast<unsigned char>(data[at])) * 0x100000001B3ull;
     return hash;
 }
+
+namespace {
 
 class CWriter {
 public:
@@ -88,12 +98,16 @@ private:
     size_t m_at = 0;
 };
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
+// The file's bytes; false when it cannot be read or is larger than `largest`
+// (told by its size, before any room is made for it).
+bool ReadWholeFile(const std::string& path, unsigned long long largest, std::string& bytes) {
     UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > std::min(largest, CArchiveIndex::kMaxFileSize))
+        return false;
     bytes.resize(size_t(size.QuadPart));
     size_t done = 0;
     while (done < bytes.size()) {
@@ -169,11 +183,30 @@ void CArchiveIndex::Clear() {
     m_archives.clear();
 }
 
-bool CArchiveIndex::Load(const std::string& file) {
+unsigned long long CArchiveIndex::JustifiedFileSize(const std::vector<ArchiveKey>& archives) {
+    unsigned long long size = 64 * 1024;  // the file's own head and tail, with room to spare
+    for (const ArchiveKey& key : archives) {
+        size += 2 * std::min(key.size, kMaxFileSize) + kArchiveRecordRoom + key.path.size();
+        if (size >= kMaxFileSize) return kMaxFileSize;
+    }
+    return size;
+}
+
+bool CArchiveIndex::Load(const std::string& file, unsigned long long largest) {
     m_archives.clear();
     m_changed = false;
+    try {
+        return LoadFrom(file, largest);
+    } catch (const std::bad_alloc&) {
+        // Too little memory for a file within the limits: built again, smaller or not at all.
+        m_archives.clear();
+        return false;
+    }
+}
+
+bool CArchiveIndex::LoadFrom(const std::string& file, unsigned long long largest) {
     std::string bytes;
-    if (!ReadWholeFile(file, bytes)) return false;
+    if (!ReadWholeFile(file, largest, bytes)) return false;
     constexpr size_t kTrailer = sizeof(uint64_t) + sizeof kEndMagic;
     if (bytes.size() < sizeof kMagic + kTrailer || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0 ||
         std::memcmp(bytes.data() + bytes.size() - sizeof kEndMagic, kEndMagic, sizeof kEndMagic) != 0)
@@ -181,11 +214,13 @@ bool CArchiveIndex::Load(const std::string& file) {
     const size_t body = bytes.size() - kTrailer;
     uint64_t stored = 0;
     std::memcpy(&stored, bytes.data() + body, sizeof stored);
-    if (stored != Checksum(bytes.data(), body)) return false;
+    if (stored != IndexFileChecksum(bytes.data(), body)) return false;
 
     CReader in(bytes.data() + sizeof kMagic, body - sizeof kMagic);
     uint32_t version = 0, count = 0;
-    if (!in.Get(version) || version != kVersion || !in.Get(count) || count > kMaxCount) return false;
+    if (!in.Get(version) || version != kVersion || !in.Get(count) || count > kMaxCount ||
+        count > in.Remaining() / kMinArchiveRecord)
+        return false;
     std::unordered_map<std::string, IndexedArchive> archives;
     archives.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
@@ -216,7 +251,7 @@ bool CArchiveIndex::Save(const std::string& file) const {
         out.PutBytes(archive.entries.data(), archive.entries.size() * sizeof(IndexedEntry));
     }
     std::string& bytes = out.Bytes();
-    const uint64_t sum = Checksum(bytes.data(), bytes.size());
+    const uint64_t sum = IndexFileChecksum(bytes.data(), bytes.size());
     bytes.append(reinterpret_cast<const char*>(&sum), sizeof sum);
     bytes.append(kEndMagic, sizeof kEndMagic);
 

@@ -6,8 +6,8 @@
 //
 // An archive is known by its path, its size and its last write time to the
 // file system's full precision; when any of them differs from what the index
-// holds, the archive is read again. A missing, foreign or damaged index file
-// is simply built again. Archives that are damaged, truncated or no ZIP files
+// holds, the archive is read again. A missing, foreign or damaged index file,
+// or one larger than its archives can justify, is simply built again. Archives that are damaged, truncated or no ZIP files
 // at all are kept in the index as such (with the reason), so they are not
 // read again and again while they stay as they are.
 
@@ -75,9 +75,20 @@ public:
     // The index file of the program: beside Vaultly.ini in the Windows folder.
     static std::string DefaultFile();
 
-    // Reads the index file. A missing, foreign or damaged file leaves the
-    // index empty and returns false; the index is then built again.
-    bool Load(const std::string& file);
+    // The largest index file that is read at all: well below what a 32-bit
+    // process can hold in memory next to the index it describes.
+    static constexpr unsigned long long kMaxFileSize = 128ull << 20;
+    // How large an index file of these archives can be: an archive's entries
+    // take less room in the index than its central directory and local
+    // headers take in the archive, so twice the archives' sizes and a little
+    // for each archive's own record is plenty (never above kMaxFileSize).
+    static unsigned long long JustifiedFileSize(const std::vector<ArchiveKey>& archives);
+
+    // Reads the index file. A missing, foreign or damaged file, or one larger
+    // than `largest` bytes, leaves the index empty and returns false; the
+    // index is then built again. The file's counts are checked against the
+    // bytes that hold them before any room is made for what they count.
+    bool Load(const std::string& file, unsigned long long largest = kMaxFileSize);
     // Writes the index file (through a temporary file, so a failed write
     // leaves the old one); false when it could not be written.
     bool Save(const std::string& file) const;
@@ -107,9 +118,14 @@ public:
     static std::string PathKey(const std::string& path);
 
 private:
+    bool LoadFrom(const std::string& file, unsigned long long largest);
+
     std::unordered_map<std::string, IndexedArchive> m_archives;
     mutable bool m_changed = false;
 };
+
+// The check value the index file ends with, over the bytes before it.
+uint64_t IndexFileChecksum(const char* data, size_t size);
 
 // The key of an archive file as it is now; false when it cannot be found.
 bool ArchiveKeyOf(const std::string& path, ArchiveKey& key);

@@ -30,8 +30,9 @@ bool SameFile(const zl::FileInfo& a, const zl::FileInfo& b) {
     return a.size == b.size && a.writeTime == b.writeTime && a.fileId == b.fileId;
 }
 
-// The names of an archive's entries, from its central directory.
-bool ReadNames(zl::IFileSystem& fs, const std::string& path, std::vector<std::string>& names, std::string& why) {
+// The names of an archive's entries and its comment, from its central directory.
+bool ReadNames(zl::IFileSystem& fs, const std::string& path, std::vector<std::string>& names, std::string& why,
+               std::string* comment = nullptr) {
     std::unique_ptr<zl::IReadFile> file = fs.OpenRead(path);
     if (!file) {
         why = "it cannot be opened";
@@ -41,6 +42,7 @@ bool ReadNames(zl::IFileSystem& fs, const std::string& path, std::vector<std::st
     if (!zl::ReadDirectory(*file, dir, why)) return false;
     names.clear();
     for (const zl::ZipEntry& e : dir.entries) names.push_back(e.name);
+    if (comment) *comment = dir.comment;
     return true;
 }
 
@@ -60,8 +62,8 @@ public:
         for (const DatedArchive& day : m_month.days) AddSource(day.path, day.date);
         if (m_days == 0) return;
 
-        // A day whose chosen record turns out damaged is left out and the
-        // month written again from the others.
+        // A day whose chosen entry turns out damaged (its record, or its data
+        // against its CRC) is left out and the month written again from the others.
         zl::ZipResult r = zl::kZipNothingToDo;
         std::string problem;
         while (m_days > 0) {
@@ -69,6 +71,8 @@ public:
             options.target = m_target;
             for (const Source& source : m_sources) options.sources.push_back(source.path);
             options.choose = [this](const std::vector<zl::ZipDirectory>& dirs) { return Choose(dirs); };
+            options.comment = FoldedUpToComment(LastDay());
+            options.testData = true;
             CStopEvents events(m_stop);
             zl::CMergeJob job(m_fs, events);
             r = job.Run(options);
@@ -103,14 +107,25 @@ private:
         source.date = date;
         source.isDay = date.IsDay();
         std::vector<std::string> names;
-        std::string why;
-        if (!m_fs.Stat(path, source.seen) || !ReadNames(m_fs, path, names, why)) {
+        std::string why, comment;
+        if (!m_fs.Stat(path, source.seen) || !ReadNames(m_fs, path, names, why, &comment)) {
             Note(path + ": left alone (" + (why.empty() ? "it cannot be read" : why) + ")");
             return false;
         }
+        // A month archive stands for the last day folded into it.
+        const ArchiveDate upTo = FoldedUpTo(comment);
+        if (date.IsMonth() && upTo.year == date.year && upTo.month == date.month) source.date = upTo;
         m_sources.push_back(source);
         if (source.isDay) ++m_days;
         return true;
+    }
+
+    // The latest day among the sources: the month archive records it.
+    ArchiveDate LastDay() const {
+        ArchiveDate last;
+        for (const Source& source : m_sources)
+            if (source.date.IsDay() && source.date.SortKey() > last.SortKey()) last = source.date;
+        return last;
     }
 
     // Leaves out the day archive the failed job named; false when it named

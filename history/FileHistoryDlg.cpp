@@ -1,5 +1,6 @@
 #include "history/FileHistoryDlg.h"
 
+#include "framework/GuardedThread.h"
 #include "framework/RowPainter.h"
 #include "framework/TabbedText.h"
 #include "framework/Text.h"
@@ -103,7 +104,7 @@ void CFileHistoryDlg::StartSearch() {
     HistoryIndexStore& store = m_host.IndexStore();
     HWND window = Handle();
     m_stop = false;
-    m_worker = std::thread([this, places, &store, window, pattern] {
+    const auto search = [this, places, &store, window, pattern] {
         CEngineArchiveReader reader;
         HistorySearchResult result =
             SearchHistory(store, places, pattern, reader, [this, window](size_t done, size_t total, const std::string&) {
@@ -113,6 +114,14 @@ void CFileHistoryDlg::StartSearch() {
                 return !m_stop.load();
             });
         m_result = std::move(result);
+        ::PostMessageA(window, kWmSearchDone, 0, 0);
+    };
+    // A search that fails still ends as one: the window hears of it and can search again.
+    m_worker = GuardedThread("File History search", search, [this, &store, window] {
+        store.loaded = false;  // what the index holds now is not trusted: loaded again next time
+        store.index.Clear();
+        m_result = HistorySearchResult();
+        m_result.failed = true;
         ::PostMessageA(window, kWmSearchDone, 0, 0);
     });
 }

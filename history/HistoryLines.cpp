@@ -59,6 +59,7 @@ std::vector<HistoryLine> HistoryLines(const VersionSearch& search) {
 
 std::string SearchSummary(const std::string& pattern, const HistorySearchResult& result) {
     const std::string where = "in " + Counted(result.archives, "archive", "archives");
+    if (result.failed) return "The search failed on an unexpected error. Try it again.";
     if (result.stopped) return "The search was stopped.";
     const VersionSearch& found = result.versions;
     if (found.groups.empty()) return "No versions of " + pattern + " were found " + where + ".";

@@ -5,13 +5,16 @@ namespace tb {
 HistorySearchResult SearchHistory(HistoryIndexStore& store, const HistoryPlaces& places, const std::string& pattern,
                                   IArchiveReader& reader, const CArchiveIndex::Progress& progress) {
     HistorySearchResult result;
-    if (!store.loaded) {
-        store.index.Load(store.file);  // a missing or damaged file leaves it empty: it is built again
-        store.loaded = true;
-    }
     const std::vector<HistorySource> sources = FindHistorySources(places);
     result.archives = sources.size();
-    CArchiveIndex::RefreshReport report = store.index.Refresh(KeysOf(sources), reader, progress);
+    const std::vector<ArchiveKey> keys = KeysOf(sources);
+    if (!store.loaded) {
+        // A missing or damaged file, or one larger than these archives can
+        // justify, leaves it empty: it is built again.
+        store.index.Load(store.file, CArchiveIndex::JustifiedFileSize(keys));
+        store.loaded = true;
+    }
+    CArchiveIndex::RefreshReport report = store.index.Refresh(keys, reader, progress);
     result.read = report.read;
     result.skipped = std::move(report.skipped);
     result.stopped = report.stopped;

@@ -28,6 +28,7 @@ struct HistorySearchResult {
     size_t archives = 0;                  // archives looked in
     size_t read = 0;                      // of them read now (new or changed)
     bool stopped = false;                 // the progress callback asked to stop
+    bool failed = false;                  // an unexpected error ended the search
 };
 
 HistorySearchResult SearchHistory(HistoryIndexStore& store, const HistoryPlaces& places, const std::string& pattern,

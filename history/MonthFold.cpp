@@ -7,6 +7,8 @@ namespace tb {
 
 namespace {
 
+constexpr char kFoldedUpTo[] = "Day archives folded up to ";
+
 // Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
 long long DayNumber(int year, int month, int day) {
     const long long y = month <= 2 ? year - 1 : year;
@@ -29,6 +31,17 @@ int CompareTimes(const FoldEntry& a, const FoldEntry& b) {
 
 }  // namespace
 
+std::string FoldedUpToComment(const ArchiveDate& lastDay) {
+    return lastDay.IsDay() ? kFoldedUpTo + lastDay.Text() : std::string();
+}
+
+ArchiveDate FoldedUpTo(const std::string& comment) {
+    const std::string prefix = kFoldedUpTo;
+    if (comment.compare(0, prefix.size(), prefix) != 0) return ArchiveDate();
+    const ArchiveDate day = ParseArchiveDate(comment.substr(prefix.size()) + ".zip");
+    return day.IsDay() ? day : ArchiveDate();
+}
+
 std::string FoldKey(const std::string& name) {
     std::string key = name;
     for (char& c : key) {
@@ -39,24 +52,21 @@ std::string FoldKey(const std::string& name) {
 }
 
 std::vector<FoldPick> PlanMonthFold(const std::vector<FoldSource>& sources) {
-    // Whether source a's copies are later than source b's when the times agree.
-    const auto laterSource = [&](size_t a, size_t b) {
-        const int ka = sources[a].date.SortKey(), kb = sources[b].date.SortKey();
-        return ka != kb ? ka > kb : a > b;
+    // Whether entry e of source s is a later copy than the one kept.
+    const auto later = [&](size_t s, size_t e, const FoldPick& kept) {
+        const int day = sources[s].date.SortKey(), keptDay = sources[kept.source].date.SortKey();
+        if (day != keptDay) return day > keptDay;
+        const int order = CompareTimes(sources[s].entries[e], sources[kept.source].entries[kept.entry]);
+        if (order != 0) return order > 0;
+        return s == kept.source ? e > kept.entry : s > kept.source;
     };
     std::vector<FoldPick> picks;
     std::unordered_map<std::string, size_t> pickOf;
     for (size_t s = 0; s < sources.size(); ++s) {
         for (size_t e = 0; e < sources[s].entries.size(); ++e) {
             const auto [at, added] = pickOf.emplace(FoldKey(sources[s].entries[e].name), picks.size());
-            if (added) {
-                picks.push_back({s, e});
-                continue;
-            }
-            FoldPick& kept = picks[at->second];
-            const int order = CompareTimes(sources[s].entries[e], sources[kept.source].entries[kept.entry]);
-            const bool newer = order > 0 || (order == 0 && (s == kept.source ? e > kept.entry : laterSource(s, kept.source)));
-            if (newer) kept = {s, e};
+            if (added) picks.push_back({s, e});
+            else if (later(s, e, picks[at->second])) picks[at->second] = {s, e};
         }
     }
     return picks;

@@ -4,13 +4,14 @@
 // for every file found in the month's archives, its newest copy; copies that
 // a newer one replaced are dropped, and nothing else changes.
 //
-// Which copy is the newest: the one with the latest modification time (the
-// entry's own: its Unix time when both copies carry one, else its MS-DOS
-// time); when the times agree, the copy from the later archive (a day archive
-// is later than its month's archive, which holds older days), and within one
-// archive the later entry. The file's own time decides first because a day
-// that could not be folded earlier (a locked file) may join a month archive
-// that already holds later days. Names are compared as Windows
+// Which copy is kept: the one from the latest day that holds the file, as the
+// last archived state of a file is the one the latest run took, whatever
+// time the file itself carries (a file put back from a backup, or written
+// under a wrong clock, has an older time than the copy it replaced). A month
+// archive stands for the last day folded into it. The file's own time only
+// breaks ties between copies of one day (its Unix time when both copies
+// carry one, else its MS-DOS time); then the later archive, and within one
+// archive the later entry. Names are compared as Windows
 // compares file names: without regard to case, '\' and '/' alike.
 
 #include <cstddef>
@@ -31,7 +32,9 @@ struct FoldEntry {
 };
 
 // One archive that takes part: its entries in central directory order, and
-// its place in time (later archives hold the later copies).
+// its place in time: a day archive's day; for a month archive, the last day
+// folded into it (a day), or the month itself when that is not known (it
+// then orders before every day of its month).
 struct FoldSource {
     ArchiveDate date;
     std::vector<FoldEntry> entries;
@@ -44,9 +47,15 @@ struct FoldPick {
     bool operator==(const FoldPick& other) const { return source == other.source && entry == other.entry; }
 };
 
-// The month archive's entries, newest copy of each name, in the order the
-// names first appear (sources taken oldest first).
+// The month archive's entries, the last archived copy of each name, in the
+// order the names first appear.
 std::vector<FoldPick> PlanMonthFold(const std::vector<FoldSource>& sources);
+
+// The month archive's comment: it records the last day folded into it, the
+// month archive's place in time when it is folded into again.
+std::string FoldedUpToComment(const ArchiveDate& lastDay);
+// The last day a month archive's comment records; not dated when it records none.
+ArchiveDate FoldedUpTo(const std::string& comment);
 
 // The name as file names are compared ("Docs\A.txt" and "docs/a.TXT" alike).
 std::string FoldKey(const std::string& name);

@@ -89,7 +89,7 @@ Var EndAttempts
 !insertmacro MUI_PAGE_INSTFILES
 
 !define MUI_FINISHPAGE_TITLE "Tallybox is installed"
-!define MUI_FINISHPAGE_TEXT "Tallybox is in the Start menu. While it runs, its icon sits in the notification area beside the clock.$\r$\n$\r$\nAutomatic archiving is off until you turn it on: in Tallybox, choose Archive Settings in the Archive menu and tick $\"Monitor File Changes$\"."
+!define MUI_FINISHPAGE_TEXT "From its first start Tallybox watches the drive of your documents and archives changed documents, pictures and other common files into C:\Auto Archives at shut-down.$\r$\n$\r$\nTo see it now: save a document, then Archive menu, Archive Changed Files Now."
 !define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PROGRAM}"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Tallybox now"

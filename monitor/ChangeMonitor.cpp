@@ -13,6 +13,7 @@
 #include "common/NumberedList.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Guard.h"
+#include "framework/GuardedThread.h"
 #include "framework/Handles.h"
 #include "framework/Shell.h"
 #include "framework/Text.h"
@@ -264,7 +265,12 @@ CChangeMonitor::CChangeMonitor(const SettingsRecord& live) : m_live(live), m_sta
         s.stopEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     s.armedEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, kMonitorArmedEventName));
     if (s.armedEvent) ::ResetEvent(s.armedEvent.Get());
-    m_thread = std::thread(&CChangeMonitor::ThreadMain, m_state);
+    m_thread = GuardedThread("change monitor", [state = m_state] { ThreadMain(state); }, [state = m_state] {
+        std::lock_guard<std::mutex> ended(state->lock);
+        state->started = 1;
+        state->ended = 1;
+        state->changed.notify_all();
+    });
     // The thread handle is taken by the thread itself; wait until it is there.
     std::unique_lock<std::mutex> lock(s.lock);
     s.changed.wait(lock, [&] { return s.started != 0; });

@@ -8,6 +8,7 @@
 #include "framework/DirectoryWalker.h"
 #include "framework/Drives.h"
 #include "framework/Guard.h"
+#include "framework/GuardedThread.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
 
@@ -124,7 +125,13 @@ CDirectoryListWorker::CDirectoryListWorker(const SettingsRecord& live, JobFuncti
     : m_live(live), m_state(std::make_shared<State>()) {
     m_state->rebuild = std::move(rebuild);
     m_state->settings.Take(m_live);
-    m_thread = std::thread(&CDirectoryListWorker::ThreadMain, m_state);
+    m_thread = GuardedThread("directory list worker", [state = m_state] { ThreadMain(state); }, [state = m_state] {
+        std::lock_guard<std::mutex> ended(state->lock);
+        state->job = kJobNone;
+        state->busy = 0;
+        state->ended = 1;
+        state->changed.notify_all();
+    });
 }
 
 CDirectoryListWorker::~CDirectoryListWorker() { Shutdown(); }

@@ -38,6 +38,7 @@
 #define ID_REMOVE_FROM_LIST             32800
 #define ID_FILE_HISTORY                 32810   // Archive menu: File History
 #define ID_FILE_HISTORY_ENTRY           32811   // file list popup: the selected entry's history
+#define ID_ARCHIVE_LOG                  32815   // Archive menu: the log of the automatic archive runs
 #define ID_FILE_NEW                     57600
 #define ID_FILE_OPEN                    57601
 #define ID_APP_ABOUT                    57664
@@ -306,3 +307,8 @@
 #define IDC_FH_HDR_COPIES               1313
 #define IDC_FH_HDR_LOCKED               1314
 #define IDC_FH_HDR_ARCHIVE              1315
+
+// ---- Archive Log (190) ----------------------------------------------------------------------
+#define IDD_RUN_LOG                     190
+#define IDC_RL_LIST                     1330
+#define IDC_RL_NOTE                     1331

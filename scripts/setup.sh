@@ -28,7 +28,8 @@ ensure_test_locales() {
 # The ZIP library's decoders for bzip2, LZMA and Deflate64 are built from
 # Debian's own source packages (scripts/codecs.sh), which apt fetches through
 # deb-src entries. When none is configured, one is added for each Debian entry
-# the machine already uses (same mirror, suites and components).
+# the machine already uses (same mirror, suites and components); the script
+# never names a package host of its own.
 deb_src_entries() {
     local f
     for f in /etc/apt/sources.list.d/*.sources; do
@@ -59,8 +60,14 @@ ensure_deb_src() {
     local entries
     entries="$(deb_src_entries)"
     if [ -z "$entries" ]; then
-        . /etc/os-release
-        entries="deb-src http://deb.debian.org/debian ${VERSION_CODENAME:-bookworm} main"
+        cat >&2 <<'EOF'
+setup.sh: apt knows no source packages, and no Debian package source is
+configured to take them from. Configure the Debian mirror this machine may use
+(a "deb" line in /etc/apt/sources.list or a "Types: deb" stanza in
+/etc/apt/sources.list.d/*.sources), or add its "deb-src" entry yourself, run
+apt-get update, and run this script again.
+EOF
+        exit 1
     fi
     if printf '%s\n' "$entries" | grep -q '^deb-src '; then
         printf '%s\n' "$entries" | grep '^deb-src ' | $SUDO tee /etc/apt/sources.list.d/tallybox-src.list >/dev/null

@@ -1,6 +1,6 @@
 // The four functions of adfactry.dll. They live in DUNZIP32.dll, beside the ZIP
 // fronts, where they share one copy of the ZIP core and the runtime; adfactry.dll
-// forwards its ordinals to them (adfactry.def). Each reads the script file,
+// calls them from its ordinals (adfactry.def, AdfactryFront.cpp). Each reads the script file,
 // changes it and writes it back; the build reads it and writes the program. The
 // extractor program lies beside the library.
 
@@ -21,8 +21,8 @@ namespace {
 constexpr wchar_t kStubName[] = L"tbsfx.exe";
 
 // The folder of adfactry.dll, which the caller loaded: the extractor lies
-// beside it. (The loader finds DUNZIP32.dll, where this code is, by its own
-// search order, which may be another folder.) Without it, this code's own DLL.
+// beside it (and so does DUNZIP32.dll, where this code is, which adfactry.dll
+// loads from its own folder). Without it, this code's own DLL.
 std::string LibraryFolder() {
     HMODULE module = ::GetModuleHandleA(kAdfactryDll);
     if (!module &&

@@ -118,10 +118,15 @@ def picture(session, name, window):
 
 
 def start(session, settings, zips=None):
-    sections = {"Settings": settings}
-    if zips:
-        sections["Zips"] = {"Zip{}".format(i + 1): p for i, p in enumerate(zips)}
-    session.write_ini(sections)
+    """Starts the program on these settings; None: with no settings file, as a
+    new user's first start."""
+    if settings is None:
+        session.write_ini(None)
+    else:
+        sections = {"Settings": settings}
+        if zips:
+            sections["Zips"] = {"Zip{}".format(i + 1): p for i, p in enumerate(zips)}
+        session.write_ini(sections)
     session.start()
     frame = session.main_window()
     session.wait_until(lambda: session.visible(frame), what="the main window")
@@ -145,11 +150,24 @@ def main_window(session):
     session.terminate(frame)
 
 
+def first_start(session):
+    """The main window as a new user first sees it: no settings file, no archive."""
+    frame = start(session, None)
+    files = session.driver.call("descendant", frame, IDS["IDC_FILE_LIST"])
+    session.wait_until(lambda: session.text(files).startswith("No archive yet."), what="the first start's hint")
+    picture(session, "first", frame)
+    session.terminate(frame)
+
+
 def settings_sheet(session, page=0, name="settings"):
-    frame = start(session, {"General": 0x1 | 0x2 | 0x4 | 0x8 | 0x40 | 0x400, "Time": "06:30:PM", "Interval": 4,
-                            "Sizelimit": 20000, "Prompts": 0x02, "LocationDir": "C:\\Auto Archives",
-                            "LocationDirAlt": "E:\\Archives", "ConsolidateDays": 60,
-                            "FrameLeft": 20, "FrameTop": 20, "FrameRight": 500, "FrameBottom": 400})
+    # The Automatic page as the first start leaves it; the Location page with
+    # a time, an alternate folder and folding filled in.
+    first = None
+    other = {"General": 0x1 | 0x2 | 0x4 | 0x8 | 0x40 | 0x400, "Time": "06:30:PM", "Interval": 4,
+             "Sizelimit": 20000, "Prompts": 0x02, "LocationDir": "C:\\Auto Archives",
+             "LocationDirAlt": "E:\\Archives", "ConsolidateDays": 60,
+             "FrameLeft": 20, "FrameTop": 20, "FrameRight": 500, "FrameBottom": 400}
+    frame = start(session, first if page == 0 else other)
     session.command(frame, IDS["ID_SETTINGS"])
     sheet = session.wait_dialog("Archive Settings")
     current = lambda: session.send(sheet, 0x0476)  # noqa: E731  PSM_GETCURRENTPAGEHWND
@@ -216,7 +234,7 @@ def file_history(session):
     shutil.rmtree(folder, ignore_errors=True)
 
 
-SCENES = {"main": main_window, "settings": settings_sheet, "pending": pending_dialog, "history": file_history,
+SCENES = {"first": first_start, "main": main_window, "settings": settings_sheet, "pending": pending_dialog, "history": file_history,
           "location": lambda session: settings_sheet(session, 1, "location")}
 
 

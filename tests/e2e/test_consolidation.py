@@ -4,8 +4,11 @@ with the setting on, the program folds the day archives more than N days old
 shortly after it starts; the month archive holds the newest copy of every
 file (copied raw: the stored bytes are the day archive's), passes unzip -t,
 and the day archives are gone, while a recent day archive and an archive not
-named by date stay. On a small file system too full for the month archive,
-the day archives stay as they were and nothing is left beside them."""
+named by date stay. The copy kept is the latest day's, even when the file's
+own time is older; a day whose kept entry is damaged stays as it is and none
+of its entries go into the month archive. On a small file system too full for
+the month archive, the day archives stay as they were and nothing is left
+beside them."""
 import datetime
 import os
 import shutil
@@ -30,13 +33,14 @@ def day_name(day):
     return day.strftime("%B %d %Y.zip")
 
 
-def make_day(folder, day, files, method=zipfile.ZIP_DEFLATED):
+def make_day(folder, day, files, method=zipfile.ZIP_DEFLATED, modified=None):
     """A day archive as the program writes them: the files changed that day,
-    each with that day's time."""
+    each with that day's time (or the date `modified`)."""
     path = os.path.join(folder, day_name(day))
+    when = modified or day
     with zipfile.ZipFile(path, "w", method) as z:
         for name, data in files.items():
-            info = zipfile.ZipInfo(name, date_time=(day.year, day.month, day.day, 12, 0, 0))
+            info = zipfile.ZipInfo(name, date_time=(when.year, when.month, when.day, 12, 0, 0))
             info.compress_type = method
             z.writestr(info, data)
     return path
@@ -47,16 +51,23 @@ def read(path):
         return f.read()
 
 
-def raw_record(path, name):
-    """The stored bytes of an entry (compressed data as in the archive)."""
+def data_span(path, name):
+    """Where an entry's stored data lies: its offset and length."""
     with zipfile.ZipFile(path) as z:
         info = z.getinfo(name)
     with open(path, "rb") as f:
         f.seek(info.header_offset + 26)
         name_length = int.from_bytes(f.read(2), "little")
         extra_length = int.from_bytes(f.read(2), "little")
-        f.seek(info.header_offset + 30 + name_length + extra_length)
-        return f.read(info.compress_size)
+    return info.header_offset + 30 + name_length + extra_length, info.compress_size
+
+
+def raw_record(path, name):
+    """The stored bytes of an entry (compressed data as in the archive)."""
+    offset, length = data_span(path, name)
+    with open(path, "rb") as f:
+        f.seek(offset)
+        return f.read(length)
 
 
 class Consolidation(tb.ScenarioTest):
@@ -111,6 +122,35 @@ class Consolidation(tb.ScenarioTest):
         for path, data in kept.items():
             self.assertEqual(read(path), data, path)
         self.assertEqual(self.s.ini_value("Settings", "ConsolidatedOn"), TODAY.strftime("%d,%m,%Y"))
+
+    def test_the_latest_day_is_kept_and_a_day_with_a_damaged_entry_stays(self):
+        text = "the budget as it was first written\n" * 100
+        put_back = "the budget as it was put back from a backup\n" * 100
+        days = [
+            make_day(ARCHIVES, DAYS[0], {"DOCS/budget.txt": text, "DOCS/a.txt": "a"}),
+            # The budget put back from a backup: its own time is a day older.
+            make_day(ARCHIVES, DAYS[1], {"DOCS/budget.txt": put_back}, modified=DAYS[0] - datetime.timedelta(days=1)),
+            make_day(ARCHIVES, DAYS[2], {"DOCS/plan.txt": "the plan " * 300, "DOCS/c.txt": "c"}),
+        ]
+        # One byte of plan.txt's data flipped: its records stay sound, its CRC fails.
+        offset, length = data_span(days[2], "DOCS/plan.txt")
+        damaged = bytearray(read(days[2]))
+        damaged[offset + length // 2] ^= 0x55
+        with open(days[2], "wb") as f:
+            f.write(damaged)
+        self.assertNotEqual(subprocess.run(["unzip", "-tq", days[2]], stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL).returncode, 0)
+        put_back_record = raw_record(days[1], "DOCS/budget.txt")
+
+        self.start_folding(tb.windows_path(ARCHIVES), days)
+        month = os.path.join(ARCHIVES, MONTH_NAME)
+        self.assertEqual(sorted(os.listdir(ARCHIVES)), sorted([MONTH_NAME, day_name(DAYS[2])]))
+        self.assertEqual(read(days[2]), bytes(damaged))
+        subprocess.run(["unzip", "-tq", month], check=True, stdout=subprocess.DEVNULL)
+        with zipfile.ZipFile(month) as z:
+            self.assertEqual(sorted(z.namelist()), ["DOCS/a.txt", "DOCS/budget.txt"])
+            self.assertEqual(z.read("DOCS/budget.txt").decode(), put_back)
+        self.assertEqual(raw_record(month, "DOCS/budget.txt"), put_back_record)
 
     def test_a_full_small_file_system_leaves_the_days_as_they_were(self):
         os.makedirs(SMALL)

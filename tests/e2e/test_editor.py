@@ -257,7 +257,7 @@ class Editor(tb.ScenarioTest):
         self.assertEqual(self.s.text(prompt, 1156), "Enter password to protect the files being archived.")
         self.s.click(prompt, IDCANCEL)
         self.s.driver.call("wait-gone", prompt, 20000)
-        time.sleep(0.5)
+        self.s.sync(dialog)  # the command has returned: a message it had would be showing
         self.assertTrue(self.s.no_message_box())
         self.assertFalse(os.path.exists(archive))
         self.assertEqual(sorted(r[2] for r in self.rows(dialog)), ["ADD"] * 4)
@@ -334,7 +334,8 @@ class Editor(tb.ScenarioTest):
         self.answer_box("Changes were made", IDCANCEL)
 
         # Written a few seconds later: the time recorded is when the list was taken.
-        time.sleep(2.5)
+        # What is looked at is the clock itself, so the scenario lets it move on.
+        self.s.wait_until(lambda: time.time() >= taken + 2.5, what="the clock to pass the list by 2.5 s")
         self.s.driver.call("press", dialog, AE_PASSWORD)
         written = time.time()
         self.archive_and_close(dialog)
@@ -464,7 +465,7 @@ class Editor(tb.ScenarioTest):
         self.s.driver.call("settext", chooser, FILE_NAME_FIELD, e_path("notes.txt"))
         self.s.click(chooser, IDOK)
         self.s.driver.call("wait-gone", chooser, 20000)
-        time.sleep(0.5)
+        self.s.sync(dialog)  # the command has returned with whatever it added
         self.assertEqual(len(self.rows(dialog)), 3)
         self.assertEqual(self.s.ini_value("Locate", "CheckUpdate"), "1")
         chooser, panel = open_locate()
@@ -506,16 +507,12 @@ class Editor(tb.ScenarioTest):
         self.assertEqual(sorted((r[0], r[1]) for r in self.wait_rows(dialog, 2)), [("b", "doc "), ("e", "edt ")])
 
     def test_the_archive_at_the_set_time_waits_while_the_editor_is_open(self):
-        now = datetime.datetime.now()
-        if now.hour == 0:
-            self.skipTest("the hour after midnight cannot be set with AM or PM")
-        hour = now.hour - 12 if now.hour > 12 else now.hour
-        when = "{:02d}:{:02d}:{}".format(hour, max(now.minute - 1, 0), "PM" if now.hour >= 12 else "AM")
-        frame = self.start(General=0x01 | 0x04 | 0x08, Time=when, Prompts=0x01)
+        # The program's clock a minute after the set time.
+        self.s.set_clock(datetime.datetime(2026, 3, 10, 14, 31, 0))
+        frame = self.start(General=0x01 | 0x04 | 0x08, Time="02:30:PM", Prompts=0x01)
         dialog = self.open_new_editor(frame)
-        view = self.s.driver.call("parent", self.s.pane(frame))
-        self.s.post(view, 0x0113, 27)  # the schedule tick
-        time.sleep(2.0)
+        view = self.s.view(frame)
+        self.s.schedule_tick(frame)  # returns once the tick is handled: the run waits
         self.assertFalse(self.s.window_exists("#32770", PENDING_DIALOG))
         self.s.post(dialog, WM_CLOSE)
         self.s.driver.call("wait-gone", dialog, 20000)

@@ -11,7 +11,6 @@ import re
 import struct
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tallybox as tb  # noqa: E402
@@ -240,7 +239,7 @@ class HelpCommands(tb.ScenarioTest):
             self.assert_page(self.next_opened(before, "Help on " + tab), "hlpsettings.html", tab)
         self.s.click(sheet, IDCANCEL)
         self.s.driver.call("wait-gone", sheet, 20000)
-        time.sleep(0.2)
+        self.s.sync(frame)  # the command that showed the sheet has returned
         self.s.terminate(frame)
 
 

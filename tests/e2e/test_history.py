@@ -2,7 +2,8 @@
 """File History end to end: the real program archives a test drive on three
 set days (its clock started at each day through TALLYBOX_CLOCK), then the File
 History window finds the versions of a file in the dated archives, restores
-one, and shows another in the main window."""
+one, and shows another in the main window. An index file far larger than its
+archives can justify (1.5 GiB, sparse) is built again, not read."""
 import datetime
 import os
 import shutil
@@ -179,6 +180,36 @@ class FileHistory(tb.ScenarioTest):
         status, lines = self.search_result(dialog)
         self.assertEqual(self.s.text(dialog, IDC_FH_PATTERN), "DOCS\\report.doc")
         self.assertEqual(len(lines), 3)
+        self.s.click(dialog, 2)  # Close
+        self.s.wait_until(lambda: not self.s.window_exists("#32770", "File History"), what="the window to close")
+
+    def test_an_oversized_index_file_is_built_again_and_the_program_lives(self):
+        for day, text in ((DAYS[0], REPORT_DAY1), (DAYS[1], REPORT_DAY3)):
+            with zipfile.ZipFile(os.path.join(ARCHIVES, day_name(day)), "w", zipfile.ZIP_DEFLATED) as z:
+                z.writestr(zipfile.ZipInfo("DOCS/report.doc", date_time=(day.year, day.month, day.day, 9, 0, 0)), text)
+        # 1.5 GiB that cost no disk: reading it whole would not fit beside
+        # the program in a 32-bit process.
+        index = os.path.join(self.s.windows_dir, "VaultlyHistory.idx")
+        with open(index, "wb") as f:
+            f.write(b"TBHISTIX")
+            f.truncate(3 << 29)
+        self.addCleanup(lambda: os.path.exists(index) and os.remove(index))
+
+        self.s.set_clock(None)
+        frame, _ = self.s.start_main()
+        self.s.command(frame, ID_FILE_HISTORY)
+        dialog = self.s.wait_dialog("File History")
+        status, lines = self.search(dialog, "report.doc")
+        self.assertEqual(status, "1 file, 2 versions in 2 archives.")
+        self.assertEqual(len(lines), 3)
+        # Built again from the two archives: small, and read at the next search.
+        self.assertLess(os.path.getsize(index), 4096)
+        with open(index, "rb") as f:
+            self.assertEqual(f.read(8), b"TBHISTIX")
+        status, lines = self.search(dialog, "report*")
+        self.assertEqual(status, "1 file, 2 versions in 2 archives.")
+        self.assertTrue(self.s.visible(frame))
+        self.s.screenshot("file-history-after-oversized-index", dialog)
         self.s.click(dialog, 2)  # Close
         self.s.wait_until(lambda: not self.s.window_exists("#32770", "File History"), what="the window to close")
 

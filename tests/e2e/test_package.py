@@ -384,7 +384,7 @@ class SetupByHand(PackageScenario):
         self.shot("setup-3-folder", setup)
         self.s.click(setup, 1)  # Install
         self.s.wait_until(lambda: self.next_button(setup) == "&Finish", timeout=60, what="the finish page")
-        self.assertIn("Automatic archiving is off until you turn it on", self.s.driver.call("children", setup))
+        self.assertIn("From its first start Tallybox watches the drive of your documents", self.s.driver.call("children", setup))
         self.shot("setup-4-finish", setup)
         self.s.click(setup, 1)  # Finish, with "Start Tallybox now" ticked
         frame = self.s.main_window()

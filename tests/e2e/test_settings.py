@@ -49,11 +49,22 @@ class SettingsSheet(tb.ScenarioTest):
             box, text = self.s.message_box()
             self.assertEqual(text, expect_message)
             self.assertEqual(self.s.text(box), "File Archiver")
-            self.s.click(box, IDOK)
-        page = self.s.wait_until(
+            self.answer(box, IDOK)
+        return self.wait_page(sheet, index)
+
+    def wait_page(self, sheet, index):
+        """The page `index` once the sheet shows it. A switch that a message
+        held up goes on only after the message is answered: until then the
+        sheet still names the page being left as its current one."""
+        return self.s.wait_until(
             lambda: (lambda p: p if p and self.s.text(p) == TABS[index] else None)(self.current_page(sheet)),
             what="the page " + TABS[index])
-        return page
+
+    def answer(self, box, button):
+        """Clicks a button of a message box and waits until the box has gone,
+        so that what the program does next has begun."""
+        self.s.click(box, button)
+        self.s.wait_until(lambda: self.s.message_box_gone(box), what="the message box to close")
 
     def close_sheet(self, sheet, button):
         self.s.click(sheet, button)
@@ -254,7 +265,8 @@ class SettingsSheet(tb.ScenarioTest):
         self.s.post(sheet, PSM_SETCURSEL, 1, 0)
         box, _ = self.s.message_box()
         self.shot("settings-time-message")
-        self.s.click(box, IDOK)
+        self.answer(box, IDOK)
+        self.wait_page(sheet, 1)  # the switch goes on once the message is answered
         page = self.show_page(sheet, 0)
         self.s.driver.call("settext", page, 1014, "09:30:PM")
         self.show_page(sheet, 1)
@@ -268,9 +280,7 @@ class SettingsSheet(tb.ScenarioTest):
         self.assertEqual(text, "Time field incomplete, too short.")
         self.s.click(box, IDOK)
         self.sheet_closed(sheet)
-        # Written as the command goes on after the sheet (a moment after it, at times).
-        self.s.wait_until(lambda: self.s.ini_value("Settings", "Time") == "09:30:PM", timeout=60.0,
-                          what="the accepted time")
+        self.s.wait_until(lambda: self.s.ini_value("Settings", "Time") == "09:30:PM", what="the accepted time")
 
     def test_a_folder_list_too_long_to_keep_holds_the_user_on_the_drives_page(self):
         _, sheet = self.open_sheet({"Time": "09:30:PM", "Drives": 0x01 | 0x08, "ExcludeDirList": "C:\\One"})
@@ -286,7 +296,7 @@ class SettingsSheet(tb.ScenarioTest):
         self.s.post(sheet, PSM_SETCURSEL, 3, 0)
         box, text = self.s.message_box()
         self.assertEqual(text, expected)
-        self.s.click(box, IDOK)
+        self.answer(box, IDOK)
         self.s.send(sheet, 0)  # WM_NULL: the tab change has been answered
         self.assertEqual(self.current_page(sheet), page)
         self.assertEqual(self.s.text(page, 1037), folders)
@@ -295,7 +305,7 @@ class SettingsSheet(tb.ScenarioTest):
         self.s.post(sheet, 0x0111, IDOK, 0)  # WM_COMMAND
         box, text = self.s.message_box()
         self.assertEqual(text, expected)
-        self.s.click(box, IDOK)
+        self.answer(box, IDOK)
         self.s.send(sheet, 0)
         self.assertTrue(self.s.visible(sheet))
         self.assertEqual(self.s.text(page, 1037), folders)

@@ -160,6 +160,10 @@ class FirstStart(tb.ScenarioTest):
         self.s.wait_until(lambda: self.s.visible(frame), what="the main window to show")
         files = self.s.driver.call("descendant", frame, 1048)
         self.s.wait_until(lambda: self.hint_colours(files) > 1, what="the hint in the empty file list")
+        self.assertTrue(self.s.text(files).startswith("Automatic archiving is off."))
+        for step in ("Monitor File Changes", "Archive at Windows Shut Down", "Drives page", "File Types page",
+                     "Location page"):
+            self.assertIn(step, self.s.text(files))
         self.s.screenshot("first-start-hint", frame)
 
         self.s.command(frame, ID_SETTINGS)
@@ -172,8 +176,10 @@ class FirstStart(tb.ScenarioTest):
         self.s.driver.call("wait-gone", sheet, 20000)
         self.s.sync(frame)  # the command that showed the sheet has returned
         self.assertEqual(int(self.s.ini_value("Settings", "General")) & 0x01, 0x01)
-        # The list the sheet covered is painted again, without the hint.
-        self.s.wait_until(lambda: self.hint_colours(files) == 1, what="the hint to go")
+        # The list the sheet covered is painted again, with what happens now
+        # that no archive is known yet.
+        self.s.wait_until(lambda: self.s.text(files).startswith("No archive yet."), what="the hint to change")
+        self.assertGreater(self.hint_colours(files), 1)
         self.s.terminate(frame)
 
 

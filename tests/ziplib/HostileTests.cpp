@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "TestUtil.h"
+#include "core/DecodeMemory.h"
 #include "core/ExtractJob.h"
 #include "core/UpdateJob.h"
 
@@ -124,4 +125,35 @@ TEST_CASE("an entry name twice: the second follows the rules for existing files"
     CHECK(job.Run(o) == kZipOk);
     CHECK(ReadFile(s / "o/same.txt") == "second");   // the second replaced the first
     CHECK(TreeFiles(s / "q").size() == 41);
+}
+
+// The fuzz target's inputs: entries whose headers declare the largest values
+// they hold, and the LZMA entry declaring 3 GB that once made the reader
+// allocate as much.
+TEST_CASE("entries declaring huge sizes and dictionaries are refused within the memory budget and leave no file") {
+    struct Case {
+        const char* file;
+        ZipResult expected;
+        const char* message;   // the text of the unsupported-entry message, when refused for memory
+    };
+    const Case cases[] = {
+        {"regression/lzma-declared-3gb.zip", kZipUnsupported, "LZMA needs more memory than allowed"},
+        {"corpus/lzma_largest.zip", kZipUnsupported, "LZMA needs more memory than allowed"},
+        {"corpus/bzip2_largest.zip", kZipBadArchive, nullptr},
+        {"corpus/deflate64_largest.zip", kZipBadArchive, nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::string archive = std::string(ZL_FUZZ_INPUTS "/") + c.file;
+        CAPTURE(archive);
+        CScratch s;
+        REQUIRE(Exists(archive));
+        CRecordingEvents ev;
+        CHECK(ExtractAll(archive, s / "x", ev) == c.expected);
+        CHECK(TreeFiles(s / "x").empty());
+        if (c.message) CHECK(ev.HasMessage(kMsgUnsupported, c.message));
+        // The same, where more than the budget cannot be had.
+        CHECK(HoldsWithin(kDecodeMemoryBudget + 32 * 1024 * 1024, [&] {
+            return ExtractAll(archive, s / "y") == c.expected && TreeFiles(s / "y").empty();
+        }));
+    }
 }

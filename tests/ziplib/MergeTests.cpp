@@ -110,6 +110,19 @@ TEST_CASE("chosen entries of several archives are copied raw into a new one, enc
     if (Run("command -v 7z") == 0) CHECK(Run("7z t -psecret '" + month + "'") == 0);
 }
 
+TEST_CASE("the data test passes sound entries, encrypted ones compared byte for byte") {
+    ThreeDays t;
+    MergeOptions o;
+    o.target = t.s / "month.zip";
+    o.sources = {t.day1, t.day2, t.day3};
+    o.choose = PickNames({{"b.bin"}, {"a.txt", "c.txt"}, {"d.txt"}});
+    o.testData = true;
+    CRecordingEvents ev;
+    CMergeJob job(PlatformFileSystem(), ev);
+    REQUIRE(job.Run(o) == kZipOk);
+    CHECK(Contents(t.s, o.target, "secret").size() == 4);
+}
+
 TEST_CASE("the target may be one of the sources: its own entries are kept or replaced") {
     ThreeDays t;
     const std::string month = t.s / "month.zip";
@@ -210,6 +223,23 @@ TEST_CASE("a failed merge leaves the target and the sources as they were, with n
         CHECK(job.Run(options()) == kZipBadArchive);
         CHECK(ReadFile(month) == before);
         CHECK(Capture("ls '" + t.s.Path() + "' | grep -c '~' || true") == "0\n");
+    }
+    SUBCASE("a chosen entry's data fails its CRC: with the data test nothing is written and its source is named") {
+        std::string bad = day2;
+        const size_t data = 30 + (uint8_t(bad[26]) | uint8_t(bad[27]) << 8) + (uint8_t(bad[28]) | uint8_t(bad[29]) << 8);
+        bad[data + 100] ^= 0x55;  // inside a.txt's deflated data, the first record
+        WriteFile(t.day2, bad);
+        MergeOptions o = options();
+        o.testData = true;
+        CRecordingEvents ev;
+        CMergeJob job(PlatformFileSystem(), ev);
+        CHECK(job.Run(o) == kZipBadArchive);
+        CHECK(job.FirstProblem().file == t.day2);
+        CHECK(ReadFile(month) == before);
+        CHECK(Capture("ls '" + t.s.Path() + "' | grep -c '~' || true") == "0\n");
+        // Without it the records are copied as they are: the damage comes along.
+        CMergeJob raw(PlatformFileSystem(), ev);
+        CHECK(raw.Run(options()) == kZipOk);
     }
     SUBCASE("a source is not an archive") {
         WriteFile(t.day2, "not a zip");

@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "TestUtil.h"
+#include "core/DecodeMemory.h"
 #include "core/Decoders.h"
 #include "core/EntryReader.h"
 #include "core/ExtractJob.h"
@@ -161,4 +162,34 @@ TEST_CASE("methods nobody reads here are refused as unsupported, not as damage")
     CHECK(ev.HasMessage(kMsgUnsupported));
     CHECK_FALSE(ev.HasMessage(kMsgDamagedEntry));
     CHECK(TreeFiles(s / "out").empty());
+}
+
+TEST_CASE("7-Zip's strongest settings extract within the memory budget") {
+    CScratch s;
+    MakeInput(s);
+    // LZMA at 7-Zip's "ultra" level takes a 256 MiB dictionary; an entry as
+    // large as that needs all of it (from a pipe 7-Zip does not shrink it).
+    const uint64_t zeros = 270u * 1024 * 1024;
+    REQUIRE(Run("cd '" + s.Path() + "' && head -c " + std::to_string(zeros) +
+                " /dev/zero | 7z a -tzip -mm=LZMA -mx=9 -sizeros.bin lzma_ultra.zip") == 0);
+    const std::string lzma = ReadFile(s / "lzma_ultra.zip");
+    const size_t dataStart = 30 + Get16(reinterpret_cast<const uint8_t*>(lzma.data()) + 26) +
+                             Get16(reinterpret_cast<const uint8_t*>(lzma.data()) + 28);
+    REQUIRE(lzma.size() > dataStart + 9);
+    CHECK(Get32(reinterpret_cast<const uint8_t*>(lzma.data()) + dataStart + 5) == 256u * 1024 * 1024);
+    for (const char* option : {"BZip2", "Deflate64", "LZMA"})
+        REQUIRE(Run("cd '" + s.Path() + "' && 7z a -tzip -mx=9 -mm=" + std::string(option) + " '" + option + "_ultra.zip' in") == 0);
+    CHECK(HoldsWithin(kDecodeMemoryBudget + 32 * 1024 * 1024, [&] {
+        if (ExtractAll(s / "lzma_ultra.zip", s / "zeros") != kZipOk) return false;
+        struct stat st;
+        return ::stat((s / "zeros/zeros.bin").c_str(), &st) == 0 && uint64_t(st.st_size) == zeros;
+    }));
+    Run("rm -rf '" + s.Path() + "/zeros'");
+    for (const char* option : {"BZip2", "Deflate64", "LZMA"}) {
+        CAPTURE(option);
+        const std::string dest = s / (std::string("out_") + option);
+        CHECK(HoldsWithin(kDecodeMemoryBudget + 32 * 1024 * 1024,
+                          [&] { return ExtractAll(s / (std::string(option) + "_ultra.zip"), dest) == kZipOk; }));
+        CHECK(Run("diff -r '" + s.Path() + "/in' '" + dest + "/in'") == 0);
+    }
 }

@@ -2,6 +2,7 @@
 // Helpers of the native tests of the ZIP core: scratch folders, files, running
 // the peer tools, and events that record what a job reported.
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -104,6 +106,28 @@ inline std::vector<std::string> TreeFiles(const std::string& folder) {
     return names;
 }
 
+// Runs `check` in a child process that may take no more address space than
+// this one holds now plus `bytes`, so that whatever the code under test
+// allocates is bounded by it; true when the check held there.
+inline bool HoldsWithin(size_t bytes, const std::function<bool()>& check) {
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        size_t pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%zu", &pages) != 1) pages = 0;
+            std::fclose(f);
+        }
+        const rlim_t limit = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + bytes;
+        const struct rlimit r = {limit, limit};
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &r) != 0) ::_exit(2);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 struct Recorded {
     zl::MessageCode code;
     std::string text;
@@ -132,6 +156,11 @@ public:
     bool HasMessage(zl::MessageCode code) const {
         for (const Recorded& m : messages)
             if (m.code == code) return true;
+        return false;
+    }
+    bool HasMessage(zl::MessageCode code, const std::string& part) const {
+        for (const Recorded& m : messages)
+            if (m.code == code && m.text.find(part) != std::string::npos) return true;
         return false;
     }
 

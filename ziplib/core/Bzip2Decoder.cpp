@@ -20,17 +20,18 @@ constexpr size_t kOutputMost = 256 * 1024;
 
 class CBzip2Decoder : public IDecoder, private IDecodeStep {
 public:
-    explicit CBzip2Decoder(const DecodeParams& params) : m_params(params) {}
+    explicit CBzip2Decoder(const DecodeParams& params) : m_params(params) {
+        m_bz.bzalloc = CDecodeMemory::Bzip2Alloc;
+        m_bz.bzfree = CDecodeMemory::FreeBlock;
+        m_bz.opaque = &m_memory;
+    }
     ~CBzip2Decoder() override {
         if (m_on) BZ2_bzDecompressEnd(&m_bz);
     }
     ZipResult Run(IDecodeSource& source, IDecodeSink& sink, std::vector<uint8_t>& buffer, std::string& why) override {
-        if (BZ2_bzDecompressInit(&m_bz, 0, 0) != BZ_OK) {
-            why = "not enough memory to decompress the entry";
-            return kZipInternal;
-        }
+        if (BZ2_bzDecompressInit(&m_bz, 0, 0) != BZ_OK) return m_memory.OutOfMemory(why);
         m_on = true;
-        return RunDecodeLoop(source, sink, buffer, OutputPiece(m_params, kOutputMost), why, *this);
+        return RunDecodeLoop(source, sink, buffer, OutputPiece(m_params, kOutputMost), why, *this, m_memory);
     }
 
 private:
@@ -50,6 +51,7 @@ private:
     }
 
     DecodeParams m_params;
+    CDecodeMemory m_memory{"bzip2"};
     bz_stream m_bz{};
     bool m_on = false;
 };

@@ -10,11 +10,11 @@
 namespace zl {
 
 size_t OutputPiece(const DecodeParams& params, size_t most) {
-    return size_t(std::min<uint64_t>(most, std::max<uint64_t>(params.size + 1, 1)));
+    return params.size < most ? size_t(params.size) + 1 : most;
 }
 
 ZipResult RunDecodeLoop(IDecodeSource& source, IDecodeSink& sink, std::vector<uint8_t>& buffer, size_t piece,
-                        std::string& why, IDecodeStep& step) {
+                        std::string& why, IDecodeStep& step, const CDecodeMemory& memory) {
     buffer.resize(piece);
     const uint8_t* in = nullptr;
     size_t inLeft = 0;
@@ -37,7 +37,7 @@ ZipResult RunDecodeLoop(IDecodeSource& source, IDecodeSink& sink, std::vector<ui
         switch (s) {
         case StepResult::kEnd: return kZipOk;
         case StepResult::kDamaged: why = "the compressed data is damaged"; return kZipBadArchive;
-        case StepResult::kNoMemory: why = "not enough memory to decompress the entry"; return kZipInternal;
+        case StepResult::kNoMemory: return memory.OutOfMemory(why);
         case StepResult::kMore: break;
         }
         // A decoder that neither takes input nor gives output is stuck: at
@@ -69,19 +69,20 @@ public:
 
 class CInflateDecoder : public IDecoder, private IDecodeStep {
 public:
-    explicit CInflateDecoder(const DecodeParams& params) : m_params(params) {}
+    explicit CInflateDecoder(const DecodeParams& params) : m_params(params) {
+        m_zs.zalloc = CDecodeMemory::ZlibAlloc;
+        m_zs.zfree = CDecodeMemory::FreeBlock;
+        m_zs.opaque = &m_memory;
+    }
     ~CInflateDecoder() override {
         if (m_on) inflateEnd(&m_zs);
     }
     ZipResult Run(IDecodeSource& source, IDecodeSink& sink, std::vector<uint8_t>& buffer, std::string& why) override {
         if (m_params.packedSize <= kWholeBufferLimit && m_params.size <= kWholeBufferLimit)
             return RunWhole(source, sink, buffer, why);
-        if (inflateInit2(&m_zs, -MAX_WBITS) != Z_OK) {
-            why = "not enough memory to decompress the entry";
-            return kZipInternal;
-        }
+        if (inflateInit2(&m_zs, -MAX_WBITS) != Z_OK) return m_memory.OutOfMemory(why);
         m_on = true;
-        return RunDecodeLoop(source, sink, buffer, OutputPiece(m_params, kOutputMost), why, *this);
+        return RunDecodeLoop(source, sink, buffer, OutputPiece(m_params, kOutputMost), why, *this, m_memory);
     }
 
 private:
@@ -133,6 +134,7 @@ private:
     }
 
     DecodeParams m_params;
+    CDecodeMemory m_memory{"Deflate"};
     z_stream m_zs{};
     bool m_on = false;
 };

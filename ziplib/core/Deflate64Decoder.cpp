@@ -4,6 +4,7 @@
 
 #include <infback9.h>
 
+#include "DecodeMemory.h"
 #include "Decoders.h"
 
 namespace zl {
@@ -19,20 +20,17 @@ public:
         m_sink = &sink;
         buffer.resize(kWindowSize);
         z_stream zs{};
-        if (inflateBack9Init(&zs, buffer.data()) != Z_OK) {
-            why = "not enough memory to decompress the entry";
-            return kZipInternal;
-        }
+        zs.zalloc = CDecodeMemory::ZlibAlloc;
+        zs.zfree = CDecodeMemory::FreeBlock;
+        zs.opaque = &m_memory;
+        if (inflateBack9Init(&zs, buffer.data()) != Z_OK) return m_memory.OutOfMemory(why);
         zs.next_in = Z_NULL;
         zs.avail_in = 0;
         const int z = inflateBack9(&zs, In, this, Out, this);
         inflateBack9End(&zs);
         if (m_stopped != kZipOk) return m_stopped;
         if (z == Z_STREAM_END) return kZipOk;
-        if (z == Z_MEM_ERROR) {
-            why = "not enough memory to decompress the entry";
-            return kZipInternal;
-        }
+        if (z == Z_MEM_ERROR) return m_memory.OutOfMemory(why);
         why = z == Z_BUF_ERROR ? "the compressed data ends too early" : "the compressed data is damaged";
         return kZipBadArchive;
     }
@@ -56,6 +54,7 @@ private:
         return me->m_stopped != kZipOk;
     }
 
+    CDecodeMemory m_memory{"Deflate64"};
     IDecodeSource* m_source = nullptr;
     IDecodeSink* m_sink = nullptr;
     ZipResult m_stopped = kZipOk;

@@ -17,7 +17,10 @@ namespace zl {
 
 namespace {
 
-constexpr uint64_t kParallelLimit = 4 * 1024 * 1024;   // larger entries are extracted on the calling thread
+// Entries larger than this, stored or decoded, are extracted on the calling
+// thread: only one entry at a time then takes up to the decoding budget (an
+// LZMA dictionary is never larger than its entry).
+constexpr uint64_t kParallelLimit = 4 * 1024 * 1024;
 constexpr size_t kMaxInFlight = 32;
 
 int Percent(uint64_t done, uint64_t total) {
@@ -37,6 +40,18 @@ std::unique_ptr<IWriteFile> CreateTempFor(IFileSystem& fs, const std::string& pa
             if (auto file = fs.CreateNew(temp)) return file;
     }
     return nullptr;
+}
+
+// The message of an entry that could not be read: an entry the reader does not
+// read (its method, its encryption, or more memory than it allows) is
+// skipped as unsupported.
+MessageCode EntryMessage(ZipResult r, bool havePassword) {
+    switch (r) {
+    case kZipWrongPassword: return havePassword ? kMsgWrongPassword : kMsgPasswordNeeded;
+    case kZipUnsupported: return kMsgUnsupported;
+    case kZipCrcError: return kMsgCrcError;
+    default: return kMsgDamagedEntry;
+    }
 }
 
 }  // namespace
@@ -95,9 +110,7 @@ ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, 
     CEntryReader reader(file, dir, index, m_crypto);
     ZipResult r = reader.Open(options.havePassword ? &options.password : nullptr);
     if (r != kZipOk) {
-        problem = Problem(r, r == kZipWrongPassword ? (options.havePassword ? kMsgWrongPassword : kMsgPasswordNeeded)
-                             : r == kZipUnsupported ? kMsgUnsupported : kMsgDamagedEntry,
-                          entry.name + ": " + reader.Why(), entry.name);
+        problem = Problem(r, EntryMessage(r, options.havePassword), entry.name + ": " + reader.Why(), entry.name);
         return r;
     }
     // Written beside its final name and renamed when complete: a failure, or a
@@ -122,8 +135,7 @@ ZipResult CExtractJob::WriteEntryFile(IReadFile& file, const ZipDirectory& dir, 
     if (r != kZipOk) {
         m_fs.Remove(temp);
         if (r != kZipWriteError && r != kZipAborted)
-            problem = Problem(r, r == kZipCrcError ? kMsgCrcError : r == kZipWrongPassword ? kMsgWrongPassword : kMsgDamagedEntry,
-                              entry.name + ": " + reader.Why(), entry.name);
+            problem = Problem(r, EntryMessage(r, options.havePassword), entry.name + ": " + reader.Why(), entry.name);
     }
     return r;
 }
@@ -318,7 +330,7 @@ private:
             m_done += entry.compressedSize;
             return true;
         }
-        if (m_pool && entry.compressedSize <= kParallelLimit) return Dispatch(index, path);
+        if (m_pool && entry.compressedSize <= kParallelLimit && entry.size <= kParallelLimit) return Dispatch(index, path);
         return ExtractHere(index, path);
     }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <lzma.h>
 
 #include "DecodeLoop.h"
@@ -20,7 +21,12 @@ constexpr size_t kPropertiesSize = 5;
 
 class CLzmaDecoder : public IDecoder, private IDecodeStep, private IDecodeSource {
 public:
-    explicit CLzmaDecoder(const DecodeParams& params) : m_params(params) {}
+    explicit CLzmaDecoder(const DecodeParams& params) : m_params(params) {
+        m_allocator.alloc = CDecodeMemory::LzmaAlloc;
+        m_allocator.free = CDecodeMemory::FreeBlock;
+        m_allocator.opaque = &m_memory;
+        m_strm.allocator = &m_allocator;
+    }
     ~CLzmaDecoder() override { lzma_end(&m_strm); }
 
     ZipResult Run(IDecodeSource& source, IDecodeSink& sink, std::vector<uint8_t>& buffer, std::string& why) override {
@@ -35,7 +41,7 @@ public:
         r = Start(header + kHeaderSize, why);
         if (r != kZipOk) return r;
         // What the header's pieces left over goes first, then the source.
-        return RunDecodeLoop(*this, sink, buffer, OutputPiece(m_params, kOutputMost), why, *this);
+        return RunDecodeLoop(*this, sink, buffer, OutputPiece(m_params, kOutputMost), why, *this, m_memory);
     }
 
 private:
@@ -66,19 +72,27 @@ private:
             return kZipUnsupported;
         }
         auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
+        const std::unique_ptr<void, void (*)(void*)> owned(options, std::free);   // the decoder keeps a copy
         // A dictionary larger than the entry is never used; the header's own
-        // may claim up to 4 GiB.
+        // may claim up to 4 GiB, and the entry's size as much. What is left
+        // must fit the budget.
         options->dict_size = uint32_t(std::max<uint64_t>(LZMA_DICT_SIZE_MIN, std::min<uint64_t>(options->dict_size, m_params.size)));
         // Flag bit 1 announces an end marker; one right after the entry's
         // size is accepted either way, as other readers do.
         options->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
         options->ext_size_low = uint32_t(m_params.size);
         options->ext_size_high = uint32_t(m_params.size >> 32);
+        const uint64_t need = lzma_raw_decoder_memusage(filters);
+        if (need == UINT64_MAX) {
+            why = "the entry's LZMA settings are not supported";
+            return kZipUnsupported;
+        }
+        if (!m_memory.Fits(need, why)) return kZipUnsupported;
         const lzma_ret r = lzma_raw_decoder(&m_strm, filters);
-        std::free(options);
         if (r == LZMA_OK) return kZipOk;
-        why = r == LZMA_MEM_ERROR ? "not enough memory to decompress the entry" : "the entry's LZMA settings are not supported";
-        return r == LZMA_MEM_ERROR ? kZipInternal : kZipUnsupported;
+        if (r == LZMA_MEM_ERROR) return m_memory.OutOfMemory(why);
+        why = "the entry's LZMA settings are not supported";
+        return kZipUnsupported;
     }
 
     ZipResult Next(const uint8_t*& data, size_t& size) override {
@@ -107,6 +121,8 @@ private:
     }
 
     DecodeParams m_params;
+    CDecodeMemory m_memory{"LZMA"};
+    lzma_allocator m_allocator{};
     IDecodeSource* m_source = nullptr;
     const uint8_t* m_rest = nullptr;
     size_t m_restSize = 0;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ArchiveWriter.h"
+#include "EntryReader.h"
 #include "ReadWindow.h"
 
 namespace zl {
@@ -79,7 +80,7 @@ private:
                 return m_job.Fail(Problem(kZipInternal, kMsgBadArchive, "An entry was chosen that no source holds", m_options.target));
             m_total += m_dirs[pick.source].entries[pick.entry].compressedSize;
         }
-        m_total *= 2;  // written, then read back
+        m_total *= m_options.testData ? 3 : 2;  // written, read back, decoded
         return kZipOk;
     }
 
@@ -144,8 +145,35 @@ private:
                 at += n;
                 if (!Advance(n, source.name)) return kZipAborted;
             }
+            if (m_options.testData && !copy.IsEncrypted()) {
+                const ZipResult r = TestEntry(*file, written, i);
+                if (r != kZipOk) return r;
+            }
         }
         return kZipOk;
+    }
+
+    // Entry i of the new archive decoded to its end: its CRC must match.
+    ZipResult TestEntry(IReadFile& file, const ZipDirectory& written, size_t i) {
+        const ZipEntry& copy = written.entries[i];
+        const std::string& source = m_options.sources[m_picks[i].source];
+        CEntryReader reader(file, written, i, nullptr);
+        uint64_t counted = 0;
+        ZipResult r = reader.Open(nullptr);
+        if (r == kZipOk) {
+            r = reader.Pump(
+                [&](const uint8_t*, size_t) {
+                    const uint64_t consumed = reader.Consumed();
+                    const bool go = Advance(consumed - counted, copy.name);
+                    counted = consumed;
+                    return go ? kZipOk : kZipAborted;
+                },
+                m_readBuffers);
+        }
+        if (r == kZipAborted) return r;
+        if (r != kZipOk)
+            return m_job.Fail(Problem(kZipBadArchive, kMsgBadArchive, source + ": " + copy.name + ": " + reader.Why(), source));
+        return Advance(copy.compressedSize - std::min(counted, copy.compressedSize), copy.name) ? kZipOk : kZipAborted;
     }
 
     ZipResult Unverified(const std::string& why) {
@@ -169,6 +197,7 @@ private:
     std::vector<MergePick> m_picks;
     std::vector<uint64_t> m_lengths, m_offsets;
     std::vector<uint8_t> m_buffer, m_other;
+    ReadBuffers m_readBuffers;
     uint64_t m_total = 0, m_done = 0;
     int m_lastPercent = -1;
 };

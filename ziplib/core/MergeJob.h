@@ -9,7 +9,9 @@
 // target. Before the new archive takes the target's place it is read back:
 // its central directory must list the chosen entries with their names, check
 // values and sizes, and every entry's record must read back as the same bytes
-// as the source's. Only then is it moved over the target (which may itself be
+// as the source's; with `testData`, every entry that is not encrypted is also
+// decoded from the new archive and must match its CRC. Only then is it moved
+// over the target (which may itself be
 // one of the sources); on any failure the target and the sources stay as they
 // were and the temporary file goes.
 
@@ -37,6 +39,12 @@ struct MergeOptions {
     // directories (given in the order of `sources`).
     std::function<std::vector<MergePick>(const std::vector<ZipDirectory>&)> choose;
     std::string comment;                // the new archive's comment
+    // Decode every chosen entry from the new archive and check its CRC before
+    // it takes the target's place. A failure names the entry's source (the
+    // damage came from there): kZipBadArchive with FirstProblem().file set to
+    // that source. Encrypted entries need their password and are compared
+    // byte for byte only.
+    bool testData = false;
     size_t bufferSize = 1024 * 1024;
 };
 

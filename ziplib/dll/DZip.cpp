@@ -1,5 +1,5 @@
-// `dzip`, the writing side of the ZIP library: exported by DUNZIP32.dll and, through a
-// forwarder, by DZIP32.dll.
+// `dzip`, the writing side of the ZIP library: exported by DUNZIP32.dll, and
+// called through to by the thin DZIP32.dll beside it (DZipFront.cpp).
 #include <windows.h>
 
 #include <cstring>

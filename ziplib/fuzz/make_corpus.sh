@@ -89,3 +89,33 @@ for name in ('bzip2', 'lzma', 'deflate64'):
         data[start + packed // 2 + i] ^= 0x55
     open('%s/%s_damaged.zip' % (out, name), 'wb').write(data)
 PY
+# Entries of each of those methods that declare the largest values their
+# headers hold: a size of 2^64-1 (ZIP64), LZMA's 4 GiB dictionary, bzip2's
+# largest block size and block start, Deflate64's largest code counts. The
+# reader refuses each within its memory budget.
+python3 - "$out" <<'PY'
+import struct, sys
+out = sys.argv[1]
+lzma_stream = open(out + '/lzma.zip', 'rb').read()
+name_len, extra_len = struct.unpack('<HH', lzma_stream[26:30])
+packed = struct.unpack('<I', lzma_stream[18:22])[0]
+lzma_stream = lzma_stream[30 + name_len + extra_len + 9:30 + name_len + extra_len + packed]
+def largest(name, method, flags, body):
+    size64 = struct.pack('<HHQ', 1, 8, (1 << 64) - 1)
+    local = struct.pack('<IHHHHHIIIHH', 0x04034b50, 45, flags, method, 0, 0x5021, 0xFFFFFFFF, len(body), 0xFFFFFFFF,
+                        len(name), len(size64)) + name + size64 + body
+    central = struct.pack('<IHHHHHHIIIHHHHHII', 0x02014b50, 45, 45, flags, method, 0, 0x5021, 0xFFFFFFFF, len(body),
+                          0xFFFFFFFF, len(name), len(size64), 0, 0, 0, 0, 0) + name + size64
+    end = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, 1, 1, len(central), len(local), 0)
+    return local + central + end
+entries = {
+    # LZMA: its header (version, properties size 5, lc/lp/pb, a 4 GiB - 1 dictionary), then a real stream.
+    'lzma_largest.zip': (b'big.lzma', 14, 2, bytes.fromhex('1a0205005d') + b'\xff\xff\xff\xff' + lzma_stream),
+    # bzip2: 900k blocks, a block header with the largest start pointer, then ones.
+    'bzip2_largest.zip': (b'big.bz2', 12, 0, b'BZh9' + bytes.fromhex('314159265359') + b'\xff' * 400),
+    # Deflate64: a last dynamic block with the largest code counts, then ones.
+    'deflate64_largest.zip': (b'big.d64', 9, 0, b'\xfd' + b'\xff' * 400),
+}
+for file, (name, method, flags, body) in entries.items():
+    open(out + '/' + file, 'wb').write(largest(name, method, flags, body))
+PY

@@ -1,9 +1,11 @@
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "common/Profile.h"
 #include "common/Settings.h"
+#include "common/StarterProfile.h"
 #include "doctest/doctest.h"
 #include "tests/unit/TestIni.h"
 
@@ -103,4 +105,45 @@ TEST_CASE("integer keys are written as decimal text and read by their leading di
     SettingsRecord record;
     ReadSettings(record);
     CHECK(record.Interval == 12);
+}
+
+TEST_CASE("with no settings at all a first start writes the starter profile") {
+    for (const char* text : {static_cast<const char*>(nullptr), "", "[Zips]\r\nZip1=C:\\a.zip\r\n"}) {
+        CAPTURE(text ? text : "(no file)");
+        std::unique_ptr<TestIni> ini = text ? std::make_unique<TestIni>(text) : std::make_unique<TestIni>();
+        SettingsRecord record;
+        CHECK(ReadOrStartSettings(record));
+        CHECK(record.General == (kGeneralMonitor | kGeneralArchiveAtShutdown | kGeneralLearnMode | kGeneralLetMeChoose));
+        CHECK(record.Prompts == kPromptNewTypes);
+        CHECK((record.Drives & kDrivesCustom) != 0);
+        CHECK(record.CustomDriveList == std::string(1, DocumentsDrive()));
+        CHECK(record.LocationDir == "C:\\Auto Archives");
+        for (const char* type : {".DOC;", ".DOCX;", ".XLSX;", ".PPTX;", ".ODT;", ".TXT;", ".PDF;", ".JPG;", ".PNG;"})
+            CHECK(record.FileTypes.find(type) != std::string::npos);
+        // The program's own archives never come up as a new type.
+        CHECK(record.ExcludeTypes.find(".ZIP;") != std::string::npos);
+        // It is in the file: the next start reads it as it is.
+        CHECK(ini->Value("Settings", "General") == std::to_string(record.General));
+        CHECK(ini->Value("Settings", "FileTypes") == record.FileTypes);
+        if (text && *text) CHECK(ini->Value("Zips", "Zip1") == "C:\\a.zip");
+        SettingsRecord again;
+        CHECK_FALSE(ReadOrStartSettings(again));
+        CHECK(again == record);
+    }
+}
+
+TEST_CASE("a settings file that exists is read as it is, however little it holds") {
+    TestIni ini("[Settings]\r\nFrameTop=20\r\n");
+    SettingsRecord record;
+    CHECK_FALSE(ReadOrStartSettings(record));
+    CHECK(record == SettingsRecord{});
+    CHECK(ini.Value("Settings", "General").empty());
+}
+
+TEST_CASE("the starter profile watches the drive of the documents") {
+    CHECK(StarterProfile('D').CustomDriveList == "d");
+    CHECK(StarterProfile('c').CustomDriveList == "c");
+    const char drive = DocumentsDrive();
+    CHECK(drive >= 'a');
+    CHECK(drive <= 'z');
 }

@@ -448,3 +448,87 @@ TEST_CASE("after a shut-down run without changed folders the directory list is n
     CHECK(host.rebuilds == 1);
     CHECK_FALSE(host.directoryChanged);
 }
+
+TEST_CASE("a run that takes nothing while files of unchosen types changed keeps them due, and says why") {
+    TestIni ini;
+    WriteIniString(kSettingsSection, "LastArchiveTime", "01,01,2026,00,00,00");
+    WriteIniString("Changes", "Dir1", "C:\\docs");
+    FakeHost host;
+    host.now = LocalTime(2026, 3, 3, 9, 0, 0);
+    host.pending = {"C:\\docs\\a.docx", "C:\\docs\\b.docx", "C:\\docs\\c.xyz"};
+    SettingsRecord s = Monitoring();
+    s.FileTypes.clear();  // no type chosen, as a settings file without types leaves it
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+    CHECK(host.zips.empty());
+    // Once the types are chosen, the next run still finds these changes.
+    CHECK(ini.Value("Settings", "LastArchiveTime") == "01,01,2026,00,00,00");
+    CHECK(ini.Value("Changes", "Dir1") == "C:\\docs");
+    CHECK(run.m_summary.ran);
+    CHECK(run.m_summary.noTypesChosen);
+    CHECK(run.m_summary.untyped == 3);
+    CHECK(run.m_summary.untypedTypes == std::vector<std::string>{".DOCX", ".XYZ"});
+    CHECK(RunStatusLine(run.m_summary) ==
+          "Nothing archived: 3 changed files wait until file types are chosen in Archive Settings (.DOCX, .XYZ)");
+    CHECK(RunNeedsAttention(run.m_summary));
+}
+
+TEST_CASE("a run with nothing changed moves the last archive time and says there was nothing") {
+    TestIni ini;
+    WriteIniString(kSettingsSection, "LastArchiveTime", "01,01,2026,00,00,00");
+    FakeHost host;
+    host.now = LocalTime(2026, 3, 3, 9, 0, 0);
+    SettingsRecord s = Monitoring();
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+    CHECK(ini.Value("Settings", "LastArchiveTime") == "03,03,2026,09,00,00");
+    CHECK(RunStatusLine(run.m_summary) == "Nothing to archive");
+}
+
+TEST_CASE("the summary of a run that archived some files and left others out") {
+    TestIni ini;
+    FakeHost host;
+    host.now = LocalTime(2026, 3, 3, 9, 0, 0);
+    host.pending = {"C:\\d\\a.txt", "C:\\d\\b.txt", "C:\\d\\c.xyz", "C:\\d\\d.abc", "C:\\d\\e.xyz", "C:\\d\\f.tmp"};
+    SettingsRecord s = Monitoring();
+    s.ExcludeTypes = ".TMP;";
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(ArchiveTrigger::Schedule, s) == 1);
+    const RunSummary& summary = run.m_summary;
+    CHECK(summary.trigger == ArchiveTrigger::Schedule);
+    CHECK(summary.archive == "C:\\Auto Archives\\March 03 2026.zip");
+    CHECK(summary.taken == 2);
+    CHECK(summary.untyped == 3);
+    CHECK(summary.excluded == 1);
+    CHECK(RunStatusLine(summary) ==
+          "2 files archived in C:\\Auto Archives\\March 03 2026.zip; "
+          "3 changed files were left out: types not in the list (.XYZ, .ABC); "
+          "1 file was left out by the exclusions or the size limit");
+    CHECK_FALSE(RunNeedsAttention(summary));
+}
+
+TEST_CASE("the summary of a run whose archive could not be written names the place and the reason") {
+    TestIni ini;
+    FakeHost host;
+    host.now = LocalTime(2026, 3, 3, 9, 0, 0);
+    host.pending = {"C:\\d\\a.txt"};
+    SettingsRecord s = Monitoring();
+    s.LocationDirAlt.clear();
+    host.unmakeable = {"C:\\Auto Archives"};
+    CAutoArchiveRun run(host);
+    CHECK(run.Run(ArchiveTrigger::Command, s) == 1);
+    CHECK(run.m_summary.failed);
+    CHECK(run.m_summary.archive.empty());
+    CHECK(RunStatusLine(run.m_summary) == "The archive could not be written: C:\\Auto Archives: the folder could "
+                                          "not be made; 1 changed file waits for the next archive");
+
+    FakeHost full;
+    full.now = host.now;
+    full.pending = {"C:\\d\\a.txt", "C:\\d\\b.txt"};
+    full.zipResults = {0};
+    CAutoArchiveRun second(full);
+    CHECK(second.Run(ArchiveTrigger::Command, s) == 1);
+    CHECK(RunStatusLine(second.m_summary) ==
+          "The archive could not be written: C:\\Auto Archives\\March 03 2026.zip: the archive could not be "
+          "written; 2 changed files wait for the next archive");
+}

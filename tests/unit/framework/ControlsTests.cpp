@@ -207,6 +207,9 @@ LRESULT CALLBACK CountingHost(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
     return ::CallWindowProcA(g_hostProc, hwnd, message, wParam, lParam);
 }
+// The throttle's clock, moved by the test.
+DWORD g_ticks = 0;
+DWORD WINAPI TestTicks() { return g_ticks; }
 }  // namespace
 
 TEST_CASE("a throttled list repaints while its page fills, then only moves its scroll bar, and repaints at the end") {
@@ -226,23 +229,29 @@ TEST_CASE("a throttled list repaints while its page fills, then only moves its s
         ::GetScrollInfo(list, SB_VERT, &info);
         return info.nMax;
     };
-    const DWORD wait = 120;  // the throttle acts at most every 100 ms
+    // The throttle acts at most every 100 ms of its clock, which the test moves.
+    g_ticks = 5000;
     {
-        CListRedrawThrottle throttle(list, true);
+        CListRedrawThrottle throttle(list, true, &TestTicks);
         add(3);
         g_rowsDrawn = 0;
         throttle.Tick(true);
         CHECK(g_rowsDrawn == 3);
 
         add(3);  // 6 of the 12 rows the list shows
-        ::Sleep(wait);
+        g_ticks += 99;
         g_rowsDrawn = 0;
+        throttle.Tick(false);  // too soon: nothing
+        CHECK(g_rowsDrawn == 0);
+        g_ticks += 1;
         throttle.Tick(false);
         CHECK(g_rowsDrawn == 6);
 
         add(100);  // far below the page
-        throttle.Tick(false);  // too soon: nothing
-        ::Sleep(wait);
+        g_ticks += 99;
+        throttle.Tick(false);  // too soon: not even the scroll bar
+        CHECK(scrollMax() < 105);
+        g_ticks += 1;
         g_rowsDrawn = 0;
         throttle.Tick(false);
         CHECK(g_rowsDrawn == 0);

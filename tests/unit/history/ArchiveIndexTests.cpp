@@ -7,6 +7,7 @@
 
 #include "doctest/doctest.h"
 #include "history/ArchiveIndex.h"
+#include "framework/Handles.h"
 #include "history/EngineArchiveReader.h"
 #include "tests/unit/TestArchive.h"
 #include "tests/unit/TestFolder.h"
@@ -179,6 +180,89 @@ TEST_CASE("the index file keeps what was read; a missing, cut, altered or foreig
     }
     SUBCASE("foreign") { rebuiltAfter("[Settings]\r\nGeneral=3\r\n"); }
     SUBCASE("empty") { rebuiltAfter(""); }
+}
+
+namespace {
+
+// An index file as the program writes it, around a body made by the test.
+std::string IndexFileAround(const std::string& body) {
+    std::string bytes = std::string("TBHISTIX", 8) + body;
+    const uint64_t sum = IndexFileChecksum(bytes.data(), bytes.size());
+    bytes.append(reinterpret_cast<const char*>(&sum), sizeof sum);
+    return bytes + std::string("XITSIHBT", 8);
+}
+
+template <typename T>
+std::string Bytes(T value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+}  // namespace
+
+TEST_CASE("an index file larger than its archives can justify, or with counts its bytes cannot hold, is not read") {
+    TestFolder folder("index-limits");
+    const std::string file = folder.Path("VaultlyHistory.idx");
+    CMadeUpReader reader;
+    PutYear(reader);
+    const std::vector<ArchiveKey> keys = YearKeys();
+    {
+        CArchiveIndex index;
+        index.Refresh(keys, reader);
+        REQUIRE(index.Save(file));
+    }
+    const unsigned long long size = TestFolder::Read(file).size();
+    CArchiveIndex index;
+    CHECK(index.Load(file, CArchiveIndex::JustifiedFileSize(keys)));
+    CHECK(index.Size() == 2);
+    CHECK_FALSE(index.Load(file, size - 1));
+    CHECK(index.Size() == 0);
+
+    // Twice the archives' bytes and a little for each: never above the cap.
+    CHECK(CArchiveIndex::JustifiedFileSize({}) < CArchiveIndex::JustifiedFileSize(keys));
+    CHECK(CArchiveIndex::JustifiedFileSize(keys) < 64 * 1024 + 2 * (1000 + 900) + 2 * 2048);
+    CHECK(CArchiveIndex::JustifiedFileSize({KeyOf("C:\\A\\big.zip", 1ull << 40, kMonday)}) ==
+          CArchiveIndex::kMaxFileSize);
+
+    SUBCASE("a file beyond the cap is told by its size, without reading it") {
+        // Sparse: it costs no disk, and reading it would need 300 MB of memory.
+        UniqueFile big(::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        REQUIRE(big);
+        LARGE_INTEGER end{};
+        end.QuadPart = 300ll << 20;
+        REQUIRE(::SetFilePointerEx(big.Get(), end, nullptr, FILE_BEGIN));
+        REQUIRE(::SetEndOfFile(big.Get()));
+        big = UniqueFile();
+        CHECK_FALSE(index.Load(file, ~0ull));
+        CHECK(index.Size() == 0);
+    }
+    SUBCASE("counts larger than the bytes that remain") {
+        const std::string archive = Bytes(uint32_t(1)) + "a" + Bytes(uint64_t(1)) + Bytes(uint64_t(1)) +
+                                    Bytes(uint8_t(0)) + Bytes(uint32_t(0)) + Bytes(uint32_t(0));
+        const std::string version = Bytes(uint32_t(1));
+        for (const std::string& body : {
+                 // 64 million archives announced, none there
+                 version + Bytes(uint32_t(0x3FFFFFF)),
+                 // one archive announcing a million entries, none there
+                 version + Bytes(uint32_t(1)) + archive + Bytes(uint32_t(1000000)),
+                 // a name text longer than the file
+                 version + Bytes(uint32_t(1)) + Bytes(uint32_t(0x7FFFFFF0)) + std::string(40, 'a'),
+             }) {
+            {
+                std::ofstream out(file, std::ios::binary | std::ios::trunc);
+                out << IndexFileAround(body);
+            }
+            CHECK_NOTHROW(CHECK_FALSE(index.Load(file)));
+            CHECK(index.Size() == 0);
+        }
+        // The same archive with the entry count it holds reads well: the
+        // forged files differ only in their counts.
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << IndexFileAround(version + Bytes(uint32_t(1)) + archive + Bytes(uint32_t(0)));
+        }
+        CHECK(index.Load(file));
+        CHECK(index.Size() == 1);
+    }
 }
 
 TEST_CASE("the engine reads names, CRCs, sizes, times and encryption; damaged and foreign files are told apart") {

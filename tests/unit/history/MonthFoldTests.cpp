@@ -73,22 +73,41 @@ TEST_CASE("the plan keeps the newest copy of every file and drops only copies a 
     CHECK(PlanMonthFold({}).empty());
 }
 
-TEST_CASE("the file's own time decides which copy is newest; the later archive only when the times agree") {
-    // A month archive that holds later days, and a day that could not be
-    // folded before: the month's copy of a.txt is newer and stays.
-    FoldSource month{ArchiveDate::MonthOf(2026, 11), {Entry("a.txt", 500), Entry("b.txt", 100)}};
-    const std::vector<FoldSource> late = {month, Day(10, {Entry("a.txt", 400), Entry("b.txt", 100)})};
-    // b.txt has the same time in both: the day archive is the later one.
-    CHECK(PlanMonthFold(late) == std::vector<FoldPick>{{0, 0}, {1, 1}});
+TEST_CASE("the copy of the latest day is kept whatever its own time; the time only breaks ties within one day") {
+    // A file put back from a backup on the 2nd: its copy is older than the 1st's.
+    const std::vector<FoldSource> restored = {Day(1, {Entry("a.txt", 500)}), Day(2, {Entry("a.txt", 400)})};
+    CHECK(PlanMonthFold(restored) == std::vector<FoldPick>{{1, 0}});
     // Given newest first, the answer is the same.
-    const std::vector<FoldSource> reversed = {late[1], late[0]};
-    CHECK(PlanMonthFold(reversed) == std::vector<FoldPick>{{1, 0}, {0, 1}});
+    CHECK(PlanMonthFold({restored[1], restored[0]}) == std::vector<FoldPick>{{0, 0}});
 
+    // A month archive stands for the last day folded into it: a day left
+    // over from before (it could not be removed then) loses to it even with
+    // a newer time; a later day wins.
+    const FoldSource upTo20{ArchiveDate::DayOf(2026, 11, 20), {Entry("a.txt", 400), Entry("b.txt", 400)}};
+    const std::vector<FoldSource> leftOver = {upTo20, Day(10, {Entry("a.txt", 900)}), Day(21, {Entry("b.txt", 100)})};
+    CHECK(PlanMonthFold(leftOver) == std::vector<FoldPick>{{0, 0}, {2, 0}});
+    // Whose last day is not known: it holds older days than any day kept on its own.
+    const FoldSource unknown{ArchiveDate::MonthOf(2026, 11), {Entry("a.txt", 900)}};
+    CHECK(PlanMonthFold({unknown, Day(1, {Entry("a.txt", 100)})}) == std::vector<FoldPick>{{1, 0}});
+
+    // Within one day: the newer time, then the later archive, then the later entry.
+    CHECK(PlanMonthFold({upTo20, Day(20, {Entry("a.txt", 300), Entry("b.txt", 400)})}) ==
+          std::vector<FoldPick>{{0, 0}, {1, 1}});
     // Unix times (one second) decide when both copies carry one, even within
     // the two seconds of one MS-DOS time; otherwise the MS-DOS times do.
     FoldEntry early{"x.txt", 700, true, 1000}, later{"x.txt", 700, true, 1001}, noUnix{"x.txt", 698, false, 0};
-    CHECK(PlanMonthFold({Day(2, {later}), Day(1, {early})}) == std::vector<FoldPick>{{0, 0}});
-    CHECK(PlanMonthFold({Day(1, {early}), Day(2, {noUnix})}) == std::vector<FoldPick>{{0, 0}});
+    CHECK(PlanMonthFold({Day(2, {later, early})}) == std::vector<FoldPick>{{0, 0}});
+    CHECK(PlanMonthFold({Day(2, {early, noUnix})}) == std::vector<FoldPick>{{0, 0}});
+}
+
+TEST_CASE("the month archive's comment records the last day folded into it") {
+    const ArchiveDate day = ArchiveDate::DayOf(2026, 11, 4);
+    CHECK(FoldedUpToComment(day) == "Day archives folded up to November 04 2026");
+    CHECK(FoldedUpTo(FoldedUpToComment(day)) == day);
+    CHECK_FALSE(FoldedUpTo("").IsDated());
+    CHECK_FALSE(FoldedUpTo("Made by hand").IsDated());
+    CHECK_FALSE(FoldedUpTo("Day archives folded up to November 2026").IsDated());
+    CHECK(FoldedUpToComment(ArchiveDate::MonthOf(2026, 11)).empty());
 }
 
 TEST_CASE("the days due are those more than N days old, grouped by month, with the month archive already there") {
@@ -174,6 +193,18 @@ struct NovemberDays {
     }
 };
 
+// Flips one byte of the first entry's stored data: its records stay sound,
+// its CRC fails.
+void DamageFirstEntryData(const std::string& archive) {
+    std::string bytes = TestFolder::Read(archive);
+    REQUIRE(bytes.compare(0, 4, "PK\x03\x04") == 0);
+    const size_t nameLength = uint8_t(bytes[26]) | uint8_t(bytes[27]) << 8;
+    const size_t extraLength = uint8_t(bytes[28]) | uint8_t(bytes[29]) << 8;
+    bytes[30 + nameLength + extraLength] ^= 0x55;
+    std::ofstream out(archive, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
 }  // namespace
 
 TEST_CASE("folding a folder: one month archive with the newest copies, the days gone, everything else untouched") {
@@ -201,6 +232,16 @@ TEST_CASE("folding a folder: one month archive with the newest copies, the days 
     CHECK(files == std::map<std::string, std::string>{
                        {"a.txt", "a, last"}, {"b.txt", "b, only"}, {"c.txt", "c, only"}, {"d.txt", "d, protected"}});
 
+    SUBCASE("a later day's copy is kept even when the file's own time is older") {
+        // a.txt put back from a backup on the 9th: its time is the 1st's.
+        TestFolder::SetTime(t.folder.File("in9\\a.txt", "a, put back"), 2026, 11, 1);
+        const std::string day9 = t.archives + "\\November 09 2026.zip";
+        AddFiles(day9, {t.folder.Path("in9\\a.txt")});
+        ConsolidationResult again;
+        ConsolidateFolder(t.archives, Day(2026, 12, 12), 30, stop, again);
+        CHECK(again.removed == std::vector<std::string>{day9});
+        CHECK(Unpacked(t.folder, month, "pw").at("a.txt") == "a, put back");
+    }
     SUBCASE("a later day folds into the month archive, whose own copies count") {
         TestFolder::SetTime(t.folder.File("in9\\b.txt", "b, changed"), 2026, 11, 9);
         const std::string day9 = t.archives + "\\November 09 2026.zip";
@@ -243,6 +284,25 @@ TEST_CASE("a damaged or locked day archive stays, and the others fold; a stop le
         CHECK(TestFolder::Read(t.day3) == bytes);
         CHECK(Unpacked(t.folder, t.archives + "\\November 2026.zip", "pw").count("c.txt") == 0);
     }
+    SUBCASE("an entry whose data fails its CRC") {
+        DamageFirstEntryData(t.day3);
+        const std::string damaged = TestFolder::Read(t.day3);
+        ConsolidateFolder(t.archives, Day(2026, 12, 7), 30, stop, result);
+        CHECK(result.written.size() == 1);
+        CHECK(result.removed == std::vector<std::string>{t.day2, t.day4});
+        REQUIRE(result.problems.size() == 1);
+        CHECK(result.problems[0].find(t.day3) == 0);
+        CHECK(TestFolder::Read(t.day3) == damaged);
+        // The month archive holds no damaged copy: it unpacks whole.
+        CHECK(Unpacked(t.folder, t.archives + "\\November 2026.zip", "pw") ==
+              std::map<std::string, std::string>{{"a.txt", "a, last"}, {"b.txt", "b, only"}, {"d.txt", "d, protected"}});
+    }
+    SUBCASE("a damaged copy that a later day replaced does not hold its day back") {
+        DamageFirstEntryData(t.day2);  // a.txt, replaced on the 4th
+        ConsolidateFolder(t.archives, Day(2026, 12, 7), 30, stop, result);
+        CHECK(result.removed == std::vector<std::string>{t.day2, t.day3, t.day4});
+        CHECK(result.problems.empty());
+    }
     SUBCASE("locked by another program") {
         // Open without sharing deletion, as a program that holds it would:
         // it can be read and folded, but not removed.
@@ -257,6 +317,15 @@ TEST_CASE("a damaged or locked day archive stays, and the others fold; a stop le
         CHECK(TestFolder::Listing(t.archives) ==
               std::vector<std::string>{"November 03 2026.zip", "November 2026.zip"});
         CHECK(Unpacked(t.folder, t.archives + "\\November 2026.zip", "pw").at("c.txt") == "c, only");
+
+        // The day left over is folded later; the month archive stands for the
+        // 4th, so a copy of the 3rd does not replace the 4th's, whatever its time.
+        TestFolder::SetTime(t.folder.File("in3\\a.txt", "a, of the 3rd"), 2026, 11, 30);
+        AddFiles(t.day3, {t.folder.Path("in3\\a.txt")});
+        ConsolidationResult later;
+        ConsolidateFolder(t.archives, Day(2026, 12, 8), 30, stop, later);
+        CHECK(later.removed == std::vector<std::string>{t.day3});
+        CHECK(Unpacked(t.folder, t.archives + "\\November 2026.zip", "pw").at("a.txt") == "a, last");
     }
     SUBCASE("stopped") {
         const std::string before2 = TestFolder::Read(t.day2);

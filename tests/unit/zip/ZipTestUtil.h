@@ -38,6 +38,21 @@ inline void RemoveTree(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
+// How many files a folder tree holds (0 when the folder is not there).
+inline int CountFiles(const std::wstring& folder) {
+    int count = 0;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        count += (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(folder + L"\\" + name) : 1;
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return count;
+}
+
 // A scratch folder below the temporary folder, removed at the end.
 class CTempFolder {
 public:

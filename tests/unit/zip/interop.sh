@@ -80,6 +80,10 @@ zip -qr - in | cat > z_stream.zip
 7z a -tzip -mm=LZMA z_lzma.zip in >/dev/null
 7z a -tzip -mm=Deflate64 z_deflate64.zip in >/dev/null
 7z a -tzip -mm=Deflate64 -mem=AES256 -ppw z_d64aes.zip in >/dev/null
+# 7-Zip's strongest ("ultra") settings of each of them.
+7z a -tzip -mx=9 -mm=BZip2 z_bzip2_ultra.zip in >/dev/null
+7z a -tzip -mx=9 -mm=LZMA z_lzma_ultra.zip in >/dev/null
+7z a -tzip -mx=9 -mm=Deflate64 z_deflate64_ultra.zip in >/dev/null
 python3 - <<'PY'
 import os, zipfile
 with zipfile.ZipFile('z_python.zip', 'w', zipfile.ZIP_DEFLATED) as z:
@@ -88,12 +92,28 @@ with zipfile.ZipFile('z_python.zip', 'w', zipfile.ZIP_DEFLATED) as z:
         for n in f:
             z.write(os.path.join(r, n))
 PY
-for archive in z_deflate z_stored z_trad z_zip64 z_stream z_7zaes z_7z z_python z_bzip2 z_lzma z_deflate64 z_d64aes; do
+for archive in z_deflate z_stored z_trad z_zip64 z_stream z_7zaes z_7z z_python z_bzip2 z_lzma z_deflate64 z_d64aes \
+    z_bzip2_ultra z_lzma_ultra z_deflate64_ultra; do
     password=-
     case $archive in z_trad|z_7zaes|z_d64aes) password=pw ;; esac
     check "dunzip extracts $archive" helper_run extract "$(win "$work/$archive.zip")" "$(win "$work/out_$archive")" "$password"
     check "$archive extracted unchanged" same_tree in "out_$archive/in"
 done
+# LZMA at the ultra level takes a 256 MiB dictionary (7-Zip does not shrink it
+# for data from a pipe), all of which an entry as large needs: it fits the
+# library's memory budget in the 32-bit DLL.
+zeros=$((270 * 1024 * 1024))
+head -c $zeros /dev/zero | 7z a -tzip -mm=LZMA -mx=9 -sizeros.bin z_lzma_dictionary.zip >/dev/null
+check "7-Zip's ultra LZMA entry declares a 256 MiB dictionary" python3 -c "
+import struct
+d = open('z_lzma_dictionary.zip', 'rb').read()
+start = 30 + sum(struct.unpack('<HH', d[26:30]))
+assert struct.unpack('<I', d[start + 5:start + 9])[0] == 256 << 20
+"
+check "dunzip extracts the 256 MiB dictionary's entry" helper_run extract "$(win "$work/z_lzma_dictionary.zip")" "$(win "$work/out_dictionary")" -
+check "the 256 MiB dictionary's entry extracted unchanged" bash -c "[ \"\$(stat -c %s out_dictionary/zeros.bin)\" = $zeros ] && cmp -s out_dictionary/zeros.bin <(head -c $zeros /dev/zero)"
+rm -rf out_dictionary z_lzma_dictionary.zip
+
 check "dunzip lists 7-Zip's names as Python does" bash -c "
 diff <(helper_run list '$(win "$work/z_7zaes.zip")' | cut -f1 | sort) <(python3 -c \"
 import zipfile
