@@ -81,6 +81,14 @@ public:
     // Due because the archives do not hold it as it is now.
     bool NotArchived(const FileState& file) const;
     bool Due(const FileState& file) const { return NewerThanLastArchive(file.lastWrite) || NotArchived(file); }
+    // The same for the reconciliation walk, which records folders for the
+    // next run: "LastArchiveTime" keeps whole seconds, so a file written in
+    // the second of the last list moment may be one that run took. Such a
+    // file is due for the walk only when the archives do not hold it, and a
+    // folder the run has just emptied is not recorded again.
+    bool DueForWalk(const FileState& file) const {
+        return file.lastWrite >= m_lastArchive + kTicksPerSecond || NotArchived(file);
+    }
     const TypeChoice& Choice() const { return m_choice; }
 
 private:

@@ -104,7 +104,7 @@ std::vector<std::string> FoldersHoldingDueFiles(const std::string& root, const W
         const std::string owner = WatchOwnerOf(FolderOf(entry.path));
         if (recorded.count(owner)) continue;
         if (!rule.Choice().Chosen(entry.path)) continue;
-        if (!rule.Due(FileState{entry.path, entry.size, TicksOf(entry.lastWrite)})) continue;
+        if (!rule.DueForWalk(FileState{entry.path, entry.size, TicksOf(entry.lastWrite)})) continue;
         if (!watched(owner)) continue;
         recorded.insert(owner);
         found.push_back(owner);

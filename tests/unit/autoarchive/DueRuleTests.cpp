@@ -66,6 +66,16 @@ TEST_CASE("an older file is due only when the archives do not hold it as it is")
     }
 }
 
+TEST_CASE("the walk leaves a file of the last archive's own second to what the archives hold") {
+    const auto archived = Holding("A.DOC", 5, kLast);
+    const CDueRule rule = Rule(archived);
+    const FileTicks sameSecond = kLast + kSecond / 2;
+    CHECK(rule.Due({"X:\\A.DOC", 5, sameSecond}));             // the run lists it
+    CHECK_FALSE(rule.DueForWalk({"X:\\A.DOC", 5, sameSecond}));  // held: the walk does not record it
+    CHECK(rule.DueForWalk({"X:\\B.DOC", 5, sameSecond}));        // not held
+    CHECK(rule.DueForWalk({"X:\\A.DOC", 5, kLast + kSecond}));   // a later second
+}
+
 TEST_CASE("entry times are minutes of local time: a file's time within that minute matches") {
     const CDueRule rule = Rule(Holding("A.DOC", 5, kOld));
     CHECK_FALSE(rule.Due({"X:\\A.DOC", 5, kOld + 59 * kSecond}));
