@@ -1,6 +1,5 @@
 #include "autoarchive/ArchivedVersions.h"
 
-#include "framework/Text.h"
 #include "history/EngineArchiveReader.h"
 #include "history/HistorySources.h"
 
@@ -23,7 +22,7 @@ std::string StoredNameKey(const std::string& pathOrName, bool withFolderNames) {
         const size_t slash = name.find_last_of('/');
         if (slash != std::string::npos) name.erase(0, slash + 1);
     }
-    return ToUpper(name);
+    return name;
 }
 
 void CArchivedVersions::Add(const std::string& storedName, uint64_t size, int64_t modified) {

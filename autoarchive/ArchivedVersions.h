@@ -25,7 +25,8 @@ namespace tb {
 
 // The form a stored name is compared in: the name the run stores a file
 // under (with folder names: the path without its drive; without them: the
-// file name only), letters upper-cased, '/' as the separator.
+// file name only), '/' as the separator. Letters keep their case: a file
+// renamed only in the case of its letters is taken under its new name.
 std::string StoredNameKey(const std::string& pathOrName, bool withFolderNames);
 
 class CArchivedVersions {
