@@ -10,6 +10,7 @@
 #include "common/Profile.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Text.h"
+#include "monitor/ChangeRecords.h"
 #include "ziplib/dll/ZipRecords.h"
 
 namespace tb {
@@ -65,6 +66,7 @@ std::vector<std::string> ReadChangeRecordList() { return ReadDirList(kChangesSec
 
 void PruneChangeRecords(const std::vector<std::string>& done, unsigned long long sinceTicks,
                         const std::vector<std::string>& retry) {
+    std::lock_guard<std::mutex> guard(ChangeRecordLock());
     std::vector<std::string> keep;
     for (const std::string& directory : ReadChangeRecordList()) {
         bool wasScanned = false;
@@ -130,6 +132,7 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
     // now is what this run scans. The moment is taken before the list is
     // built: a file saved while the run lists or archives is newer than it and
     // is offered again next time.
+    m_host.ReconcileBeforeList();
     m_host.PauseMonitor();
     const time_t listTaken = m_host.Now();
     const unsigned long long listTakenTicks = m_host.NowTicks();
@@ -176,6 +179,9 @@ int CAutoArchiveRun::Run(ArchiveTrigger trigger, SettingsRecord& settings) {
             m_summary.reset = true;
             // The files listed are not offered again; what changed since the
             // list was taken, and what the list did not cover, still is.
+            std::vector<std::string> declined = m_pass.m_archive;
+            declined.insert(declined.end(), m_pass.m_untyped.begin(), m_pass.m_untyped.end());
+            m_host.DeclineFiles(declined);
             PruneWhilePaused(coverage.done, listTakenTicks, {});
             WriteLastArchiveTime(coverage.upTo);
             return 0;

@@ -48,6 +48,12 @@ public:
     virtual void ResumeMonitor() = 0;
     // The pending list built from the change records.
     virtual BuiltChangeList BuildChangeList() = 0;
+    // Before the change records are read: where notifications cannot be
+    // trusted, the walk that records every folder holding a due file.
+    virtual void ReconcileBeforeList() {}
+    // "Exit and Reset Pending List": these files, as they are now, are not
+    // offered again until they change.
+    virtual void DeclineFiles(const std::vector<std::string>& paths) { (void)paths; }
     virtual bool DirectoryChanged() = 0;
     virtual void ClearDirectoryChanged() = 0;
     // Request(1) to the directory-list worker, timer 28 and the restart flag.

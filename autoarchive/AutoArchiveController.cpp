@@ -1,13 +1,17 @@
 #include "autoarchive/AutoArchiveController.h"
 
+#include <shlobj.h>
+
 #include <ctime>
 
 #include "autoarchive/ArchiveRun.h"
 #include "autoarchive/CatchUp.h"
 #include "autoarchive/ProgramArchiveHost.h"
+#include "autoarchive/Reconciliation.h"
 #include "autoarchive/RunLog.h"
 #include "autoarchive/RunSummary.h"
 #include "common/Clock.h"
+#include "framework/Shell.h"
 #include "monitor/ChangeMonitor.h"
 #include "monitor/DirectoryListWorker.h"
 #include "res/resource.h"
@@ -23,6 +27,12 @@ constexpr UINT kWaitingRunMs = 100;
 constexpr UINT kCatchUpDelayMs = 2000;
 constexpr UINT kCatchUpRetryMs = 60000;
 constexpr UINT kFoldingCheckMs = 1000;
+// The reconciliation walk runs at least this often.
+constexpr time_t kReconciliationEvery = 24 * 60 * 60;
+
+TypeChoice ChoiceOf(const ChangeTrackingSettings& s) {
+    return TypeChoice::From(s.FileTypes, s.ExcludeTypes, s.ExcludeFiles, s.General, s.Sizelimit);
+}
 
 // Sets a flag for as long as it lives.
 class FlagWhile {
@@ -42,7 +52,11 @@ CAutoArchiveController::CAutoArchiveController(SettingsRecord& settings, IArchiv
       m_view(view),
       m_worker(std::make_unique<CDirectoryListWorker>(settings)),
       m_monitor(std::make_unique<CChangeMonitor>(settings)),
-      m_changeList(view, settings) {}
+      m_changeList(view, settings) {
+    EnsureTrackedSince();
+    m_worker->SetReconciliation(
+        [this](const ChangeTrackingSettings& tracking, const std::atomic<int>& quit) { return Reconcile(tracking, quit); });
+}
 
 CAutoArchiveController::~CAutoArchiveController() { Stop(); }
 
@@ -51,11 +65,44 @@ void CAutoArchiveController::Start(HWND viewWindow, HWND owner) {
     m_owner = owner;
     if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_SCHEDULE, kScheduleTickMs, nullptr);
     m_changeList.SetProgressParent(Owner());
+    RequestReconciliation();
     LookForMissedArchive();
+}
+
+std::shared_ptr<const CDueRule> CAutoArchiveController::DueRuleNow() {
+    const ChangeTrackingSettings tracking = ChangeTrackingSettings::From(m_settings);
+    return std::make_shared<const CDueRule>(
+        CurrentDueRule(ChoiceOf(tracking), tracking.LocationDir, tracking.LocationDirAlt, m_archiveContents));
+}
+
+int CAutoArchiveController::Reconcile(const ChangeTrackingSettings& settings, const std::atomic<int>& quit) {
+    WatchedPlaces places;
+    places.settings = settings;
+    places.tempFolder = TempFolder(MAX_PATH);
+    places.internetCacheFolder = SpecialFolder(CSIDL_INTERNET_CACHE);
+    const CDueRule rule =
+        CurrentDueRule(ChoiceOf(settings), settings.LocationDir, settings.LocationDirAlt, m_archiveContents);
+    return tb::Reconcile(places, rule, [&] { return quit.load() || m_cancelReconciliation.load(); });
+}
+
+void CAutoArchiveController::RequestReconciliation() {
+    if (RunningUnderWine()) return;
+    // The user-interface thread does not wait for a busy worker: the next
+    // schedule tick asks again.
+    if (m_worker->Busy()) return;
+    m_lastReconciliation = CurrentTime();
+    m_worker->Request(kJobReconcile);
+}
+
+void CAutoArchiveController::ReconcileBeforeList() {
+    if (!RunningUnderWine()) return;
+    m_worker->Request(kJobReconcile);
+    m_worker->Request(kJobNone);  // until the walk is over
 }
 
 void CAutoArchiveController::Stop() {
     m_consolidation.Stop();
+    m_cancelReconciliation = 1;
     m_worker->Request(kJobNone);
     m_monitor->Pause();
     if (m_viewWindow) {
@@ -74,9 +121,21 @@ bool CAutoArchiveController::PauseMonitor() { return m_monitor->Pause(); }
 void CAutoArchiveController::ResumeMonitor() { m_monitor->Resume(); }
 
 void CAutoArchiveController::RequestRebuildAndRestart() {
-    m_worker->Request(kJobRebuildDirectoryList);
+    // A reconciliation walk may take long on a large drive: the rebuild is
+    // then handed over by the timer once the walk is over.
+    m_rebuildWaiting = m_worker->Busy();
+    if (!m_rebuildWaiting) m_worker->Request(kJobRebuildDirectoryList);
     if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_MONITOR_RESTART, kMonitorRestartMs, nullptr);
     m_monitorRestart = 1;
+}
+
+// Timer 28 while a rebuild waits: once the worker is free it gets the
+// rebuild, and the monitor restarts 10 s after that.
+bool CAutoArchiveController::RebuildStillWaiting() {
+    if (!m_rebuildWaiting) return false;
+    if (m_worker->Busy()) return true;
+    RequestRebuildAndRestart();
+    return true;
 }
 
 int CAutoArchiveController::RunArchive(ArchiveTrigger trigger) {
@@ -161,7 +220,10 @@ void CAutoArchiveController::RunWaiting() {
     RunArchive(ArchiveTrigger::Schedule);
 }
 
-void CAutoArchiveController::OnWake() { LookForMissedArchive(); }
+void CAutoArchiveController::OnWake() {
+    RequestReconciliation();
+    LookForMissedArchive();
+}
 
 void CAutoArchiveController::LookForMissedArchive() {
     if (m_viewWindow) ::SetTimer(m_viewWindow, IDT_VIEW_CATCH_UP, kCatchUpDelayMs, nullptr);
@@ -202,12 +264,16 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
         RunWaiting();
         return;
     }
-    if (m_monitorRestart) {
-        m_monitorRestart = 0;
-        m_monitor->Pause();
-        m_monitor->Resume();
+    if (RebuildStillWaiting()) {
+        // Timer 28 goes on until the rebuild has been handed over.
+    } else {
+        if (m_monitorRestart) {
+            m_monitorRestart = 0;
+            m_monitor->Pause();
+            m_monitor->Resume();
+        }
+        if (id == IDT_VIEW_MONITOR_RESTART && m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_MONITOR_RESTART);
     }
-    if (id == IDT_VIEW_MONITOR_RESTART && m_viewWindow) ::KillTimer(m_viewWindow, IDT_VIEW_MONITOR_RESTART);
     const time_t now = CurrentTime();
     std::tm local{};
     if (const std::tm* converted = std::localtime(&now)) local = *converted;
@@ -218,6 +284,8 @@ void CAutoArchiveController::OnViewTimer(UINT_PTR id) {
     if (due.interval) RunArchive(ArchiveTrigger::Schedule);
     if (!due.specificTime && !due.interval) RunWaiting();
     if (id == IDT_VIEW_SCHEDULE) ConsolidateIfDue();  // a new day while the program runs
+    if (id == IDT_VIEW_SCHEDULE && !Busy() && now - m_lastReconciliation >= kReconciliationEvery)
+        RequestReconciliation();
 }
 
 int CAutoArchiveController::SearchChangedFiles(const std::string& folder, time_t since, int withSubfolders) {

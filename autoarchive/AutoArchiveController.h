@@ -14,14 +14,18 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <ctime>
 #include <memory>
 #include <vector>
 
 #include "autoarchive/ArchiveControl.h"
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/ConsolidationWorker.h"
+#include "autoarchive/DueRule.h"
 #include "autoarchive/Schedule.h"
 #include "common/Settings.h"
+#include "monitor/ChangeTrackingSettings.h"
 
 namespace tb {
 
@@ -74,6 +78,12 @@ public:
     void ResumeMonitor();
     // Has the directory list rebuilt and the monitor restarted 10 s later.
     void RequestRebuildAndRestart();
+    // The due rule as it stands now, for a build of the change list.
+    std::shared_ptr<const CDueRule> DueRuleNow();
+    // Under Wine, whose change notifications are incomplete, a run's list
+    // never depends on them: the reconciliation walk is made first, and this
+    // waits for it. Elsewhere nothing is done.
+    void ReconcileBeforeList();
 
     bool MonitorRestartPending() const { return m_monitorRestart != 0; }
     // The folding of old day archives, which runs beside the program.
@@ -99,16 +109,31 @@ private:
     // Timer 31 while a pass runs: once it has ended, the view's known list
     // loses the day archives it removed.
     void OnFoldingTimer();
+    // Hands the worker a reconciliation walk (after start-up, a wake, and
+    // once a day). Under Wine every run makes its own first instead.
+    void RequestReconciliation();
+    // True while the rebuild after a run waits for the worker (it is handed
+    // over here once the worker is free).
+    bool RebuildStillWaiting();
+    int Reconcile(const ChangeTrackingSettings& settings, const std::atomic<int>& quit);
     // The run log gets the run's line, and the report is told.
     void Tell(const RunSummary& summary);
 
     SettingsRecord& m_settings;
     IArchiveViewHost& m_view;
+    // Before the worker: its reconciliation walks use it until the worker ends.
+    CArchiveContents m_archiveContents;
     std::unique_ptr<CDirectoryListWorker> m_worker;
     std::unique_ptr<CChangeMonitor> m_monitor;
     CChangeListBuilder m_changeList;
     ScheduleState m_schedule;
     CConsolidationWorker m_consolidation;
+    time_t m_lastReconciliation = 0;
+    // Ends a reconciliation walk at once (the program is closing).
+    std::atomic<int> m_cancelReconciliation{0};
+    // The directory list waits to be rebuilt until the worker is done with
+    // a reconciliation walk, so the user-interface thread never waits for one.
+    bool m_rebuildWaiting = false;
     HWND m_viewWindow = nullptr;
     HWND m_owner = nullptr;
     int m_cancelShutdown = 0;

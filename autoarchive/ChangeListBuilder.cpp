@@ -9,6 +9,7 @@
 #include "framework/DirectoryWalker.h"
 #include "framework/Shell.h"
 #include "framework/Text.h"
+#include "monitor/ChangeRecords.h"
 
 namespace tb {
 
@@ -69,15 +70,23 @@ FileTicks ReadLastArchiveTime() {
 
 void WriteLastArchiveTime() { WriteLastArchiveTime(CurrentTime()); }
 
-void WriteLastArchiveTime(time_t when) {
+std::string ArchiveTimeText(time_t when) {
     const std::tm* local = std::localtime(&when);
-    if (!local) return;
+    if (!local) return {};
     char text[64] = {};
     std::strftime(text, sizeof text, "%d,%m,%Y,%H,%M,%S", local);
-    WriteIniString(kSettingsSection, kLastArchiveTimeKey, text);
+    return text;
 }
 
-void ResetChangeRecords() { WriteIniString(kChangesSection, "Dir1", ""); }
+void WriteLastArchiveTime(time_t when) {
+    const std::string text = ArchiveTimeText(when);
+    if (!text.empty()) WriteIniString(kSettingsSection, kLastArchiveTimeKey, text);
+}
+
+void ResetChangeRecords() {
+    std::lock_guard<std::mutex> guard(ChangeRecordLock());
+    WriteIniString(kChangesSection, "Dir1", "");
+}
 
 int BuildProgressPosition(int step) {
     int position = 5 * step;
@@ -145,6 +154,7 @@ int CChangeListBuilder::BuildChangeList() {
 
     m_pending.clear();
     m_pending.reserve(kPendingReserve);
+    m_listed.clear();
     m_covered.clear();
     ScanChangedDirectory("");
     m_found = 0;
@@ -185,6 +195,7 @@ int CChangeListBuilder::ScanChangedDirectory(const std::string& directory) {
     if (directory.empty()) {
         m_lastScanned.clear();
         m_lastScanWhole = true;
+        m_listed.clear();
         return 0;
     }
     if (directory == m_lastScanned) return m_found;  // met twice in a row: already scanned
@@ -200,13 +211,31 @@ int CChangeListBuilder::ScanChangedDirectory(const std::string& directory) {
                                       CDirectoryWalker::Order::ContentsFirst, kEntryLimit, nullptr});
     if (!walk.Opened()) return 0;
     m_lastScanned = directory;
-    for (WalkEntry entry; walk.Next(entry);) {
-        if (TicksOf(entry.lastWrite) <= m_lastArchive) continue;
-        if (entry.IsDirectory()) m_directoryChanged = 1;
-        AddChangedFile(entry.path);
-    }
+    std::vector<std::string> newFolders;
+    for (WalkEntry entry; walk.Next(entry);)
+        if (ListIfDue(entry) && !wholeTree && !entry.IsLink()) newFolders.push_back(entry.path);
     m_lastScanWhole = !walk.Cut();
+    // A folder made or moved in below a recorded root or first-level folder:
+    // nothing below it was watched before, so all of it is looked at.
+    for (const std::string& folder : newFolders) {
+        CDirectoryWalker tree(folder, {CDirectoryWalker::kWholeTree, CDirectoryWalker::Order::ContentsFirst,
+                                       kEntryLimit, nullptr});
+        for (WalkEntry entry; tree.Next(entry);) ListIfDue(entry);
+        if (tree.Cut()) m_lastScanWhole = false;
+    }
     return m_found;
+}
+
+bool CChangeListBuilder::ListIfDue(const WalkEntry& entry) {
+    const FileTicks written = TicksOf(entry.lastWrite);
+    const bool newer = written > m_lastArchive;
+    bool due = newer;
+    if (!due && m_rule && !entry.IsDirectory()) due = m_rule->NotArchived(FileState{entry.path, entry.size, written});
+    if (!due) return false;
+    if (!m_listed.insert(ToUpper(entry.path)).second) return false;  // met already in this build
+    if (entry.IsDirectory()) m_directoryChanged = 1;
+    AddChangedFile(entry.path);
+    return entry.IsDirectory();
 }
 
 void CChangeListBuilder::AddChangedFile(const std::string& path) {

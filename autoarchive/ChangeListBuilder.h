@@ -16,8 +16,10 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "autoarchive/DueRule.h"
 #include "autoarchive/KnownArchiveSink.h"
 #include "common/Clock.h"
 #include "common/Settings.h"
@@ -25,6 +27,7 @@
 namespace tb {
 
 class CProgressDlg;
+struct WalkEntry;
 
 // "LastArchiveTime" of section "Settings": local time, "%d,%m,%Y,%H,%M,%S".
 // Read with a 200-character buffer; a value with fewer than six fields gives
@@ -35,6 +38,8 @@ std::string ReadLastArchiveTimeText();
 // That text as local time fields (tm_isdst -1: daylight saving time as it was
 // on that day); false when it has fewer than six fields.
 bool ParseLastArchiveTime(const std::string& text, std::tm& local);
+// A local time in that form ("" when it cannot be converted).
+std::string ArchiveTimeText(time_t when);
 // Writes the current time, or the time given.
 void WriteLastArchiveTime();
 void WriteLastArchiveTime(time_t when);
@@ -58,6 +63,9 @@ public:
     CChangeListBuilder& operator=(const CChangeListBuilder&) = delete;
 
     void SetProgressParent(HWND parent) { m_progressParent = parent; }
+    // The rule the builds list files by. Without one (or with none given for
+    // a build), a file is listed when it is newer than the last archive time.
+    void SetDueRule(std::shared_ptr<const CDueRule> rule) { m_rule = std::move(rule); }
 
     // Builds the pending list from the change record list; returns the number
     // of entries. "Abort Operation" ends it early with what was found so far.
@@ -76,9 +84,13 @@ public:
     enum : int { kResetReadCounter = 1 };
     std::string ReadChangeRecord(int flags);
 
-    // Adds the entries of `directory` newer than the last archive time, and of
-    // its subdirectories from the third level down. A directory scanned right
-    // before is not scanned again. "" forgets the last scanned directory.
+    // Adds the entries of `directory` newer than the last archive time (files
+    // also when the due rule finds them due), and of its subdirectories from
+    // the third level down. A subdirectory of a root or first-level directory
+    // that is newer than the last archive (made or moved in since) is listed
+    // with its whole tree. A directory scanned right before is not scanned
+    // again, and no path is listed twice in a build. "" forgets the last
+    // scanned directory.
     // Returns the found-file count (0 for "" or a directory that cannot be read).
     int ScanChangedDirectory(const std::string& directory);
 
@@ -110,6 +122,9 @@ private:
     void WaitShowingProgress(DWORD milliseconds);
     int SearchFolder(const std::string& folder, FileTicks since, int withSubfolders);
     void OfferArchive(const std::string& path);
+    // Lists one walked entry when it is due; true when the entry is a
+    // directory newer than the last archive.
+    bool ListIfDue(const WalkEntry& entry);
 
     IKnownArchiveSink& m_archives;
     const SettingsRecord& m_settings;
@@ -124,6 +139,8 @@ private:
     std::string m_lastScanned;
     bool m_lastScanWhole = true;  // the last directory scanned was listed in full
     FileTicks m_lastArchive = 0;
+    std::shared_ptr<const CDueRule> m_rule;
+    std::unordered_set<std::string> m_listed;  // upper-cased paths listed by this build
     bool m_buildingSince = false;  // a build has read the last archive time for all its scans
 };
 

@@ -50,9 +50,15 @@ void CProgramArchiveHost::ResumeMonitor() { m_controller.ResumeMonitor(); }
 
 BuiltChangeList CProgramArchiveHost::BuildChangeList() {
     CChangeListBuilder& builder = m_controller.ChangeList();
+    builder.SetDueRule(m_controller.DueRuleNow());
     builder.BuildChangeList();
+    builder.SetDueRule(nullptr);  // the archive editor's own builds list by time alone
     return BuiltChangeList{builder.PendingList(), builder.CoveredDirectories(), builder.ListedSince()};
 }
+
+void CProgramArchiveHost::ReconcileBeforeList() { m_controller.ReconcileBeforeList(); }
+
+void CProgramArchiveHost::DeclineFiles(const std::vector<std::string>& paths) { CDeclinedFiles().Decline(paths); }
 
 bool CProgramArchiveHost::DirectoryChanged() { return m_controller.ChangeList().DirectoryChanged() != 0; }
 void CProgramArchiveHost::ClearDirectoryChanged() { m_controller.ChangeList().ClearDirectoryChanged(); }

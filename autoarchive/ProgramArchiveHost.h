@@ -18,6 +18,8 @@ public:
     bool PauseMonitor() override;
     void ResumeMonitor() override;
     BuiltChangeList BuildChangeList() override;
+    void ReconcileBeforeList() override;
+    void DeclineFiles(const std::vector<std::string>& paths) override;
     bool DirectoryChanged() override;
     void ClearDirectoryChanged() override;
     void RequestRebuildAndRestart() override;

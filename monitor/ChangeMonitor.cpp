@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "common/Clock.h"
 #include "common/NumberedList.h"
 #include "framework/DirectoryWalker.h"
 #include "framework/Guard.h"
@@ -16,6 +17,7 @@
 #include "framework/Handles.h"
 #include "framework/Shell.h"
 #include "framework/Text.h"
+#include "monitor/ChangeRecords.h"
 
 namespace tb {
 
@@ -27,6 +29,23 @@ constexpr int kDirectoryKeyLimit = 149999; // keys Dir1 .. Dir149999
 constexpr int kChangeRecordLimit = 5000;
 constexpr auto kPauseLimit = std::chrono::milliseconds(25000);
 constexpr auto kShutdownLimit = std::chrono::milliseconds(18000);
+// Writes, and also files and folders made, renamed, moved or removed: a file
+// moved in keeps its old time, and a new folder must be seen to be listed.
+constexpr DWORD kWatchFilter =
+    FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
+
+FileTicks NowTicks() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return TicksOf(now);
+}
+
+// The directory's own last write (its entries made, renamed or removed) is later than `since`.
+bool WrittenSince(const std::string& directory, FileTicks since) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return ::GetFileAttributesExA(directory.c_str(), GetFileExInfoStandard, &data) &&
+           TicksOf(data.ftLastWriteTime) > since;
+}
 
 struct Watch {
     std::string path;
@@ -70,6 +89,7 @@ bool WatchesSubtree(const std::string& path) { return std::count(path.begin(), p
 
 int RecordChangedDirectory(const std::string& path) {
     if (path.empty()) return 0;
+    std::lock_guard<std::mutex> guard(ChangeRecordLock());
     CIniSection changes(kChangesSection);
     for (int n = 1; n <= kChangeRecordLimit; ++n) {
         const std::string value = changes.Value(DirKey(n), kDirValueBuffer);
@@ -99,6 +119,10 @@ struct CChangeMonitor::State {
     UniqueHandle armedEvent;  // may be missing: only observers use it
     UniqueHandle thread;  // a handle of the monitor thread, for its CPU times
     CSettingsSnapshot settings;
+    // When the last pass of the previous watch period began (0 before the
+    // first period ends): nothing was watched from then until this period
+    // armed its watches. Only the monitor thread uses it.
+    FileTicks unwatchedSince = 0;
 
     bool Stopping() const { return stop.load() || quit.load(); }
 
@@ -169,10 +193,12 @@ void CChangeMonitor::State::WatchPeriod() {
         if (ExclusionOf(path, settings, tempFolder, cacheFolder) != WatchExclusion::None) continue;
         const bool subtree = WatchesSubtree(path);
         UniqueChangeNotification handle(
-            ::FindFirstChangeNotificationA(path.c_str(), subtree ? TRUE : FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE));
+            ::FindFirstChangeNotificationA(path.c_str(), subtree ? TRUE : FALSE, kWatchFilter));
         if (!handle) continue;  // gone or unreadable: never fires
         watches.push_back(Watch{path, std::move(handle)});
         if (subtree && visitSubtrees) VisitSubtree(path);
+        // Entries made, renamed or removed in it while nothing watched it.
+        if (unwatchedSince && WrittenSince(path, unwatchedSince)) RecordChangedDirectory(path);
     }
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -185,6 +211,7 @@ void CChangeMonitor::State::WatchPeriod() {
     for (;;) {
         const bool stopping = Stopping();
         if (!stopping && ::WaitForSingleObject(stopEvent.Get(), kWatchWait) == WAIT_OBJECT_0) ConsumeWake();
+        if (stopping) unwatchedSince = NowTicks();
         // Once stopping, this is the last pass, with no waiting: it also takes
         // watches that fired after the previous pass had looked at them.
         PollingPass(watches, stopping);

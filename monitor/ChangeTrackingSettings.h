@@ -17,6 +17,15 @@ struct ChangeTrackingSettings {
     std::string CustomDriveList;
     std::string ExcludeDirList;
     std::string DefUnZipPath;
+    // What the reconciliation walk needs to know which files the run would
+    // take and where the archives are.
+    int General = 0;
+    int Sizelimit = 0;
+    std::string FileTypes;
+    std::string ExcludeTypes;
+    std::string ExcludeFiles;
+    std::string LocationDir;
+    std::string LocationDirAlt;
 
     static ChangeTrackingSettings From(const SettingsRecord& record) {
         ChangeTrackingSettings s;
@@ -24,6 +33,13 @@ struct ChangeTrackingSettings {
         s.CustomDriveList = record.CustomDriveList;
         s.ExcludeDirList = record.ExcludeDirList;
         s.DefUnZipPath = record.DefUnZipPath;
+        s.General = record.General;
+        s.Sizelimit = record.Sizelimit;
+        s.FileTypes = record.FileTypes;
+        s.ExcludeTypes = record.ExcludeTypes;
+        s.ExcludeFiles = record.ExcludeFiles;
+        s.LocationDir = record.LocationDir;
+        s.LocationDirAlt = record.LocationDirAlt;
         return s;
     }
 };

@@ -113,6 +113,7 @@ struct CDirectoryListWorker::State {
     int completed = 0;
     CSettingsSnapshot settings;
     JobFunction rebuild;
+    JobFunction reconcile;
 };
 
 CDirectoryListWorker::CDirectoryListWorker(const SettingsRecord& live)
@@ -135,6 +136,11 @@ CDirectoryListWorker::CDirectoryListWorker(const SettingsRecord& live, JobFuncti
 
 CDirectoryListWorker::~CDirectoryListWorker() { Shutdown(); }
 
+void CDirectoryListWorker::SetReconciliation(JobFunction reconcile) {
+    std::lock_guard<std::mutex> lock(m_state->lock);
+    m_state->reconcile = std::move(reconcile);
+}
+
 void CDirectoryListWorker::ThreadMain(std::shared_ptr<State> state) {
     State& s = *state;
     std::unique_lock<std::mutex> lock(s.lock);
@@ -147,6 +153,9 @@ void CDirectoryListWorker::ThreadMain(std::shared_ptr<State> state) {
         if (job == kJobRebuildDirectoryList) {
             ChangeTrackingSettings settings = s.settings.Copy();
             Guarded("directory list worker", 0, [&] { return s.rebuild(settings, s.quit); });
+        } else if (job == kJobReconcile && s.reconcile) {
+            ChangeTrackingSettings settings = s.settings.Copy();
+            Guarded("reconciliation", 0, [&] { return s.reconcile(settings, s.quit); });
         }
         lock.lock();
         // Only now is the worker free for the next job.

@@ -24,6 +24,7 @@ namespace tb {
 enum DirectoryListJob : int {
     kJobNone = 0,                  // nothing: Request(kJobNone) waits until the worker is idle
     kJobRebuildDirectoryList = 1,
+    kJobReconcile = 2,             // the reconciliation walk given by SetReconciliation
 };
 
 // One rebuild of the directory list: the drives are walked in the order the
@@ -74,6 +75,9 @@ public:
     explicit CDirectoryListWorker(const SettingsRecord& live);
     // The same, with what job 1 runs replaced (tests).
     CDirectoryListWorker(const SettingsRecord& live, JobFunction rebuild);
+    // What job 2 runs (it does nothing until this is given). Before the
+    // first Request of that job.
+    void SetReconciliation(JobFunction reconcile);
     // Shutdown().
     ~CDirectoryListWorker();
     CDirectoryListWorker(const CDirectoryListWorker&) = delete;

@@ -180,7 +180,11 @@ class Session:
 
     # ---- settings file ---------------------------------------------------------------
     def write_ini(self, sections=None):
-        """Writes Vaultly.ini with exactly these sections ({name: {key: value}}); None removes it."""
+        """Writes Vaultly.ini with exactly these sections ({name: {key: value}}); None removes it.
+        The record of files the user declined, beside it, goes either way."""
+        declined = os.path.join(self.windows_dir, "VaultlyDeclined.txt")
+        if os.path.exists(declined):
+            os.remove(declined)
         if sections is None:
             if os.path.exists(self.ini_path):
                 os.remove(self.ini_path)

@@ -290,6 +290,11 @@ class Editor(tb.ScenarioTest):
 
     def test_custom_archive_takes_the_pending_files_and_records_when_it_took_them(self):
         stamp = (datetime.datetime.now() - datetime.timedelta(hours=1)).strftime("%d,%m,%Y,%H,%M,%S")
+        # Only the files of DOCS are due: the others are older than the last
+        # archive (and than the start of change tracking, which is that time).
+        two_hours_ago = time.time() - 2 * 3600
+        for relative in ("notes.txt", "README", "sub/deep/c.txt"):
+            os.utime(os.path.join(DRIVE, relative), (two_hours_ago, two_hours_ago))
         ini = self.settings(General=3, Drives=4, Prompts=0x01, LastArchiveTime=stamp)
         ini["Directories"] = {"Dir1": "E:\\", "Dir2": "E:\\DOCS", "Dir3": ""}
         ini["Changes"] = {"Dir1": "E:\\DOCS", "Dir2": ""}

@@ -46,7 +46,7 @@ TEST_CASE("only entries later than the last archive time are listed, to the 100 
     CHECK(builder.DirectoryChanged() == 0);
 }
 
-TEST_CASE("a changed root lists only its own newer entries") {
+TEST_CASE("a changed root lists its own newer entries, and the whole tree of a folder made since") {
     TestDrive drive;
     TestIni ini(ChangeListIni({TestDrive::Root()}));
     BuildSettings settings;
@@ -63,8 +63,12 @@ TEST_CASE("a changed root lists only its own newer entries") {
 
     FakeArchives archives;
     CChangeListBuilder builder(archives, settings);
-    CHECK(builder.BuildChangeList() == 2);
-    CHECK(Pending(builder) == std::set<std::string>{"X:\\new.txt", "X:\\NEWDIR"});
+    // NEWDIR was made since the last archive: nothing below it was watched,
+    // so its whole tree is listed; OLDDIR is not entered.
+    CHECK(builder.BuildChangeList() == 6);
+    CHECK(Pending(builder) == std::set<std::string>{"X:\\new.txt", "X:\\NEWDIR", "X:\\NEWDIR\\inner.txt",
+                                                    "X:\\NEWDIR\\LEVEL2\\deep.txt", "X:\\NEWDIR\\LEVEL2\\LEVEL3",
+                                                    "X:\\NEWDIR\\LEVEL2\\LEVEL3\\deeper.txt"});
     CHECK(builder.DirectoryChanged() == 1);
     builder.ClearDirectoryChanged();
     CHECK(builder.DirectoryChanged() == 0);
@@ -137,10 +141,10 @@ TEST_CASE("a directory met twice in a row is scanned once") {
         TestIni ini(ChangeListIni({"X:\\T", "X:\\T"}));
         CHECK(builder.BuildChangeList() == 1);
     }
-    SUBCASE("with another between") {
+    SUBCASE("with another between: scanned again, but no path is listed twice") {
         TestIni ini(ChangeListIni({"X:\\T", "X:\\U", "X:\\T"}));
-        CHECK(builder.BuildChangeList() == 3);
-        CHECK(builder.PendingList() == std::vector<std::string>{"X:\\T\\t.txt", "X:\\U\\u.txt", "X:\\T\\t.txt"});
+        CHECK(builder.BuildChangeList() == 2);
+        CHECK(builder.PendingList() == std::vector<std::string>{"X:\\T\\t.txt", "X:\\U\\u.txt"});
     }
 }
 
@@ -245,3 +249,25 @@ TEST_CASE("the change record list is read from Dir0 on, and reset by emptying Di
     CHECK(ReadListKeyByKey(ini, "Changes").empty());
 }
 
+
+TEST_CASE("with the due rule, an older file the archives do not hold is listed too") {
+    TestDrive drive;
+    TestIni ini(ChangeListIni({"X:\\R"}));
+    BuildSettings settings;
+    StampedTree tree;
+    tree.Folder("R", false);
+    tree.OldFile("R\\held.txt");
+    tree.OldFile("R\\renamed.txt");
+    tree.OldFile("R\\scratch.tmp");
+    tree.Stamp();
+    auto archived = std::make_shared<CArchivedVersions>();
+    archived->Add("R/held.txt", std::string("changed").size(), int64_t(tree.Last() - 10 * kSecond));
+    FakeArchives archives;
+    CChangeListBuilder builder(archives, settings);
+    builder.SetDueRule(std::make_shared<CDueRule>(tree.Last(), tree.Last() - 3600 * kSecond, true,
+                                                  TypeChoice::From(".TXT;", ".TMP;", "", 0, 0), archived, nullptr));
+    CHECK(builder.BuildChangeList() == 1);
+    CHECK(builder.PendingList() == std::vector<std::string>{"X:\\R\\renamed.txt"});
+    builder.SetDueRule(nullptr);
+    CHECK(builder.BuildChangeList() == 0);
+}

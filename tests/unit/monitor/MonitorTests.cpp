@@ -2,10 +2,12 @@
 // records, exclusions, Pause, Resume and shut-down.
 
 #include <algorithm>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "common/Clock.h"
 #include "doctest/doctest.h"
 #include "monitor/ChangeMonitor.h"
 #include "monitor/DirectoryListWorker.h"
@@ -30,6 +32,16 @@ struct LiveSettings : SettingsRecord {
 // Writes the directory list of the test drive as a rebuild does.
 void ListTestDrive(const SettingsRecord& settings) {
     REQUIRE(RebuildDirectoryList(ChangeTrackingSettings::From(settings)) == 1);
+}
+
+// Stamps the folders (the root too) as written an hour ago: a watch period
+// that arms after a pause records folders written since that pause began.
+void StampOld(std::initializer_list<const char*> folders) {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const FileTicks anHourAgo = TicksOf(now) - 3600 * kTicksPerSecond;
+    TestDrive::SetWriteTime("", anHourAgo);
+    for (const char* folder : folders) TestDrive::SetWriteTime(folder, anHourAgo);
 }
 
 std::set<std::string> Recorded(const TestIni& ini) {
@@ -63,6 +75,7 @@ TEST_CASE("a write is recorded as its root, first-level or second-level director
 TEST_CASE("a directory is recorded once, and not again after Resume") {
     TestDrive drive;
     for (const char* dir : {"ONE\\TWO", "OTHER"}) TestDrive::MakeDirs(dir);
+    StampOld({"ONE", "ONE\\TWO", "OTHER"});
     TestIni ini;
     LiveSettings settings;
     ListTestDrive(settings);
@@ -83,6 +96,25 @@ TEST_CASE("a directory is recorded once, and not again after Resume") {
     REQUIRE(monitor.Pause());
     CHECK(ReadListKeyByKey(ini, "Changes") == std::vector<std::string>{"X:\\ONE\\TWO", "X:\\OTHER"});
     CHECK(HasEmptyKey(ini, "Changes", "Dir3"));
+}
+
+TEST_CASE("a file made while nothing watched is recorded when the next watch period arms") {
+    TestDrive drive;
+    for (const char* dir : {"ONE\\TWO", "OTHER"}) TestDrive::MakeDirs(dir);
+    StampOld({"ONE", "ONE\\TWO", "OTHER"});
+    TestIni ini;
+    LiveSettings settings;
+    ListTestDrive(settings);
+
+    CChangeMonitor monitor(settings);
+    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+    REQUIRE(monitor.Pause());
+    CHECK(ReadListKeyByKey(ini, "Changes").empty());  // the first period looks back at nothing
+    TestDrive::Write("OTHER\\made-while-paused.txt");
+    monitor.Resume();
+    REQUIRE(monitor.WaitUntilArmed(kArmLimit));
+    REQUIRE(monitor.Pause());
+    CHECK(ReadListKeyByKey(ini, "Changes") == std::vector<std::string>{"X:\\OTHER"});
 }
 
 TEST_CASE("listed, temporary and recycled folders are not watched") {
