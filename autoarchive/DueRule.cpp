@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <fstream>
 
 #include "autoarchive/ChangeListBuilder.h"
 #include "autoarchive/Classification.h"
@@ -11,6 +10,7 @@
 #include "framework/Path.h"
 #include "framework/Shell.h"
 #include "framework/Text.h"
+#include "framework/TextFile.h"
 
 namespace tb {
 
@@ -64,11 +64,7 @@ std::string CDeclinedFiles::Line(const FileState& file) {
 
 void CDeclinedFiles::Load() {
     m_lines.clear();
-    std::ifstream in(m_file, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) m_lines.insert(line);
-    }
+    for (std::string& line : ReadTextLines(m_file)) m_lines.insert(std::move(line));
 }
 
 void CDeclinedFiles::Decline(const std::vector<std::string>& paths) {
@@ -88,14 +84,7 @@ void CDeclinedFiles::Decline(const std::vector<std::string>& paths) {
     m_lines = std::move(kept);
     std::string text;
     for (const std::string& line : m_lines) text += line + "\r\n";
-    const std::string temporary = m_file + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        if (!out) return;
-    }
-    if (!::MoveFileExA(temporary.c_str(), m_file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ::DeleteFileA(temporary.c_str());
+    ReplaceTextFile(m_file, text, ".tmp");
 }
 
 bool CDeclinedFiles::Holds(const FileState& file) const { return m_lines.count(Line(file)) != 0; }
