@@ -34,6 +34,12 @@ constexpr auto kShutdownLimit = std::chrono::milliseconds(18000);
 constexpr DWORD kWatchFilter =
     FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
 
+// File systems stamp times from a coarser clock than the system time (Linux
+// under Wine: up to a timer tick behind), so an entry made just after the
+// last pass began can carry an earlier time. Looking back this much further
+// records a folder too many now and then, never one too few.
+constexpr FileTicks kStampSlack = 2 * 10000000ull;  // 2 s in 100-ns units
+
 FileTicks NowTicks() {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
@@ -211,7 +217,7 @@ void CChangeMonitor::State::WatchPeriod() {
     for (;;) {
         const bool stopping = Stopping();
         if (!stopping && ::WaitForSingleObject(stopEvent.Get(), kWatchWait) == WAIT_OBJECT_0) ConsumeWake();
-        if (stopping) unwatchedSince = NowTicks();
+        if (stopping) unwatchedSince = NowTicks() - kStampSlack;
         // Once stopping, this is the last pass, with no waiting: it also takes
         // watches that fired after the previous pass had looked at them.
         PollingPass(watches, stopping);
