@@ -35,10 +35,11 @@ constexpr DWORD kWatchFilter =
     FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
 
 // File systems stamp times from a coarser clock than the system time (Linux
-// under Wine: up to a timer tick behind), so an entry made just after the
-// last pass began can carry an earlier time. Looking back this much further
-// records a folder too many now and then, never one too few.
-constexpr FileTicks kStampSlack = 2 * 10000000ull;  // 2 s in 100-ns units
+// under Wine: up to a timer tick, at most 10 ms, behind), so an entry made
+// just after the last pass began can carry an earlier time. The look back
+// stays short: a folder recorded again holds files of the last archive's own
+// second, which would be archived twice.
+constexpr FileTicks kStampSlack = 50 * 10000ull;  // 50 ms in 100-ns units
 
 FileTicks NowTicks() {
     FILETIME now{};
