@@ -15,21 +15,8 @@ mkdir -p "$3/caller" "$3/in" "$3/nocore"
 work="$(cd "$3" && pwd)"
 cp "$1" "$work/caller/"
 caller="$work/caller/$(basename "$1")"
-win() { printf 'Z:%s' "$1" | sed 's|/|\\|g'; }
 
-passed=0
-failed=0
-check() {  # check <description> <command...>
-    local what="$1"
-    shift
-    if "$@" >"$work/last.log" 2>&1; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-        sed 's/^/    /' "$work/last.log" | tail -20
-    fi
-}
+. "$root/tests/checks.sh"
 
 python3 - "$work/in" <<'PY'
 import os, random, sys
@@ -67,5 +54,4 @@ check "without DUNZIP32.dll every call fails with its code and writes nothing" \
     "$wine_run" "$caller" --no-core "$(win "$work/nocore")" "$(win "$work/lost.zip")" "$(win "$work/lost.exe")" \
         "${files[@]}"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done

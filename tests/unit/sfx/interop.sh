@@ -13,20 +13,7 @@ mkdir -p "$2"
 work="$(cd "$2" && pwd)"
 cd "$work"
 
-passed=0
-failed=0
-check() {  # check <description> <command...>
-    local what="$1"
-    shift
-    if "$@" >"$work/last.log" 2>&1; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-        sed 's/^/    /' "$work/last.log" | tail -20
-    fi
-}
-win() { printf 'Z:%s' "$1" | sed 's|/|\\|g'; }
+. "$root/tests/checks.sh"
 build() { "$wine_run" "$helper" "$(win "$work/$1")" "$(win "$work/$2")"; }
 # run <program> <expected exit code> <switches...>
 run() {
@@ -109,5 +96,4 @@ with zipfile.ZipFile('hostile.zip', 'w') as z:
 PY
 check "unsafe names: the rest is extracted, nothing outside, the extraction error" bash -c "mkdir -p jail && build hostile.zip hostile.exe && run hostile.exe 7 /s '/d=$(win "$work/jail/out")' && [ \"\$(cat jail/out/good.txt)\" = good ] && [ -z \"\$(find . -name 'evil*')\" ]"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done

@@ -12,20 +12,7 @@ mkdir -p "$2"
 work="$(cd "$2" && pwd)"
 cd "$work"
 
-passed=0
-failed=0
-check() {  # check <description> <command...>
-    local what="$1"
-    shift
-    if "$@" >"$work/last.log" 2>&1; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-        sed 's/^/    /' "$work/last.log" | tail -20
-    fi
-}
-win() { printf 'Z:%s' "$1" | sed 's|/|\\|g'; }
+. "$root/tests/checks.sh"
 helper_run() { "$wine_run" "$helper" "$@"; }
 export helper wine_run
 export -f helper_run win
@@ -136,5 +123,4 @@ PY
     check "dunzip refuses damaged $archive data" bash -c "! helper_run extract '$(win "$work/bad_$archive.zip")' '$(win "$work/bad_$archive")' - && [ ! -e bad_$archive/in/big.txt ] && [ -z \"\$(find bad_$archive -name '*~')\" ]"
 done
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done
